@@ -1,0 +1,82 @@
+#include "Measure.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace quorvia::bench {
+
+Figure timeIt(const std::string& key, const std::string& label, int runs,
+              const std::function<void()>& prepare, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare) {
+            prepare();
+        }
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const auto end = std::chrono::steady_clock::now();
+        times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    Figure figure;
+    figure.key = key;
+    figure.label = label;
+    figure.median = times[times.size() / 2];
+    figure.min = times.front();
+    figure.max = times.back();
+    return figure;
+}
+
+double peakResidentMb() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+namespace {
+const Figure* find(const std::vector<Figure>& figures, const std::string& key) {
+    for (const Figure& figure : figures) {
+        if (figure.key == key) {
+            return &figure;
+        }
+    }
+    return nullptr;
+}
+}  // namespace
+
+void printTable(const std::vector<Figure>& figures) {
+    std::printf("%-44s %10s %10s %10s  %s\n", "figure", "median", "min", "max", "ratio");
+    for (const Figure& f : figures) {
+        std::string ratio;
+        if (const Figure* base = find(figures, f.baselineKey);
+            base != nullptr && base->median > 0) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%.2f x %s", f.median / base->median,
+                          base->key.c_str());
+            ratio = text;
+        }
+        std::printf("%-44s %8.1f %s %8.1f %s %8.1f %s  %s\n", f.label.c_str(), f.median,
+                    f.unit.c_str(), f.min, f.unit.c_str(), f.max, f.unit.c_str(), ratio.c_str());
+    }
+}
+
+void printJson(const std::vector<Figure>& figures, size_t nodes) {
+    std::printf("{\n  \"nodes\": %zu", nodes);
+    for (const Figure& f : figures) {
+        std::printf(",\n  \"%s\": %.2f", f.key.c_str(), f.median);
+    }
+    std::printf(",\n  \"details\": {");
+    bool first = true;
+    for (const Figure& f : figures) {
+        std::printf(
+            "%s\n    \"%s\": {\"median\": %.2f, \"min\": %.2f, \"max\": %.2f, \"unit\": \"%s\"}",
+            first ? "" : ",", f.key.c_str(), f.median, f.min, f.max, f.unit.c_str());
+        first = false;
+    }
+    std::printf("\n  }\n}\n");
+}
+
+}  // namespace quorvia::bench

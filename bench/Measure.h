@@ -1,0 +1,30 @@
+// Timing and memory figures of the benchmark.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quorvia::bench {
+
+struct Figure {
+    std::string key;    // the JSON key
+    std::string label;  // the table's text
+    double median = 0;
+    double min = 0;
+    double max = 0;
+    std::string unit = "ms";
+    std::string baselineKey;  // a figure this one is compared with, if any
+};
+
+// Runs `prepare` then times `work`, `runs` times; median, min and max in milliseconds.
+Figure timeIt(const std::string& key, const std::string& label, int runs,
+              const std::function<void()>& prepare, const std::function<void()>& work);
+
+// The peak resident memory of the process so far, in MB.
+double peakResidentMb();
+
+void printTable(const std::vector<Figure>& figures);
+void printJson(const std::vector<Figure>& figures, size_t nodes);
+
+}  // namespace quorvia::bench

@@ -1,0 +1,131 @@
+#include "model/DatabaseFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/Files.h"
+
+namespace quorvia::model {
+
+Error openError(const std::string& path) {
+    return Error("Impossible d'ouvrir le fichier " + path);
+}
+
+Error createError(const std::string& path) {
+    return Error("Impossible de créer le fichier " + path);
+}
+
+Error invalidLevelError(int level, std::string_view text) {
+    std::string message = "Niveau incorrect (" + std::to_string(level) + ") pour l'élément \"";
+    message.append(text).append("\"");
+    return Error(std::move(message));
+}
+
+void readDatabaseFile(Tree& tree, const std::string& path) {
+    auto content = std::make_shared<std::string>();
+    if (platform::readWholeFile(path, *content) != 0) {
+        throw openError(path);
+    }
+    parseDatabase(tree, std::move(content));
+}
+
+void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content) {
+    BulkUpdate update(tree);
+    tree.clear();
+    tree.adoptBuffer(content);
+
+    const char* position = content->data();
+    // A NUL ends the text.
+    const char* end = static_cast<const char*>(std::memchr(position, '\0', content->size()));
+    if (end == nullptr) {
+        end = position + content->size();
+    }
+
+    // The next CR and the next LF are each searched for once, so the scan stays linear
+    // whichever of them the file uses.
+    const char* nextCr = position;
+    const char* nextLf = position;
+    auto findNext = [end](const char*& next, const char* from, char c) {
+        if (next < from) {
+            next = from;
+        }
+        if (next < end && *next != c) {
+            const void* found = std::memchr(next, c, static_cast<size_t>(end - next));
+            next = found != nullptr ? static_cast<const char*>(found) : end;
+        }
+    };
+
+    // path[L] is the last node placed at level L; the previous node is path.back().
+    std::vector<Node*> path;
+    while (position < end) {
+        findNext(nextCr, position, '\r');
+        findNext(nextLf, position, '\n');
+        const char* lineEnd = std::min(nextCr, nextLf);
+        const char* text = position;
+        while (text < lineEnd && (*text == '\t' || *text == ' ')) {
+            ++text;
+        }
+        const std::string_view nodeText(text, static_cast<size_t>(lineEnd - text));
+        const auto level = static_cast<size_t>(text - position);
+
+        if (path.empty()) {
+            path.push_back(tree.appendChildReferencing(nullptr, nodeText));
+        } else if (level <= path.size()) {
+            path.resize(level);
+            Node* parent = level > 0 ? path.back() : nullptr;
+            path.push_back(tree.appendChildReferencing(parent, nodeText));
+        } else {
+            throw invalidLevelError(static_cast<int>(level), nodeText);
+        }
+
+        // CR, LF and CR LF each end a line.
+        position = lineEnd;
+        if (position < end && *position++ == '\r' && position < end && *position == '\n') {
+            ++position;
+        }
+    }
+}
+
+std::string formatDatabase(const Tree& tree) {
+    std::string content;
+    size_t size = 0;
+    int level = 0;
+    // Two passes over the nodes: the first sizes the buffer so the second never reallocates.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            content.reserve(size);
+        }
+        level = 0;
+        for (const Node* node = tree.firstTopLevel(); node != nullptr;) {
+            if (pass == 0) {
+                size += static_cast<size_t>(level) + node->text().size() + 2;
+            } else {
+                content.append(static_cast<size_t>(level), '\t');
+                content.append(node->text());
+                content.append("\r\n");
+            }
+            if (node->firstChild() != nullptr) {
+                node = node->firstChild();
+                ++level;
+                continue;
+            }
+            while (node != nullptr && node->nextSibling() == nullptr) {
+                node = node->parent();
+                --level;
+            }
+            if (node != nullptr) {
+                node = node->nextSibling();
+            }
+        }
+    }
+    return content;
+}
+
+void writeDatabaseFile(const Tree& tree, const std::string& path) {
+    if (platform::replaceFile(path, formatDatabase(tree)) != 0) {
+        throw createError(path);
+    }
+}
+
+}  // namespace quorvia::model

@@ -1,0 +1,31 @@
+// The database file: the record tree written line by line in pre-order, each line indented by
+// one TAB per level and ended by CR LF.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/Tree.h"
+#include "platform/Error.h"
+
+namespace quorvia::model {
+
+Error openError(const std::string& path);                   // "Impossible d'ouvrir le fichier %s"
+Error createError(const std::string& path);                 // "Impossible de créer le fichier %s"
+Error invalidLevelError(int level, std::string_view text);  // "Niveau incorrect (%d) pour ..."
+
+// Replaces the tree's nodes with those of the file. Raises the open error when the file cannot
+// be read, the invalid level error at a line nested too deep (keeping the nodes placed so far).
+void readDatabaseFile(Tree& tree, const std::string& path);
+
+// The same from the file's bytes; node texts point into `content` without a copy.
+void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content);
+
+// The file's bytes for a tree.
+std::string formatDatabase(const Tree& tree);
+
+// Writes the tree; on any failure raises the create error and leaves an existing file as it was.
+void writeDatabaseFile(const Tree& tree, const std::string& path);
+
+}  // namespace quorvia::model

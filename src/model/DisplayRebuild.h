@@ -1,0 +1,19 @@
+// The display rebuild: turns the freshly loaded records of the display tree into display texts
+// and icon indexes.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "model/FieldList.h"
+#include "model/Tree.h"
+#include "platform/Error.h"
+
+namespace quorvia::model {
+
+// Names node 0 after the database file (icon index 1) and decodes every later node. A record of
+// fewer than three fields is still decoded (absent fields read as empty text); the list index
+// error of the first such record is returned for the caller to raise once its bulk update ended.
+std::optional<Error> rebuildDisplay(Tree& display, FieldList& fields, std::string_view rootText);
+
+}  // namespace quorvia::model

@@ -1,0 +1,54 @@
+#include "model/TextStore.h"
+
+#include <cstring>
+#include <functional>
+
+namespace quorvia::model {
+
+std::string_view TextStore::store(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    if (text.size() > kBlockSize / 4) {
+        // A long text gets a block of its own, so the shared block is not wasted.
+        m_longTexts.push_back(std::make_unique<char[]>(text.size()));
+        std::memcpy(m_longTexts.back().get(), text.data(), text.size());
+        return {m_longTexts.back().get(), text.size()};
+    }
+    if (m_freeSize < text.size()) {
+        m_blocks.push_back(std::make_unique<char[]>(kBlockSize));
+        m_free = m_blocks.back().get();
+        m_freeSize = kBlockSize;
+    }
+    char* copy = m_free;
+    std::memcpy(copy, text.data(), text.size());
+    m_free += text.size();
+    m_freeSize -= text.size();
+    return {copy, text.size()};
+}
+
+void TextStore::adopt(std::shared_ptr<const std::string> buffer) {
+    m_adopted.push_back(std::move(buffer));
+}
+
+bool TextStore::holds(std::string_view text) const {
+    const std::less_equal<const char*> notAfter;
+    for (const auto& buffer : m_adopted) {
+        const char* begin = buffer->data();
+        if (notAfter(begin, text.data()) &&
+            notAfter(text.data() + text.size(), begin + buffer->size())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void TextStore::clear() {
+    m_blocks.clear();
+    m_longTexts.clear();
+    m_free = nullptr;
+    m_freeSize = 0;
+    m_adopted.clear();
+}
+
+}  // namespace quorvia::model

@@ -1,0 +1,195 @@
+// An ordered forest of nodes with a selected node, expanded states, lookup by absolute
+// (pre-order) index and a bulk-update bracket. The record tree and the display tree are each one.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "model/TextStore.h"
+#include "model/TreeObserver.h"
+#include "platform/Error.h"
+
+namespace quorvia::model {
+
+// The error of a lookup past the end of a tree: "Index incorrect".
+Error treeIndexError();
+
+// One node. Nodes belong to their tree, which alone changes them.
+class Node final {
+public:
+    std::string_view text() const { return {m_text, m_textLength}; }
+    std::int32_t iconIndex() const { return m_iconIndex; }
+    bool isExpanded() const { return m_expanded != 0; }
+
+    Node* parent() const { return m_parent; }
+    Node* firstChild() const { return m_firstChild; }
+    Node* lastChild() const { return m_lastChild; }
+    Node* previousSibling() const { return m_previous; }
+    Node* nextSibling() const { return m_next; }
+    int childCount() const { return static_cast<int>(m_childCount); }
+    bool hasChildren() const { return m_firstChild != nullptr; }
+    // Position among its siblings (top-level nodes count among the top level).
+    int row() const { return m_row; }
+    bool isTopLevel() const { return m_parent == nullptr; }
+    // 0 for a top-level node; walks up to the top.
+    int level() const;
+    // True when `ancestor` is this node or one of its ancestors.
+    bool isWithin(const Node* ancestor) const;
+
+private:
+    friend class Tree;
+    Node() : m_childCount(0), m_expanded(0), m_fresh(0) {}
+
+    const char* m_text = nullptr;
+    std::uint32_t m_textLength = 0;
+    std::int32_t m_iconIndex = -1;
+    Node* m_parent = nullptr;
+    Node* m_firstChild = nullptr;
+    Node* m_lastChild = nullptr;
+    Node* m_previous = nullptr;
+    Node* m_next = nullptr;  // also links released nodes
+    std::int32_t m_row = 0;
+    std::uint32_t m_childCount : 30;
+    std::uint32_t m_expanded : 1;
+    std::uint32_t m_fresh : 1;  // appended in the running bulk update, not yet told to observers
+};
+
+class Tree final {
+public:
+    Tree();
+    ~Tree();
+    Tree(const Tree&) = delete;
+    Tree& operator=(const Tree&) = delete;
+
+    int count() const { return m_count; }
+    bool isEmpty() const { return m_count == 0; }
+    Node* firstTopLevel() const { return m_firstTop; }
+
+    // The children of `parent`, where nullptr stands for the top level.
+    Node* firstChildOf(const Node* parent) const;
+    int childCountOf(const Node* parent) const;
+    // Child `row` of `parent`; sequential rows cost one step each.
+    Node* childAt(const Node* parent, int row) const;
+
+    // The node at an absolute index; raises "Index incorrect" when there is none. The last
+    // lookup is remembered, so looking up the same index or a neighbour costs at most one step.
+    Node* nodeAt(int absoluteIndex) const;
+    int absoluteIndexOf(const Node* node) const;
+    static Node* nextInPreorder(const Node* node);
+    static Node* previousInPreorder(const Node* node);
+    // The first node in pre-order behind the node's subtree, or nullptr.
+    static Node* nextAfterSubtree(const Node* node);
+    // Pre-order steps taken by lookups so far (to check their cost).
+    std::uint64_t lookupSteps() const { return m_lookupSteps; }
+
+    // Appends a last child of `parent` (nullptr: a last top-level node) holding a copy of text.
+    Node* appendChild(Node* parent, std::string_view text);
+    // The same without a copy, for text that lies in a buffer given to adoptBuffer().
+    Node* appendChildReferencing(Node* parent, std::string_view adoptedText);
+    // Appends a last child carrying all the fields of `source`, a node of this tree.
+    Node* appendCopy(Node* parent, const Node& source);
+    // Removes the node with its whole subtree.
+    void removeSubtree(Node* node);
+    void clear();
+    void adoptBuffer(std::shared_ptr<const std::string> buffer);
+
+    void setText(Node* node, std::string_view text);
+    void setIconIndex(Node* node, std::int32_t iconIndex);
+    // Fields every node carries and copies but the program never reads.
+    std::int32_t imageIndex(const Node* node) const;
+    std::int32_t selectedImageIndex(const Node* node) const;
+    std::uintptr_t data(const Node* node) const;
+    void setImageIndex(Node* node, std::int32_t index);
+    void setSelectedImageIndex(Node* node, std::int32_t index);
+    void setData(Node* node, std::uintptr_t data);
+
+    void setExpanded(Node* node, bool expanded);
+    // Collapses the node and every node of its subtree.
+    void collapseSubtree(Node* node);
+    // Expands every ancestor of the node and asks the views to scroll to it.
+    void makeVisible(Node* node);
+
+    Node* selected() const { return m_selected; }
+    void select(Node* node);
+
+    // The bulk-update bracket; brackets nest, and observers hear of the changes at the end of
+    // the outermost one. Prefer the BulkUpdate guard.
+    void beginUpdate();
+    void endUpdate();
+    int updateDepth() const { return m_updateDepth; }
+    // How many children of `parent` the observers have been told of.
+    int announcedChildCount(const Node* parent) const;
+
+    void addObserver(TreeObserver* observer);
+    void removeObserver(TreeObserver* observer);
+
+private:
+    struct Extras {
+        std::int32_t imageIndex = 0;
+        std::int32_t selectedImageIndex = 0;
+        std::uintptr_t data = 0;
+    };
+
+    struct FreeChunk {
+        void operator()(Node* nodes) const { std::free(nodes); }
+    };
+    using Chunk = std::unique_ptr<Node[], FreeChunk>;
+    static Chunk allocateChunk();
+    Node* allocateNode();
+    void releaseNode(Node* node);
+    Node* link(Node* parent, Node* node);
+    void freeSubtree(Node* node);
+    void forgetLookups();
+    bool isSilent(const Node* node) const;
+    void prepareToTell(const Node* node);
+    void flushPendingAppends();
+    Extras& extrasFor(Node* node);
+    template <typename Call>
+    void tell(Call call);
+
+    static constexpr size_t kChunkSize = 32768;  // 2 MB, one huge page
+    std::vector<Chunk> m_chunks;  // raw storage; nodes are built in place as they are taken
+    size_t m_usedInLastChunk = kChunkSize;
+    Node* m_released = nullptr;
+    TextStore m_texts;
+    std::unordered_map<const Node*, Extras> m_extras;  // only nodes whose extras were set
+
+    Node* m_firstTop = nullptr;
+    Node* m_lastTop = nullptr;
+    int m_topCount = 0;
+    int m_count = 0;
+    Node* m_selected = nullptr;
+
+    mutable const Node* m_lookupNode = nullptr;
+    mutable int m_lookupIndex = 0;
+    mutable const Node* m_rowParent = nullptr;
+    mutable Node* m_rowNode = nullptr;
+    mutable std::uint64_t m_lookupSteps = 0;
+
+    int m_updateDepth = 0;
+    bool m_resetting = false;  // emptied inside the running bulk update
+    std::vector<const Node*> m_pendingParents;
+    std::unordered_map<const Node*, int> m_announcedCounts;
+    std::vector<Node*> m_freshNodes;
+
+    std::vector<TreeObserver*> m_observers;
+};
+
+// Holds a tree's bulk update open for its own lifetime, whatever way the scope is left.
+class BulkUpdate final {
+public:
+    explicit BulkUpdate(Tree& tree) : m_tree(tree) { m_tree.beginUpdate(); }
+    ~BulkUpdate() { m_tree.endUpdate(); }
+    BulkUpdate(const BulkUpdate&) = delete;
+    BulkUpdate& operator=(const BulkUpdate&) = delete;
+
+private:
+    Tree& m_tree;
+};
+
+}  // namespace quorvia::model

@@ -1,0 +1,78 @@
+#include "platform/FileSystem.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace quorvia::platform {
+
+namespace {
+
+PosixFileSystem g_posixFileSystem;
+FileSystem* g_current = &g_posixFileSystem;
+
+template <typename Call>
+auto retryOnInterrupt(Call call) {
+    auto result = call();
+    while (result < 0 && errno == EINTR) {
+        result = call();
+    }
+    return result < 0 ? -errno : result;
+}
+
+}  // namespace
+
+int PosixFileSystem::open(const std::string& path, int flags, mode_t mode) {
+    return retryOnInterrupt([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+}
+
+ssize_t PosixFileSystem::read(int fd, char* buffer, size_t size) {
+    return retryOnInterrupt([&] { return ::read(fd, buffer, size); });
+}
+
+ssize_t PosixFileSystem::write(int fd, const char* data, size_t size) {
+    return retryOnInterrupt([&] { return ::write(fd, data, size); });
+}
+
+int PosixFileSystem::sync(int fd) {
+    const int result = ::fdatasync(fd);
+    // Devices and pipes cannot be synced; that is no failure of the data written to them.
+    if (result < 0 && (errno == EINVAL || errno == EROFS)) {
+        return 0;
+    }
+    return result < 0 ? -errno : 0;
+}
+
+int PosixFileSystem::close(int fd) {
+    // close() must not be retried on EINTR: the descriptor is gone either way.
+    return ::close(fd) < 0 && errno != EINTR ? -errno : 0;
+}
+
+int PosixFileSystem::rename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) < 0 ? -errno : 0;
+}
+
+int PosixFileSystem::remove(const std::string& path) {
+    return ::unlink(path.c_str()) < 0 ? -errno : 0;
+}
+
+int PosixFileSystem::status(const std::string& path, struct stat& info, bool followLinks) {
+    const int result = followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+    return result < 0 ? -errno : 0;
+}
+
+FileSystem& fileSystem() {
+    return *g_current;
+}
+
+ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : m_previous(g_current) {
+    g_current = &replacement;
+}
+
+ScopedFileSystem::~ScopedFileSystem() {
+    g_current = m_previous;
+}
+
+}  // namespace quorvia::platform

@@ -1,0 +1,27 @@
+// Whole-file reading and safe replacement of files, on top of the file-system seam.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quorvia::platform {
+
+// An existing entry that is not a folder (what the program calls "the file exists").
+bool fileExists(const std::string& path);
+
+// Removes the file; the result is ignored, as every caller ignores it.
+void deleteFile(const std::string& path);
+
+// Reads the whole file into `content`. Returns 0, or the errno of the failing call.
+[[nodiscard]] int readWholeFile(const std::string& path, std::string& content);
+
+// Replaces the file at `path` with `content` so that a failure never leaves a half-written file:
+// the bytes go to a temporary file in the same folder, which is flushed and renamed over the
+// target. An existing file keeps its permissions; a link is followed; a device (such as
+// /dev/full) is written in place. On failure no temporary file is left behind.
+// Returns 0, or the errno of the failing call; `failedAtCreate` tells whether the file could
+// not even be created.
+[[nodiscard]] int replaceFile(const std::string& path, std::string_view content,
+                              bool* failedAtCreate = nullptr);
+
+}  // namespace quorvia::platform

@@ -1,0 +1,48 @@
+// Text files other than the database file: read line by line, written with CR LF after every
+// line (the last one included).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quorvia::platform {
+
+// Cuts a file's bytes into lines: a line ends at LF or CR LF, a CR not followed by LF is
+// dropped, a Ctrl-Z at the start of a line ends the file, lines have no length limit, and the
+// last line needs no line end.
+class TextLineReader final {
+public:
+    explicit TextLineReader(std::string content);
+
+    // True at the end of the bytes, or when the next line starts with Ctrl-Z.
+    bool atEnd() const;
+
+    // The next line, valid until the next call; an empty line at the end.
+    std::string_view readLine();
+
+private:
+    std::string m_content;
+    size_t m_position = 0;
+    std::string m_lineWithoutCr;
+};
+
+// Opens and reads the whole file, raising the text-file error of a failure.
+TextLineReader openTextFile(const std::string& path);
+
+// Collects the lines of a text file and replaces the file with them in one safe step.
+class TextFileWriter final {
+public:
+    explicit TextFileWriter(std::string path);
+
+    void writeLine(std::string_view line);
+    // Replaces the file; raises the text-file error of a failure, leaving the old file as it was.
+    void commit();
+
+    std::string& buffer() { return m_content; }
+
+private:
+    std::string m_path;
+    std::string m_content;
+};
+
+}  // namespace quorvia::platform

@@ -1,0 +1,51 @@
+// The questions a command asks the user: the stand-in for message boxes and dialogs, so that
+// every command runs without a window. The window implements it with real dialogs; tests with
+// a scripted fake.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvia::platform {
+
+// What the object dialog shows and gives back: the name and the chosen icon entry (-1: none).
+struct ObjectFields {
+    std::string name;
+    int iconIndex = 0;
+};
+
+// What the attribute dialog shows and gives back.
+struct AttributeFields {
+    std::string name;
+    std::string value;
+};
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // A warning box ("Avertissement", one OK button).
+    virtual void warn(const std::string& message) = 0;
+    // A confirmation box ("Confirmation", Yes the default, Escape for No); true for Yes.
+    virtual bool confirm(const std::string& question) = 0;
+
+    // The window's open dialog (OpenDlg) and save dialog (SaveDlg); nothing when cancelled.
+    virtual std::optional<std::string> chooseFileToOpen() = 0;
+    virtual std::optional<std::string> chooseFileToSave() = 0;
+
+    // The name-column choice of the object import (frmSelect): the index of the chosen
+    // header, or -1 when cancelled.
+    virtual int chooseNameColumn(const std::vector<std::string>& headers) = 0;
+
+    // The object and attribute dialogs, opened with the given fields; nothing when cancelled.
+    virtual std::optional<ObjectFields> editObject(const ObjectFields& shown) = 0;
+    virtual std::optional<AttributeFields> editAttribute(const AttributeFields& shown) = 0;
+
+    // Runs a long wait (the package builder) while the window shows that it is busy and takes
+    // no input.
+    virtual void whileBusy(const std::function<void()>& work) = 0;
+};
+
+}  // namespace quorvia::platform

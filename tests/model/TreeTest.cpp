@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/Tree.h"
+#include "support/TreeHelpers.h"
+
+namespace quorvia::model {
+namespace {
+
+using testing::fillTree;
+using testing::outline;
+
+// Writes down every notification, with rows counted as the observer sees them.
+class RecordingObserver final : public TreeObserver {
+public:
+    explicit RecordingObserver(Tree& tree) : m_tree(tree) { tree.addObserver(this); }
+    ~RecordingObserver() override { m_tree.removeObserver(this); }
+
+    void aboutToReset() override { log.push_back("aboutToReset"); }
+    void resetDone() override { log.push_back("resetDone"); }
+    void aboutToAppend(const Node* parent, int first, int last) override {
+        log.push_back("aboutToAppend " + name(parent) + " " + std::to_string(first) + ".." +
+                      std::to_string(last) + " seen " +
+                      std::to_string(m_tree.announcedChildCount(parent)));
+    }
+    void appended(const Node* parent, int first, int last) override {
+        log.push_back("appended " + name(parent) + " " + std::to_string(first) + ".." +
+                      std::to_string(last) + " seen " +
+                      std::to_string(m_tree.announcedChildCount(parent)));
+    }
+    void aboutToRemove(const Node* node) override { log.push_back("aboutToRemove " + name(node)); }
+    void removed(const Node* parent, int row) override {
+        log.push_back("removed " + name(parent) + " " + std::to_string(row));
+    }
+    void changed(const Node* node) override { log.push_back("changed " + name(node)); }
+    void expandedChanged(const Node* node) override {
+        log.push_back(std::string(node->isExpanded() ? "expanded " : "collapsed ") + name(node));
+    }
+    void selectionChanged(const Node* node) override { log.push_back("selected " + name(node)); }
+    void scrollRequested(const Node* node) override { log.push_back("scroll " + name(node)); }
+    void bulkUpdateEnded() override { log.push_back("bulkUpdateEnded"); }
+
+    std::vector<std::string> log;
+
+private:
+    static std::string name(const Node* node) {
+        return node != nullptr ? std::string(node->text()) : "<top>";
+    }
+    Tree& m_tree;
+};
+
+using Log = std::vector<std::string>;
+
+TEST(Tree, AppendsLastChildrenInOrder) {
+    Tree tree;
+    Node* root = tree.appendChild(nullptr, "root");
+    Node* a = tree.appendChild(root, "A");
+    Node* b = tree.appendChild(root, "B");
+    Node* a1 = tree.appendChild(a, "A1");
+    Node* second = tree.appendChild(nullptr, "second");
+    EXPECT_EQ(outline(tree), "root\n\tA\n\t\tA1\n\tB\nsecond\n");
+    EXPECT_EQ(tree.count(), 5);
+    EXPECT_EQ(root->childCount(), 2);
+    EXPECT_EQ(b->row(), 1);
+    EXPECT_EQ(second->row(), 1);
+    EXPECT_EQ(a1->level(), 2);
+    EXPECT_EQ(tree.childCountOf(nullptr), 2);
+    EXPECT_EQ(tree.childAt(nullptr, 1), second);
+    EXPECT_EQ(a->iconIndex(), -1) << "a new node counts as an attribute until given an icon";
+    EXPECT_FALSE(a->isExpanded());
+}
+
+TEST(Tree, AbsoluteIndexIsThePreorderPositionOverAllTopLevelNodes) {
+    Tree tree;
+    fillTree(tree, "root\n\tA\n\t\tA1\n\tB\nsecond\n\tS1\n");
+    const std::vector<std::string> expected{"root", "A", "A1", "B", "second", "S1"};
+    for (int i = 0; i < tree.count(); ++i) {
+        Node* node = tree.nodeAt(i);
+        EXPECT_EQ(node->text(), expected[static_cast<size_t>(i)]);
+        EXPECT_EQ(tree.absoluteIndexOf(node), i);
+    }
+    // The same answers in any order.
+    for (int i : {5, 0, 3, 2, 4, 1}) {
+        EXPECT_EQ(tree.nodeAt(i)->text(), expected[static_cast<size_t>(i)]);
+    }
+    for (int bad : {-1, 6, 1000}) {
+        try {
+            tree.nodeAt(bad);
+            ADD_FAILURE() << bad;
+        } catch (const Error& error) {
+            EXPECT_EQ(error.message(), "Index incorrect");
+        }
+    }
+}
+
+TEST(Tree, LookupsOfTheSameIndexOrANeighbourCostAtMostOneStep) {
+    Tree tree;
+    Node* root = tree.appendChild(nullptr, "root");
+    for (int i = 0; i < 1000; ++i) {
+        Node* object = tree.appendChild(root, "O");
+        tree.appendChild(object, "T");
+    }
+    tree.nodeAt(500);
+    for (int index : {500, 501, 502, 501, 500, 499}) {
+        const auto before = tree.lookupSteps();
+        tree.nodeAt(index);
+        EXPECT_LE(tree.lookupSteps() - before, 1u) << index;
+    }
+    // A walk over all indexes in order costs one step each.
+    const auto before = tree.lookupSteps();
+    for (int i = 0; i < tree.count(); ++i) {
+        tree.nodeAt(i);
+    }
+    EXPECT_LE(tree.lookupSteps() - before, static_cast<std::uint64_t>(tree.count()) + 1);
+
+    // The index of the remembered node is known at once.
+    Node* remembered = tree.nodeAt(1500);
+    auto steps = tree.lookupSteps();
+    EXPECT_EQ(tree.absoluteIndexOf(remembered), 1500);
+    EXPECT_EQ(tree.lookupSteps(), steps);
+
+    // Any change forgets: the next lookup walks from the first node.
+    tree.appendChild(root, "new");
+    steps = tree.lookupSteps();
+    tree.nodeAt(1500);
+    EXPECT_EQ(tree.lookupSteps() - steps, 1500u);
+}
+
+TEST(Tree, RemovingASubtreeRenumbersAndForgetsItsNodes) {
+    Tree tree;
+    fillTree(tree, "root\n\tA\n\t\tA1\n\t\tA2\n\tB\n\tC\n");
+    Node* a = tree.nodeAt(1);
+    tree.select(tree.nodeAt(3));  // A2, inside A
+    tree.removeSubtree(a);
+    EXPECT_EQ(outline(tree), "root\n\tB\n\tC\n");
+    EXPECT_EQ(tree.count(), 3);
+    EXPECT_EQ(tree.nodeAt(2)->row(), 1);
+    EXPECT_EQ(tree.selected(), nullptr);
+    EXPECT_EQ(tree.nodeAt(0)->firstChild()->text(), "B");
+
+    // Released nodes are reused without carrying anything over.
+    Node* reused = tree.appendChild(tree.nodeAt(0), "D");
+    EXPECT_EQ(reused->childCount(), 0);
+    EXPECT_EQ(reused->iconIndex(), -1);
+    EXPECT_EQ(outline(tree), "root\n\tB\n\tC\n\tD\n");
+
+    tree.removeSubtree(tree.nodeAt(0));
+    EXPECT_TRUE(tree.isEmpty());
+    EXPECT_EQ(tree.firstTopLevel(), nullptr);
+}
+
+TEST(Tree, ChildAtAnswersAnyOrderOfRows) {
+    Tree tree;
+    Node* root = tree.appendChild(nullptr, "root");
+    std::vector<Node*> children;
+    for (int i = 0; i < 300; ++i) {
+        children.push_back(tree.appendChild(root, std::to_string(i)));
+    }
+    std::mt19937 random(7);
+    for (int i = 0; i < 2000; ++i) {
+        const int row = static_cast<int>(random() % 300);
+        ASSERT_EQ(tree.childAt(root, row), children[static_cast<size_t>(row)]);
+    }
+    EXPECT_EQ(tree.childAt(root, 300), nullptr);
+    EXPECT_EQ(tree.childAt(root, -1), nullptr);
+    tree.removeSubtree(children[10]);
+    EXPECT_EQ(tree.childAt(root, 10)->text(), "11");
+}
+
+TEST(Tree, MillionLevelsDeepNeedNoRecursion) {
+    testing::runOnSmallStack([] {
+        Tree tree;
+        Node* node = tree.appendChild(nullptr, "root");
+        for (int i = 0; i < 1'000'000; ++i) {
+            node = tree.appendChild(node, "O;x;1");
+        }
+        EXPECT_EQ(tree.absoluteIndexOf(node), 1'000'000);
+        tree.collapseSubtree(tree.firstTopLevel());
+        tree.makeVisible(node);
+        EXPECT_TRUE(tree.firstTopLevel()->isExpanded());
+        tree.removeSubtree(tree.nodeAt(1));
+        EXPECT_EQ(tree.count(), 1);
+        node = tree.firstTopLevel();
+        for (int i = 0; i < 1'000'000; ++i) {
+            node = tree.appendChild(node, "x");
+        }
+        // The destructor releases this chain.
+    });
+}
+
+TEST(Tree, UnusedFieldsDefaultToZeroAndTravelWithCopies) {
+    Tree tree;
+    Node* root = tree.appendChild(nullptr, "root");
+    Node* source = tree.appendChild(root, "O;A;4");
+    EXPECT_EQ(tree.imageIndex(source), 0);
+    EXPECT_EQ(tree.selectedImageIndex(source), 0);
+    EXPECT_EQ(tree.data(source), 0u);
+    tree.setIconIndex(source, 4);
+    tree.setImageIndex(source, 7);
+    tree.setSelectedImageIndex(source, 8);
+    tree.setData(source, 99);
+    Node* copy = tree.appendCopy(root, *source);
+    EXPECT_EQ(copy->text(), "O;A;4");
+    EXPECT_EQ(copy->iconIndex(), 4);
+    EXPECT_EQ(tree.imageIndex(copy), 7);
+    EXPECT_EQ(tree.selectedImageIndex(copy), 8);
+    EXPECT_EQ(tree.data(copy), 99u);
+    tree.removeSubtree(source);
+    EXPECT_EQ(copy->text(), "O;A;4") << "the copy's text outlives its source";
+}
+
+TEST(Tree, ExpandCollapseAndMakeVisible) {
+    Tree tree;
+    fillTree(tree, "root\n\tA\n\t\tA1\n\t\t\tA11\n\tB\n");
+    RecordingObserver observer(tree);
+    tree.makeVisible(tree.nodeAt(3));
+    EXPECT_EQ(observer.log, (Log{"expanded root", "expanded A", "expanded A1", "scroll A11"}));
+    tree.setExpanded(tree.nodeAt(3), true);
+    tree.setExpanded(tree.nodeAt(1), false);
+    EXPECT_EQ(outline(tree, false, true), "+root\n\tA\n\t\t+A1\n\t\t\t+A11\n\tB\n")
+        << "collapsing one node keeps its descendants' states";
+    tree.collapseSubtree(tree.nodeAt(0));
+    EXPECT_EQ(outline(tree, false, true), "root\n\tA\n\t\tA1\n\t\t\tA11\n\tB\n");
+}
+
+TEST(Tree, ChangesOutsideABulkUpdateAreToldAtOnce) {
+    Tree tree;
+    Node* root = tree.appendChild(nullptr, "root");
+    RecordingObserver observer(tree);
+    Node* a = tree.appendChild(root, "A");
+    tree.setText(a, "A2");
+    tree.select(a);
+    tree.removeSubtree(a);
+    tree.clear();
+    EXPECT_EQ(observer.log, (Log{"aboutToAppend root 0..0 seen 0", "appended root 0..0 seen 1",
+                                 "changed A2", "selected A2", "aboutToRemove A2", "removed root 0",
+                                 "aboutToReset", "resetDone"}));
+}
+
+TEST(Tree, AppendsInsideNestedBulkUpdatesAreToldOncePerParentAtTheOutermostEnd) {
+    Tree tree;
+    fillTree(tree, "root\n\tS\n\t\told\n\tT\n");
+    Node* s = tree.nodeAt(1);
+    Node* t = tree.nodeAt(3);
+    RecordingObserver observer(tree);
+    {
+        BulkUpdate outer(tree);
+        {
+            BulkUpdate inner(tree);
+            EXPECT_EQ(tree.updateDepth(), 2);
+            for (int i = 0; i < 1000; ++i) {
+                Node* object = tree.appendChild(s, "O");
+                tree.setText(object, "O2");  // not yet known to observers: not told
+                tree.appendChild(object, "T");
+            }
+            tree.appendChild(t, "U");
+        }
+        EXPECT_TRUE(observer.log.empty());
+        EXPECT_EQ(tree.announcedChildCount(s), 1) << "pending rows stay hidden";
+        EXPECT_EQ(s->childCount(), 1001);
+    }
+    EXPECT_EQ(observer.log,
+              (Log{"aboutToAppend S 1..1000 seen 1", "appended S 1..1000 seen 1001",
+                   "aboutToAppend T 0..0 seen 0", "appended T 0..0 seen 1", "bulkUpdateEnded"}));
+    EXPECT_EQ(tree.updateDepth(), 0);
+}
+
+TEST(Tree, EmptyingInsideABulkUpdateIsOneReset) {
+    Tree tree;
+    fillTree(tree, "root\n\tA\n");
+    RecordingObserver observer(tree);
+    {
+        BulkUpdate update(tree);
+        tree.appendChild(tree.nodeAt(0), "B");
+        tree.clear();
+        Node* root = tree.appendChild(nullptr, "new");
+        tree.setExpanded(root, true);
+        tree.select(root);
+        tree.setText(root, "renamed");
+    }
+    EXPECT_EQ(observer.log, (Log{"aboutToReset", "resetDone", "bulkUpdateEnded"}));
+}
+
+TEST(Tree, RemovalInsideABulkUpdateFirstTellsThePendingAppends) {
+    Tree tree;
+    fillTree(tree, "root\n\tA\n");
+    RecordingObserver observer(tree);
+    {
+        BulkUpdate update(tree);
+        Node* b = tree.appendChild(tree.nodeAt(0), "B");
+        tree.appendChild(b, "B1");
+        tree.removeSubtree(tree.nodeAt(1));
+        tree.select(tree.appendChild(b, "B2"));
+    }
+    EXPECT_EQ(observer.log,
+              (Log{"aboutToAppend root 1..1 seen 1", "appended root 1..1 seen 2",
+                   "aboutToRemove A", "removed root 0", "aboutToAppend B 1..1 seen 1",
+                   "appended B 1..1 seen 2", "selected B2", "bulkUpdateEnded"}));
+}
+
+TEST(Tree, AGuardEndsTheBulkUpdateWhenAnErrorPassesThrough) {
+    Tree tree;
+    try {
+        BulkUpdate update(tree);
+        throw Error("boom");
+    } catch (const Error&) {
+    }
+    EXPECT_EQ(tree.updateDepth(), 0);
+}
+
+}  // namespace
+}  // namespace quorvia::model

@@ -1,0 +1,64 @@
+#include "support/FaultyFileSystem.h"
+
+#include <fcntl.h>
+
+namespace quorvia::testing {
+
+FaultyFileSystem::FaultyFileSystem() : m_installed(*this) {}
+FaultyFileSystem::~FaultyFileSystem() = default;
+
+void FaultyFileSystem::failAt(FileCall kind, int nth, int error) {
+    m_failKind = kind;
+    m_failAt = nth;
+    m_error = error;
+    m_fired = false;
+    m_calls.fill(0);
+}
+
+bool FaultyFileSystem::shouldFail(FileCall kind) {
+    const int call = ++m_calls[static_cast<size_t>(kind)];
+    if (kind == m_failKind && call == m_failAt) {
+        m_fired = true;
+        return true;
+    }
+    return false;
+}
+
+int FaultyFileSystem::open(const std::string& path, int flags, mode_t mode) {
+    const bool writing = (flags & (O_WRONLY | O_RDWR | O_CREAT)) != 0;
+    if (shouldFail(writing ? FileCall::Create : FileCall::OpenToRead)) {
+        return -m_error;
+    }
+    return m_real.open(path, flags, mode);
+}
+
+ssize_t FaultyFileSystem::read(int fd, char* buffer, size_t size) {
+    return shouldFail(FileCall::Read) ? -m_error : m_real.read(fd, buffer, size);
+}
+
+ssize_t FaultyFileSystem::write(int fd, const char* data, size_t size) {
+    return shouldFail(FileCall::Write) ? -m_error : m_real.write(fd, data, size);
+}
+
+int FaultyFileSystem::sync(int fd) {
+    return shouldFail(FileCall::Sync) ? -m_error : m_real.sync(fd);
+}
+
+int FaultyFileSystem::close(int fd) {
+    const int result = m_real.close(fd);
+    return shouldFail(FileCall::Close) ? -m_error : result;
+}
+
+int FaultyFileSystem::rename(const std::string& from, const std::string& to) {
+    return shouldFail(FileCall::Rename) ? -m_error : m_real.rename(from, to);
+}
+
+int FaultyFileSystem::remove(const std::string& path) {
+    return shouldFail(FileCall::Remove) ? -m_error : m_real.remove(path);
+}
+
+int FaultyFileSystem::status(const std::string& path, struct stat& info, bool followLinks) {
+    return m_real.status(path, info, followLinks);
+}
+
+}  // namespace quorvia::testing

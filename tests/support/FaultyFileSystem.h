@@ -1,0 +1,45 @@
+// A file system that passes every call to the real one but can make the Nth call of one kind
+// fail with a chosen error, and counts the calls of each kind.
+#pragma once
+
+#include <array>
+#include <cerrno>
+
+#include "platform/FileSystem.h"
+
+namespace quorvia::testing {
+
+enum class FileCall { OpenToRead, Read, Create, Write, Sync, Close, Rename, Remove, Count };
+
+class FaultyFileSystem final : public platform::FileSystem {
+public:
+    FaultyFileSystem();
+    ~FaultyFileSystem() override;
+
+    // Makes call number `nth` (from 1) of `kind` fail with `error`; 0 disarms.
+    void failAt(FileCall kind, int nth, int error = EIO);
+    int calls(FileCall kind) const { return m_calls[static_cast<size_t>(kind)]; }
+    bool fired() const { return m_fired; }
+
+    int open(const std::string& path, int flags, mode_t mode) override;
+    ssize_t read(int fd, char* buffer, size_t size) override;
+    ssize_t write(int fd, const char* data, size_t size) override;
+    int sync(int fd) override;
+    int close(int fd) override;
+    int rename(const std::string& from, const std::string& to) override;
+    int remove(const std::string& path) override;
+    int status(const std::string& path, struct stat& info, bool followLinks) override;
+
+private:
+    bool shouldFail(FileCall kind);
+
+    platform::PosixFileSystem m_real;
+    platform::ScopedFileSystem m_installed;
+    std::array<int, static_cast<size_t>(FileCall::Count)> m_calls{};
+    FileCall m_failKind = FileCall::Count;
+    int m_failAt = 0;
+    int m_error = EIO;
+    bool m_fired = false;
+};
+
+}  // namespace quorvia::testing

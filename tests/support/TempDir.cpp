@@ -1,0 +1,77 @@
+#include "support/TempDir.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace quorvia::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "quorvia-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
+}
+
+void TempDir::write(const std::string& name, const std::string& bytes) const {
+    writeBytes(path(name), bytes);
+}
+
+std::string TempDir::read(const std::string& name) const {
+    return readBytes(path(name));
+}
+
+bool TempDir::exists(const std::string& name) const {
+    std::error_code ignored;
+    return fs::exists(path(name), ignored);
+}
+
+std::vector<std::string> TempDir::entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_path)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+ScopedCurrentDirectory::ScopedCurrentDirectory(const std::string& path)
+    : m_previous(fs::current_path().string()) {
+    fs::current_path(path);
+}
+
+ScopedCurrentDirectory::~ScopedCurrentDirectory() {
+    std::error_code ignored;
+    fs::current_path(m_previous, ignored);
+}
+
+}  // namespace quorvia::testing

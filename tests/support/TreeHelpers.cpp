@@ -1,0 +1,70 @@
+#include "support/TreeHelpers.h"
+
+#include <pthread.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "model/DatabaseFile.h"
+
+namespace quorvia::testing {
+
+void fillTree(model::Tree& tree, const std::string& lines) {
+    model::parseDatabase(tree, std::make_shared<const std::string>(lines));
+}
+
+std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) {
+    std::string text;
+    for (const model::Node* node = tree.firstTopLevel(); node != nullptr;
+         node = model::Tree::nextInPreorder(node)) {
+        text.append(static_cast<size_t>(node->level()), '\t');
+        if (withExpanded && node->isExpanded()) {
+            text.append("+");
+        }
+        text.append(node->text());
+        if (withIcons) {
+            text.append(" [" + std::to_string(node->iconIndex()) + "]");
+        }
+        text.append("\n");
+    }
+    return text;
+}
+
+::testing::AssertionResult arePaired(const model::PairedTrees& trees) {
+    if (trees.tvMain.count() != trees.tvMirror.count()) {
+        return ::testing::AssertionFailure() << "display tree has " << trees.tvMain.count()
+                                             << " nodes, record tree " << trees.tvMirror.count();
+    }
+    const model::Node* display = trees.tvMain.firstTopLevel();
+    const model::Node* record = trees.tvMirror.firstTopLevel();
+    for (int index = 0; display != nullptr; ++index) {
+        if (display->level() != record->level() || display->childCount() != record->childCount()) {
+            return ::testing::AssertionFailure()
+                   << "nodes at absolute index " << index << " differ: \"" << display->text()
+                   << "\" and \"" << record->text() << "\"";
+        }
+        display = model::Tree::nextInPreorder(display);
+        record = model::Tree::nextInPreorder(record);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+void runOnSmallStack(const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    // Sanitizers make frames larger; the stack still stays far below any depth tested.
+    pthread_attr_setstacksize(&attributes, 256 * 1024);
+    pthread_t thread;
+    auto run = [](void* argument) -> void* {
+        (*static_cast<const std::function<void()>*>(argument))();
+        return nullptr;
+    };
+    if (pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) !=
+        0) {
+        throw std::runtime_error("cannot start a thread");
+    }
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+}  // namespace quorvia::testing
