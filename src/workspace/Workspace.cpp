@@ -1,0 +1,119 @@
+#include "workspace/Workspace.h"
+
+#include "model/DatabaseFile.h"
+#include "model/LoadSequence.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/TextFiles.h"
+
+namespace quorvia::workspace {
+
+Workspace::Workspace(model::PairedTrees& trees, platform::UserPrompts& prompts)
+    : m_trees(trees), m_prompts(prompts) {
+    m_trees.tvMirror.addObserver(this);
+}
+
+Workspace::~Workspace() {
+    m_trees.tvMirror.removeObserver(this);
+}
+
+std::string Workspace::settingsPath() const {
+    return platform::joinPath(m_startDirectory, kSettingsFileName);
+}
+
+void Workspace::InitWorkspace() {
+    m_startDirectory = platform::currentDirectory();
+    m_currentDatabasePath = platform::joinPath(m_startDirectory, kDefaultDatabaseName);
+    ReadSettings();
+}
+
+void Workspace::ReadSettings() {
+    if (!platform::fileExists(settingsPath())) {
+        WriteSettings();
+        return;
+    }
+    platform::TextLineReader settings = platform::openTextFile(settingsPath());
+    m_currentDatabasePath = std::string(settings.readLine());
+}
+
+void Workspace::WriteSettings() {
+    platform::TextFileWriter settings(settingsPath());
+    settings.writeLine(m_currentDatabasePath);
+    settings.commit();
+}
+
+void Workspace::DoneWorkspace() {
+    WriteSettings();
+}
+
+void Workspace::loadCurrentDatabase() {
+    m_protected = false;
+    const auto failure = model::loadDatabase(m_trees, m_fieldList, m_currentDatabasePath);
+    if (failure) {
+        m_protected = true;
+        m_prompts.warn(failure->message());
+    }
+}
+
+void Workspace::save() {
+    model::writeDatabaseFile(m_trees.tvMirror, m_currentDatabasePath);
+    m_protected = false;
+}
+
+void Workspace::saveUnlessProtected() {
+    if (!m_protected) {
+        save();
+    }
+}
+
+void Workspace::changeDatabasePath(const std::string& path) {
+    const std::string previous = m_currentDatabasePath;
+    m_currentDatabasePath = path;
+    try {
+        WriteSettings();
+    } catch (...) {
+        // Nothing may later be written over the chosen file with the old database.
+        m_currentDatabasePath = previous;
+        throw;
+    }
+}
+
+void Workspace::openChosen(const std::optional<std::string>& chosen) {
+    if (!chosen) {
+        return;
+    }
+    changeDatabasePath(*chosen);
+    loadCurrentDatabase();
+}
+
+void Workspace::newDatabase() {
+    saveUnlessProtected();
+    openChosen(m_prompts.chooseFileToSave());
+}
+
+void Workspace::openDatabase() {
+    saveUnlessProtected();
+    openChosen(m_prompts.chooseFileToOpen());
+}
+
+void Workspace::saveAs() {
+    saveUnlessProtected();
+    const auto chosen = m_prompts.chooseFileToSave();
+    if (!chosen) {
+        return;
+    }
+    changeDatabasePath(*chosen);
+    save();
+}
+
+void Workspace::close() {
+    saveUnlessProtected();
+    DoneWorkspace();
+}
+
+void Workspace::adoptDatabase(const std::string& path) {
+    changeDatabasePath(path);
+    loadCurrentDatabase();
+}
+
+}  // namespace quorvia::workspace

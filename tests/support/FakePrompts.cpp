@@ -1,0 +1,73 @@
+#include "support/FakePrompts.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvia::testing {
+
+namespace {
+
+template <typename Answer>
+Answer next(std::deque<Answer>& answers, const std::string& question, Answer cancelled) {
+    if (answers.empty()) {
+        ADD_FAILURE() << "no answer scripted for: " << question;
+        return cancelled;
+    }
+    Answer answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace
+
+void FakePrompts::warn(const std::string& message) {
+    asked.push_back("warn: " + message);
+}
+
+bool FakePrompts::confirm(const std::string& question) {
+    asked.push_back("confirm: " + question);
+    return next(confirmAnswers, asked.back(), false);
+}
+
+std::optional<std::string> FakePrompts::chooseFileToOpen() {
+    asked.push_back("open");
+    return next(openAnswers, asked.back(), std::optional<std::string>());
+}
+
+std::optional<std::string> FakePrompts::chooseFileToSave() {
+    asked.push_back("save");
+    return next(saveAnswers, asked.back(), std::optional<std::string>());
+}
+
+int FakePrompts::chooseNameColumn(const std::vector<std::string>& headers) {
+    std::string question = "columns: ";
+    for (size_t i = 0; i < headers.size(); ++i) {
+        question += (i > 0 ? "|" : "") + headers[i];
+    }
+    asked.push_back(question);
+    return next(columnAnswers, question, -1);
+}
+
+std::optional<platform::ObjectFields> FakePrompts::editObject(
+    const platform::ObjectFields& shown) {
+    asked.push_back("object: " + shown.name + "|" + std::to_string(shown.iconIndex));
+    return next(objectAnswers, asked.back(), std::optional<platform::ObjectFields>());
+}
+
+std::optional<platform::AttributeFields> FakePrompts::editAttribute(
+    const platform::AttributeFields& shown) {
+    asked.push_back("attribute: " + shown.name + "|" + shown.value);
+    return next(attributeAnswers, asked.back(), std::optional<platform::AttributeFields>());
+}
+
+void FakePrompts::whileBusy(const std::function<void()>& work) {
+    asked.push_back("busy");
+    work();
+}
+
+std::vector<std::string> FakePrompts::takeAsked() {
+    std::vector<std::string> taken;
+    taken.swap(asked);
+    return taken;
+}
+
+}  // namespace quorvia::testing

@@ -1,0 +1,41 @@
+// A scripted stand-in for the user: answers come from queues the test fills, and every question
+// is written down. A question without a scripted answer fails the test and is cancelled.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/UserPrompts.h"
+
+namespace quorvia::testing {
+
+class FakePrompts final : public platform::UserPrompts {
+public:
+    void warn(const std::string& message) override;
+    bool confirm(const std::string& question) override;
+    std::optional<std::string> chooseFileToOpen() override;
+    std::optional<std::string> chooseFileToSave() override;
+    int chooseNameColumn(const std::vector<std::string>& headers) override;
+    std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
+    std::optional<platform::AttributeFields> editAttribute(
+        const platform::AttributeFields& shown) override;
+    void whileBusy(const std::function<void()>& work) override;
+
+    // What was asked, in order: "warn: ...", "confirm: ...", "open", "save", "columns: a|b",
+    // "object: name|icon", "attribute: name|value", "busy".
+    std::vector<std::string> asked;
+
+    std::deque<bool> confirmAnswers;
+    std::deque<std::optional<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<int> columnAnswers;
+    std::deque<std::optional<platform::ObjectFields>> objectAnswers;
+    std::deque<std::optional<platform::AttributeFields>> attributeAnswers;
+
+    // The questions asked since the last call, which forgets them.
+    std::vector<std::string> takeAsked();
+};
+
+}  // namespace quorvia::testing

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Error.h"
+#include "support/FakePrompts.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TempDir.h"
+#include "support/TreeHelpers.h"
+#include "workspace/Workspace.h"
+
+namespace quorvia::workspace {
+namespace {
+
+using testing::outline;
+using Asked = std::vector<std::string>;
+
+// A workspace started in a temporary start directory, as the window starts it.
+class WorkspaceTest : public ::testing::Test {
+protected:
+    WorkspaceTest() : inside(dir.path()) {}
+
+    void start() {
+        workspace.InitWorkspace();
+        workspace.loadCurrentDatabase();
+    }
+    std::string display() const { return outline(trees.tvMain, true); }
+    std::string records() const { return outline(trees.tvMirror); }
+    std::string errorOf(void (Workspace::*command)()) {
+        try {
+            (workspace.*command)();
+        } catch (const Error& error) {
+            return error.message();
+        }
+        return "";
+    }
+
+    testing::TempDir dir;
+    testing::ScopedCurrentDirectory inside;
+    model::PairedTrees trees;
+    testing::FakePrompts prompts;
+    Workspace workspace{trees, prompts};
+};
+
+TEST_F(WorkspaceTest, FirstStartWritesTheSettingsAndTheCloseTheDatabase) {
+    start();
+    EXPECT_EQ(workspace.startDirectory(), dir.path());
+    EXPECT_EQ(dir.read("Quorvia.ini"), dir.path() + "/Quorvia\r\n");
+    EXPECT_EQ(display(), "Quorvia [1]\n");
+    EXPECT_FALSE(dir.exists("Quorvia"));
+    workspace.close();
+    EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n");
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(WorkspaceTest, OnlyTheFirstLineOfTheSettingsCounts) {
+    struct Case {
+        std::string bytes;
+        std::string path;
+    };
+    for (const Case& c :
+         {Case{"/data/one.db\r\n/data/two.db\r\n", "/data/one.db"},
+          Case{"/data/lf.db\n", "/data/lf.db"}, Case{"/data/end.db", "/data/end.db"},
+          Case{"/da\rta/cr.db\r\n", "/data/cr.db"}, Case{"", ""}}) {
+        dir.write("Quorvia.ini", c.bytes);
+        workspace.InitWorkspace();
+        EXPECT_EQ(workspace.currentDatabasePath(), c.path);
+        EXPECT_EQ(dir.read("Quorvia.ini"), c.bytes) << "reading leaves the file alone";
+    }
+    dir.write("Quorvia.ini", "/data/one.db\r\n/data/two.db\r\n");
+    workspace.InitWorkspace();
+    workspace.WriteSettings();
+    EXPECT_EQ(dir.read("Quorvia.ini"), "/data/one.db\r\n");
+}
+
+TEST_F(WorkspaceTest, SettingsNamingAMissingFileShowItsNameAndCreateItOnSave) {
+    dir.write("Quorvia.ini", dir.path("phone.db") + "\r\n");
+    start();
+    EXPECT_EQ(display(), "phone.db [1]\n");
+    workspace.save();
+    EXPECT_EQ(dir.read("phone.db"), "phone.db\r\n");
+}
+
+TEST_F(WorkspaceTest, AnEmptySettingsFileLeavesNoPathToSaveTo) {
+    dir.write("Quorvia.ini", "");
+    start();
+    EXPECT_EQ(display(), " [1]\n");
+    EXPECT_EQ(errorOf(&Workspace::save), "Impossible de créer le fichier ");
+    EXPECT_EQ(errorOf(&Workspace::close), "Impossible de créer le fichier ");
+    EXPECT_EQ(errorOf(&Workspace::close), "Impossible de créer le fichier ")
+        << "a failed close can be repeated";
+    EXPECT_EQ(dir.read("Quorvia.ini"), "") << "the settings are not written after a failed save";
+}
+
+TEST_F(WorkspaceTest, NewAndOpenSaveFirstThenLoadTheChosenFile) {
+    start();
+    dir.write("other.db", "Other\r\n\tO;A;2\r\n");
+    trees.tvMirror.setText(trees.tvMirror.nodeAt(0), "Changed");
+    prompts.saveAnswers.push_back(dir.path("other.db"));
+    workspace.newDatabase();
+    EXPECT_EQ(dir.read("Quorvia"), "Changed\r\n") << "the old database was saved";
+    EXPECT_EQ(dir.read("other.db"), "Other\r\n\tO;A;2\r\n") << "New opens a file unchanged";
+    EXPECT_EQ(display(), "other.db [1]\n\tA [2]\n");
+    EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("other.db") + "\r\n");
+
+    prompts.openAnswers.push_back(dir.path("missing.db"));
+    workspace.openDatabase();
+    EXPECT_EQ(display(), "missing.db [1]\n");
+    EXPECT_EQ(workspace.currentDatabasePath(), dir.path("missing.db"));
+    EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("missing.db") + "\r\n");
+    EXPECT_FALSE(dir.exists("missing.db"));
+    EXPECT_EQ(prompts.takeAsked(), (Asked{"save", "open"}));
+}
+
+TEST_F(WorkspaceTest, OpeningTheCurrentFileSavesItAndReadsItBack) {
+    start();
+    trees.tvMirror.appendChild(trees.tvMirror.nodeAt(0), "O;Added;3");
+    trees.tvMain.appendChild(trees.tvMain.nodeAt(0), "Added");
+    prompts.openAnswers.push_back(dir.path("Quorvia"));
+    workspace.openDatabase();
+    EXPECT_EQ(display(), "Quorvia [1]\n\tAdded [3]\n");
+}
+
+TEST_F(WorkspaceTest, CancellingStillSavesTheCurrentDatabase) {
+    start();
+    for (auto command : {&Workspace::newDatabase, &Workspace::openDatabase, &Workspace::saveAs}) {
+        ::unlink(dir.path("Quorvia").c_str());
+        prompts.openAnswers.push_back(std::nullopt);
+        prompts.saveAnswers.push_back(std::nullopt);
+        (workspace.*command)();
+        EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n");
+        EXPECT_EQ(workspace.currentDatabasePath(), dir.path("Quorvia"));
+    }
+}
+
+TEST_F(WorkspaceTest, SaveAsWritesBothFilesAndKeepsTheTrees) {
+    dir.write("Quorvia", "Root line\r\n\tO;A;1\r\n");
+    start();
+    prompts.saveAnswers.push_back(dir.path("copy.db"));
+    workspace.saveAs();
+    EXPECT_EQ(dir.read("Quorvia"), "Root line\r\n\tO;A;1\r\n");
+    EXPECT_EQ(dir.read("copy.db"), "Root line\r\n\tO;A;1\r\n");
+    EXPECT_EQ(display(), "Quorvia [1]\n\tA [1]\n") << "the display root keeps the old name";
+    EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("copy.db") + "\r\n");
+}
+
+TEST_F(WorkspaceTest, AFailedSaveEndsTheCommandBeforeItsDialog) {
+    start();
+    ASSERT_EQ(::mkdir(dir.path("Quorvia").c_str(), 0755), 0);  // a folder cannot be replaced
+    EXPECT_EQ(errorOf(&Workspace::openDatabase),
+              "Impossible de créer le fichier " + dir.path("Quorvia"));
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(WorkspaceTest, SettingsErrorsUseTheSystemMessages) {
+    start();
+    testing::FaultyFileSystem files;
+    struct Case {
+        int error;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{EACCES, "Accès au fichier refusé"}, Case{EROFS, "Accès au fichier refusé"},
+          Case{EBUSY, "Erreur E/S 32"}, Case{ENOSPC, "Erreur E/S 112"}}) {
+        files.failAt(testing::FileCall::Create, 1, c.error);
+        EXPECT_EQ(errorOf(&Workspace::WriteSettings), c.message);
+    }
+    files.failAt(testing::FileCall::OpenToRead, 1, EACCES);
+    EXPECT_EQ(errorOf(&Workspace::ReadSettings), "Accès au fichier refusé");
+}
+
+TEST_F(WorkspaceTest, AStartDirectoryThatIsGoneIsABadFileName) {
+    testing::TempDir other;
+    std::string gone = other.path("gone");
+    ASSERT_EQ(::mkdir(gone.c_str(), 0755), 0);
+    testing::ScopedCurrentDirectory into(gone);
+    workspace.InitWorkspace();
+    ::unlink((gone + "/Quorvia.ini").c_str());
+    ASSERT_EQ(::rmdir(gone.c_str()), 0);
+    EXPECT_EQ(errorOf(&Workspace::WriteSettings), "Nom de fichier incorrect");
+}
+
+TEST_F(WorkspaceTest, AFailedSettingsWriteRestoresThePreviousPath) {
+    start();
+    dir.write("chosen.db", "Chosen\r\n");
+    testing::FaultyFileSystem files;
+    for (auto command : {&Workspace::newDatabase, &Workspace::openDatabase, &Workspace::saveAs}) {
+        prompts.openAnswers.push_back(dir.path("chosen.db"));
+        prompts.saveAnswers.push_back(dir.path("chosen.db"));
+        files.failAt(testing::FileCall::Create, 2, EACCES);  // the first is the save
+        EXPECT_EQ(errorOf(command), "Accès au fichier refusé");
+        EXPECT_EQ(workspace.currentDatabasePath(), dir.path("Quorvia"));
+        workspace.close();
+        EXPECT_EQ(dir.read("chosen.db"), "Chosen\r\n") << "nothing written over the chosen file";
+        EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("Quorvia") + "\r\n");
+    }
+}
+
+TEST_F(WorkspaceTest, AFailedStartUpStillOpensTheDatabase) {
+    dir.write("Quorvia", "Kept\r\n\tO;A;1\r\n");
+    dir.write("Quorvia.ini", dir.path("Quorvia") + "\r\n");
+    {
+        testing::FaultyFileSystem files;
+        files.failAt(testing::FileCall::OpenToRead, 1, EACCES);
+        EXPECT_EQ(errorOf(&Workspace::InitWorkspace), "Accès au fichier refusé");
+    }
+    workspace.loadCurrentDatabase();
+    EXPECT_EQ(display(), "Quorvia [1]\n\tA [1]\n");
+    workspace.close();
+    EXPECT_EQ(dir.read("Quorvia"), "Kept\r\n\tO;A;1\r\n");
+}
+
+TEST_F(WorkspaceTest, AFileThatFailsToLoadIsNamedAndProtected) {
+    const std::string malformed = "root\r\n\t\t\tO;deep;1\r\n";
+    dir.write("Quorvia", malformed);
+    start();
+    EXPECT_EQ(prompts.takeAsked(),
+              Asked{"warn: Niveau incorrect (3) pour l'élément \"O;deep;1\""});
+    EXPECT_TRUE(workspace.isProtected());
+    EXPECT_EQ(display(), "Quorvia [1]\n");
+
+    workspace.close();
+    prompts.saveAnswers.push_back(std::nullopt);
+    workspace.newDatabase();
+    prompts.saveAnswers.push_back(dir.path("elsewhere.db"));
+    workspace.saveAs();
+    EXPECT_EQ(dir.read("Quorvia"), malformed) << "no save of the program's own replaced it";
+    EXPECT_EQ(dir.read("elsewhere.db"), "Quorvia\r\n");
+
+    prompts.openAnswers.push_back(dir.path("Quorvia"));
+    workspace.openDatabase();
+    EXPECT_TRUE(workspace.isProtected()) << "loaded again, so protected again";
+    trees.tvMirror.appendChild(trees.tvMirror.nodeAt(0), "O;New;1");
+    trees.tvMain.appendChild(trees.tvMain.nodeAt(0), "New");
+    EXPECT_FALSE(workspace.isProtected()) << "a change to the database ends the protection";
+    workspace.close();
+    EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;New;1\r\n");
+}
+
+TEST_F(WorkspaceTest, AnExplicitSaveWritesAProtectedFile) {
+    dir.write("Quorvia", "x\r\n\t\tdeep\r\n");
+    start();
+    workspace.save();
+    EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n");
+    EXPECT_FALSE(workspace.isProtected());
+}
+
+TEST_F(WorkspaceTest, AdoptingAConvertedDatabaseDoesNotSaveTheOldOne) {
+    start();
+    dir.write("converted.db", "Phone book\r\n\tO;A;1\r\n");
+    trees.tvMirror.setText(trees.tvMirror.nodeAt(0), "unsaved");
+    workspace.adoptDatabase(dir.path("converted.db"));
+    EXPECT_FALSE(dir.exists("Quorvia"));
+    EXPECT_EQ(display(), "converted.db [1]\n\tA [1]\n");
+    EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("converted.db") + "\r\n");
+}
+
+}  // namespace
+}  // namespace quorvia::workspace
