@@ -8,8 +8,9 @@ cmake -S "$top" -B "$top/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQUORVIA_BUILD_TESTS=OFF >/dev/null
 cmake --build "$top/build/release" -j "$(nproc)"
 
-if [ -x "$top/build/release/src/app/quorvia" ]; then
-    exec "$top/build/release/src/app/quorvia"
+program="$top/build/release/src/app/quorvia"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: starting Quorvia on a virtual one (xvfb-run)." >&2
+    exec xvfb-run -a "$program"
 fi
-# Until the window exists, the run command shows what the core does: the benchmark.
-exec "$top/build/release/bench/quorvia-bench" "$@"
+exec "$program"

@@ -26,6 +26,8 @@ class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
 
+    // The error box of a command that failed (the application title, the error icon, one OK).
+    virtual void showError(const std::string& message) = 0;
     // A warning box ("Avertissement", one OK button).
     virtual void warn(const std::string& message) = 0;
     // A confirmation box ("Confirmation", Yes the default, Escape for No); true for Yes.

@@ -1,15 +1,14 @@
 #include "support/FakePrompts.h"
 
-#include <gtest/gtest.h>
-
 namespace quorvia::testing {
 
 namespace {
 
 template <typename Answer>
-Answer next(std::deque<Answer>& answers, const std::string& question, Answer cancelled) {
+Answer next(std::deque<Answer>& answers, std::vector<std::string>& asked, Answer cancelled) {
     if (answers.empty()) {
-        ADD_FAILURE() << "no answer scripted for: " << question;
+        // Shows up in any comparison of the questions asked.
+        asked.back() = "UNSCRIPTED " + asked.back();
         return cancelled;
     }
     Answer answer = std::move(answers.front());
@@ -19,23 +18,27 @@ Answer next(std::deque<Answer>& answers, const std::string& question, Answer can
 
 }  // namespace
 
+void FakePrompts::showError(const std::string& message) {
+    asked.push_back("error: " + message);
+}
+
 void FakePrompts::warn(const std::string& message) {
     asked.push_back("warn: " + message);
 }
 
 bool FakePrompts::confirm(const std::string& question) {
     asked.push_back("confirm: " + question);
-    return next(confirmAnswers, asked.back(), false);
+    return next(confirmAnswers, asked, false);
 }
 
 std::optional<std::string> FakePrompts::chooseFileToOpen() {
     asked.push_back("open");
-    return next(openAnswers, asked.back(), std::optional<std::string>());
+    return next(openAnswers, asked, std::optional<std::string>());
 }
 
 std::optional<std::string> FakePrompts::chooseFileToSave() {
     asked.push_back("save");
-    return next(saveAnswers, asked.back(), std::optional<std::string>());
+    return next(saveAnswers, asked, std::optional<std::string>());
 }
 
 int FakePrompts::chooseNameColumn(const std::vector<std::string>& headers) {
@@ -44,19 +47,19 @@ int FakePrompts::chooseNameColumn(const std::vector<std::string>& headers) {
         question += (i > 0 ? "|" : "") + headers[i];
     }
     asked.push_back(question);
-    return next(columnAnswers, question, -1);
+    return next(columnAnswers, asked, -1);
 }
 
 std::optional<platform::ObjectFields> FakePrompts::editObject(
     const platform::ObjectFields& shown) {
     asked.push_back("object: " + shown.name + "|" + std::to_string(shown.iconIndex));
-    return next(objectAnswers, asked.back(), std::optional<platform::ObjectFields>());
+    return next(objectAnswers, asked, std::optional<platform::ObjectFields>());
 }
 
 std::optional<platform::AttributeFields> FakePrompts::editAttribute(
     const platform::AttributeFields& shown) {
     asked.push_back("attribute: " + shown.name + "|" + shown.value);
-    return next(attributeAnswers, asked.back(), std::optional<platform::AttributeFields>());
+    return next(attributeAnswers, asked, std::optional<platform::AttributeFields>());
 }
 
 void FakePrompts::whileBusy(const std::function<void()>& work) {

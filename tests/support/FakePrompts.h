@@ -1,5 +1,6 @@
 // A scripted stand-in for the user: answers come from queues the test fills, and every question
-// is written down. A question without a scripted answer fails the test and is cancelled.
+// is written down. A question without a scripted answer is cancelled and written down as
+// "UNSCRIPTED ...", so that any check of the questions fails.
 #pragma once
 
 #include <deque>
@@ -13,6 +14,7 @@ namespace quorvia::testing {
 
 class FakePrompts final : public platform::UserPrompts {
 public:
+    void showError(const std::string& message) override;
     void warn(const std::string& message) override;
     bool confirm(const std::string& question) override;
     std::optional<std::string> chooseFileToOpen() override;
@@ -23,8 +25,8 @@ public:
         const platform::AttributeFields& shown) override;
     void whileBusy(const std::function<void()>& work) override;
 
-    // What was asked, in order: "warn: ...", "confirm: ...", "open", "save", "columns: a|b",
-    // "object: name|icon", "attribute: name|value", "busy".
+    // What was asked, in order: "error: ...", "warn: ...", "confirm: ...", "open", "save",
+    // "columns: a|b", "object: name|icon", "attribute: name|value", "busy".
     std::vector<std::string> asked;
 
     std::deque<bool> confirmAnswers;

@@ -1,0 +1,53 @@
+#include "ui/DialogStyle.h"
+
+#include <QStyle>
+
+namespace quorvia::ui {
+
+QFont dialogFont(int pointSize) {
+    QFont font(QStringLiteral("MS Sans Serif"), pointSize);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QLabel* makeCaptionLabel(QWidget* parent, const char* objectName, const QString& text,
+                         const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::yellow);
+    label->setPalette(palette);
+    return label;
+}
+
+QFrame* makeButtonPanel(QWidget* parent, const QRect& geometry) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(geometry);
+    panel->setFrameShape(QFrame::NoFrame);
+    return panel;
+}
+
+QPushButton* makeOkButton(QWidget* parent, const QRect& geometry) {
+    auto* button = new QPushButton(parent->style()->standardIcon(QStyle::SP_DialogOkButton),
+                                   QStringLiteral("OK"), parent);
+    button->setObjectName(QStringLiteral("btOK"));
+    button->setGeometry(geometry);
+    button->setDefault(true);
+    return button;
+}
+
+QPushButton* makeCancelButton(QWidget* parent, const QRect& geometry) {
+    auto* button = new QPushButton(parent->style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                   QStringLiteral("Cancel"), parent);
+    button->setObjectName(QStringLiteral("BtCancel"));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace quorvia::ui

@@ -1,0 +1,132 @@
+#include "ui/DisplayTreeModel.h"
+
+#include <QColor>
+
+#include "model/NodeRecord.h"
+#include "ui/Pictures.h"
+#include "ui/Text.h"
+
+namespace quorvia::ui {
+
+namespace {
+// Attributes are drawn in pure blue unless drawn selected.
+const QColor kAttributeColour(0, 0, 255);
+}  // namespace
+
+DisplayTreeModel::DisplayTreeModel(model::Tree& tree, QObject* parent)
+    : QAbstractItemModel(parent), m_tree(tree) {
+    m_tree.addObserver(this);
+}
+
+DisplayTreeModel::~DisplayTreeModel() {
+    m_tree.removeObserver(this);
+}
+
+model::Node* DisplayTreeModel::nodeOf(const QModelIndex& index) const {
+    return index.isValid() ? static_cast<model::Node*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex DisplayTreeModel::indexOf(const model::Node* node) const {
+    return node != nullptr ? createIndex(node->row(), 0, const_cast<model::Node*>(node))
+                           : QModelIndex();
+}
+
+QModelIndex DisplayTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (!hasIndex(row, column, parent)) {
+        return {};
+    }
+    return createIndex(row, 0, m_tree.childAt(nodeOf(parent), row));
+}
+
+QModelIndex DisplayTreeModel::parent(const QModelIndex& child) const {
+    const model::Node* node = nodeOf(child);
+    return node != nullptr ? indexOf(node->parent()) : QModelIndex();
+}
+
+int DisplayTreeModel::rowCount(const QModelIndex& parent) const {
+    if (parent.column() > 0) {
+        return 0;
+    }
+    return m_tree.announcedChildCount(nodeOf(parent));
+}
+
+int DisplayTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
+
+bool DisplayTreeModel::hasChildren(const QModelIndex& parent) const {
+    return rowCount(parent) > 0;
+}
+
+QVariant DisplayTreeModel::data(const QModelIndex& index, int role) const {
+    const model::Node* node = nodeOf(index);
+    if (node == nullptr) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+            return toQString(node->text());
+        case Qt::DecorationRole:
+            if (showsStatePicture(node->iconIndex())) {
+                return Pictures::instance().statePicture(statePictureNumber(node->iconIndex()));
+            }
+            return {};
+        case Qt::ForegroundRole:
+            if (node->iconIndex() == model::kAttributeIcon) {
+                return kAttributeColour;
+            }
+            return {};
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags DisplayTreeModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void DisplayTreeModel::aboutToReset() {
+    beginResetModel();
+}
+
+void DisplayTreeModel::resetDone() {
+    endResetModel();
+    if (m_tree.selected() != nullptr) {
+        emit selectRequested(indexOf(m_tree.selected()));
+    }
+}
+
+void DisplayTreeModel::aboutToAppend(const model::Node* parent, int first, int last) {
+    beginInsertRows(indexOf(parent), first, last);
+}
+
+void DisplayTreeModel::appended(const model::Node*, int, int) {
+    endInsertRows();
+}
+
+void DisplayTreeModel::aboutToRemove(const model::Node* node) {
+    beginRemoveRows(indexOf(node->parent()), node->row(), node->row());
+}
+
+void DisplayTreeModel::removed(const model::Node*, int) {
+    endRemoveRows();
+}
+
+void DisplayTreeModel::changed(const model::Node* node) {
+    const QModelIndex index = indexOf(node);
+    emit dataChanged(index, index);
+}
+
+void DisplayTreeModel::expandedChanged(const model::Node* node) {
+    emit expandRequested(indexOf(node), node->isExpanded());
+}
+
+void DisplayTreeModel::selectionChanged(const model::Node* node) {
+    emit selectRequested(indexOf(node));
+}
+
+void DisplayTreeModel::scrollRequested(const model::Node* node) {
+    emit scrollToRequested(indexOf(node));
+}
+
+}  // namespace quorvia::ui

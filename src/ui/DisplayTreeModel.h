@@ -1,0 +1,54 @@
+// The Qt view's window onto the display tree: answers the view from the tree without copying
+// it, turns the tree's notifications into Qt's model signals, and carries the logic's
+// "expand / select / scroll to this" to the view.
+#pragma once
+
+#include <QAbstractItemModel>
+
+#include "model/Tree.h"
+#include "model/TreeObserver.h"
+
+namespace quorvia::ui {
+
+class DisplayTreeModel final : public QAbstractItemModel, private model::TreeObserver {
+    Q_OBJECT
+
+public:
+    explicit DisplayTreeModel(model::Tree& tree, QObject* parent = nullptr);
+    ~DisplayTreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    QModelIndex indexOf(const model::Node* node) const;
+    model::Node* nodeOf(const QModelIndex& index) const;
+    model::Tree& tree() const { return m_tree; }
+
+signals:
+    // The logic changed a node's expanded state, selected a node (invalid: none), or asks for a
+    // node to be scrolled into view.
+    void expandRequested(const QModelIndex& index, bool expanded);
+    void selectRequested(const QModelIndex& index);
+    void scrollToRequested(const QModelIndex& index);
+
+private:
+    void aboutToReset() override;
+    void resetDone() override;
+    void aboutToAppend(const model::Node* parent, int first, int last) override;
+    void appended(const model::Node* parent, int first, int last) override;
+    void aboutToRemove(const model::Node* node) override;
+    void removed(const model::Node* parent, int row) override;
+    void changed(const model::Node* node) override;
+    void expandedChanged(const model::Node* node) override;
+    void selectionChanged(const model::Node* node) override;
+    void scrollRequested(const model::Node* node) override;
+
+    model::Tree& m_tree;
+};
+
+}  // namespace quorvia::ui

@@ -1,0 +1,81 @@
+#include "ui/MessageBoxes.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+#include "ui/Text.h"
+
+namespace quorvia::ui {
+
+namespace {
+
+constexpr const char* kWarningTitle = "Avertissement";
+constexpr const char* kConfirmationTitle = "Confirmation";
+constexpr const char* kYes = "&Oui";
+constexpr const char* kNo = "&Non";
+
+std::unique_ptr<QMessageBox> makeBox(QMessageBox::Icon icon, const char* title,
+                                     const std::string& text) {
+    auto box = std::make_unique<QMessageBox>(icon, QString::fromUtf8(title), toQString(text));
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+// Message boxes open centred on the screen, not over the window.
+int execCentred(QMessageBox& box) {
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = box.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        box.move(frame.topLeft());
+    }
+    return box.exec();
+}
+
+}  // namespace
+
+std::string withFullStop(std::string message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+        message.push_back('.');
+    }
+    return message;
+}
+
+std::unique_ptr<QMessageBox> makeErrorBox(const std::string& message) {
+    auto box = makeBox(QMessageBox::Critical, kApplicationTitle, withFullStop(message));
+    box->setStandardButtons(QMessageBox::Ok);
+    return box;
+}
+
+std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message) {
+    auto box = makeBox(QMessageBox::Warning, kWarningTitle, message);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    return box;
+}
+
+std::unique_ptr<QMessageBox> makeConfirmationBox(const std::string& question) {
+    auto box = makeBox(QMessageBox::Question, kConfirmationTitle, question);
+    QPushButton* yes = box->addButton(QString::fromUtf8(kYes), QMessageBox::YesRole);
+    QPushButton* no = box->addButton(QString::fromUtf8(kNo), QMessageBox::NoRole);
+    box->setDefaultButton(yes);
+    box->setEscapeButton(no);
+    return box;
+}
+
+void showErrorBox(const std::string& message) {
+    execCentred(*makeErrorBox(message));
+}
+
+void showWarningBox(const std::string& message) {
+    execCentred(*makeWarningBox(message));
+}
+
+bool askConfirmation(const std::string& question) {
+    auto box = makeConfirmationBox(question);
+    execCentred(*box);
+    return box->clickedButton() == box->defaultButton();
+}
+
+}  // namespace quorvia::ui

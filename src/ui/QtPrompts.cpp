@@ -1,0 +1,119 @@
+#include "ui/QtPrompts.h"
+
+#include <unistd.h>
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <exception>
+#include <thread>
+
+#include "ui/MessageBoxes.h"
+#include "ui/Text.h"
+#include "ui/frmAttribute.h"
+#include "ui/frmObject.h"
+#include "ui/frmSelect.h"
+
+namespace quorvia::ui {
+
+QFileDialog* makeOpenDialog(QWidget* window) {
+    auto* dialog = new QFileDialog(window, QStringLiteral("Open"));
+    dialog->setObjectName(QStringLiteral("OpenDlg"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    return dialog;
+}
+
+QFileDialog* makeSaveDialog(QWidget* window) {
+    auto* dialog = new QFileDialog(window, QStringLiteral("Save As"));
+    dialog->setObjectName(QStringLiteral("SaveDlg"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    return dialog;
+}
+
+QtPrompts::QtPrompts(QWidget* window, QFileDialog* openDialog, QFileDialog* saveDialog)
+    : m_window(window), m_openDialog(openDialog), m_saveDialog(saveDialog) {}
+
+void QtPrompts::showError(const std::string& message) {
+    showErrorBox(message);
+}
+
+void QtPrompts::warn(const std::string& message) {
+    showWarningBox(message);
+}
+
+bool QtPrompts::confirm(const std::string& question) {
+    return askConfirmation(question);
+}
+
+std::optional<std::string> QtPrompts::chooseFile(QFileDialog& dialog) {
+    // Opens with the full path last chosen in it, which the dialog keeps between uses.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString chosen = dialog.selectedFiles().constFirst();
+    dialog.selectFile(chosen);
+    // As the system's own dialogs do, a confirmed choice makes the chosen file's folder the
+    // current directory (where the export then writes its package script).
+    (void)::chdir(QFileInfo(chosen).absolutePath().toLocal8Bit().constData());
+    return toBytes(chosen);
+}
+
+std::optional<std::string> QtPrompts::chooseFileToOpen() {
+    return chooseFile(*m_openDialog);
+}
+
+std::optional<std::string> QtPrompts::chooseFileToSave() {
+    return chooseFile(*m_saveDialog);
+}
+
+int QtPrompts::chooseNameColumn(const std::vector<std::string>& headers) {
+    frmSelect dialog(m_window);
+    dialog.FormShow(headers);
+    dialog.exec();
+    return dialog.result();
+}
+
+std::optional<platform::ObjectFields> QtPrompts::editObject(const platform::ObjectFields& shown) {
+    frmObject dialog(m_window);
+    dialog.FormShow(shown);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.fields();
+}
+
+std::optional<platform::AttributeFields> QtPrompts::editAttribute(
+    const platform::AttributeFields& shown) {
+    frmAttribute dialog(m_window);
+    dialog.FormShow(shown);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.fields();
+}
+
+void QtPrompts::whileBusy(const std::function<void()>& work) {
+    // The work waits on another thread; this one keeps drawing the window but lets no input
+    // through, and shows the busy pointer.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    QGuiApplication::restoreOverrideCursor();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+}  // namespace quorvia::ui

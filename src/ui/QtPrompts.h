@@ -1,0 +1,41 @@
+// The user's side of the commands in the real window: message boxes, the window's open and save
+// dialogs, and the object, attribute and column-choice dialogs.
+#pragma once
+
+#include <QFileDialog>
+#include <QPointer>
+
+#include "platform/UserPrompts.h"
+
+namespace quorvia::ui {
+
+class QtPrompts final : public platform::UserPrompts {
+public:
+    // The dialogs belong to the window; they keep the path last chosen in them.
+    QtPrompts(QWidget* window, QFileDialog* openDialog, QFileDialog* saveDialog);
+
+    void showError(const std::string& message) override;
+    void warn(const std::string& message) override;
+    bool confirm(const std::string& question) override;
+    std::optional<std::string> chooseFileToOpen() override;
+    std::optional<std::string> chooseFileToSave() override;
+    int chooseNameColumn(const std::vector<std::string>& headers) override;
+    std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
+    std::optional<platform::AttributeFields> editAttribute(
+        const platform::AttributeFields& shown) override;
+    void whileBusy(const std::function<void()>& work) override;
+
+private:
+    std::optional<std::string> chooseFile(QFileDialog& dialog);
+
+    QPointer<QWidget> m_window;
+    QPointer<QFileDialog> m_openDialog;
+    QPointer<QFileDialog> m_saveDialog;
+};
+
+// The window's two file dialogs: no filter, no default extension; the open dialog takes a name
+// that does not exist, the save dialog asks before replacing a file.
+QFileDialog* makeOpenDialog(QWidget* window);
+QFileDialog* makeSaveDialog(QWidget* window);
+
+}  // namespace quorvia::ui

@@ -1,0 +1,49 @@
+#include "ui/frmAttribute.h"
+
+#include "ui/DialogStyle.h"
+#include "ui/Text.h"
+
+namespace quorvia::ui {
+
+frmAttribute::frmAttribute(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmAttribute"));
+    setWindowTitle(QStringLiteral("Teslund Quorvia - Attribute"));
+    setFont(dialogFont());
+    setFixedSize(364, 104);
+
+    makeCaptionLabel(this, "lbName", QStringLiteral("Name"), QRect(8, 8, 89, 17));
+    edName = new QLineEdit(this);
+    edName->setObjectName(QStringLiteral("edName"));
+    edName->setGeometry(104, 8, 249, 21);
+    makeCaptionLabel(this, "lbValue", QStringLiteral("Value"), QRect(8, 32, 89, 17));
+    edValue = new QLineEdit(this);
+    edValue->setObjectName(QStringLiteral("edValue"));
+    edValue->setGeometry(104, 32, 249, 21);
+
+    QFrame* panel = makeButtonPanel(this, QRect(0, 63, 364, 41));
+    btOK = makeOkButton(panel, QRect(176, 8, 87, 25));
+    BtCancel = makeCancelButton(panel, QRect(272, 8, 85, 25));
+    connect(btOK, &QPushButton::clicked, this, &frmAttribute::btOKClick);
+    connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    setTabOrder(btOK, BtCancel);
+    setTabOrder(BtCancel, edName);
+    setTabOrder(edName, edValue);
+    edName->setFocus();
+}
+
+void frmAttribute::FormShow(const platform::AttributeFields& shown) {
+    edName->setText(toQString(shown.name));
+    edValue->setText(toQString(shown.value));
+    edName->setFocus();
+}
+
+platform::AttributeFields frmAttribute::fields() const {
+    return {toBytes(edName->text()), toBytes(edValue->text())};
+}
+
+void frmAttribute::btOKClick() {
+    accept();
+}
+
+}  // namespace quorvia::ui

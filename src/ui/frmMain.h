@@ -1,0 +1,100 @@
+// The main window: toolbar, display tree and status bar under a menu bar. It owns both trees,
+// the workspace, the open and save dialogs and the clipboard, and binds every command.
+#pragma once
+
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <memory>
+
+#include "model/PairedTrees.h"
+#include "platform/UserPrompts.h"
+#include "ui/DisplayTreeModel.h"
+#include "ui/DisplayTreeView.h"
+#include "workspace/Workspace.h"
+
+namespace quorvia::ui {
+
+class frmMain final : public QMainWindow, private DisplayTreeEvents {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kCaption = "Teslund Quorvia for Nokia 7650";
+
+    // The window asks its questions through `prompts` when given (tests), else through real
+    // dialogs and message boxes. Creating the window runs FormCreate.
+    explicit frmMain(platform::UserPrompts* prompts = nullptr, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    model::PairedTrees& trees() { return m_trees; }
+    workspace::Workspace& workspace() { return *m_workspace; }
+    DisplayTreeModel* displayModel() const { return m_displayModel.get(); }
+
+    // Components, named as the commands refer to them.
+    DisplayTreeView* tvMain;
+    QToolBar* ToolBar1;
+    QStatusBar* StatusBar1;
+    QFileDialog* OpenDlg;
+    QFileDialog* SaveDlg;
+    QMenu* PopupMenu1;
+    QMenu* PopupMenu2;
+
+public slots:
+    void tbNewClick();
+    void tbOpenClick();
+    void mmOpenClick();
+    void mmSaveClick();
+    void tbSaveClick();
+    void mmSaveasClick();
+    void mmImportObjectClick();
+    void mmImportAttributesClick();
+    void Nokia7650database1Click();
+    void tbExportClick();
+    void mmExitClick();
+    void mmCutClick();
+    void mmCopyClick();
+    void mmPasteClick();
+    void mmAddObjectClick();
+    void mmAddAttributeClick();
+    void mmEdtClick();
+    void tbDeleteClick();
+    void mmHelpClick();
+    void mmAboutClick();
+    void tvMainExpanding(const QModelIndex& index);
+    void tvMainCollapsing(const QModelIndex& index);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // DisplayTreeEvents
+    void tvMainMouseDown(const QPoint& position, Qt::MouseButton button) override;
+    bool tvMainDragOver(const QPoint& position) override;
+    void tvMainDragDrop(const QPoint& position) override;
+    void tvMainDblClick() override;
+    void tvMainKeyPress(char character) override;
+    void tvMainKeyDown(int virtualKey) override;
+
+    void FormCreate();
+    // Runs a command; an error it raises is shown in the error box. False after an error.
+    template <typename Body>
+    bool runCommand(Body&& body);
+
+    void buildMenus();
+    void buildToolBar();
+    void connectTree();
+
+    model::PairedTrees m_trees;
+    std::unique_ptr<platform::UserPrompts> m_ownPrompts;
+    platform::UserPrompts* m_prompts;
+    std::unique_ptr<workspace::Workspace> m_workspace;
+    // Goes before the trees it watches; the view only borrows it.
+    std::unique_ptr<DisplayTreeModel> m_displayModel;
+    bool m_centred = false;
+};
+
+}  // namespace quorvia::ui

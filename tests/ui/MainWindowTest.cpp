@@ -1,0 +1,286 @@
+#include <QAction>
+#include <QMenuBar>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "support/FakePrompts.h"
+#include "support/TempDir.h"
+#include "support/TreeHelpers.h"
+#include "ui/frmAbout.h"
+#include "ui/frmMain.h"
+
+using namespace quorvia;
+namespace support = quorvia::testing;
+using quorvia::ui::DisplayTreeView;
+using quorvia::ui::frmMain;
+
+namespace {
+
+const char* kDatabase =
+    "Quorvia\r\n\tO;Contacts;3\r\n\t\tO;Ann;6\r\n\t\t\tT;Phone;555\r\n"
+    "\tO;Notes;9\r\n\t\tT;Todo;milk\r\n";
+
+QStringList captionsOf(const QMenu* menu) {
+    QStringList captions;
+    for (const QAction* action : menu->actions()) {
+        captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return captions;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A window started in a fresh start directory holding the sample database.
+    std::unique_ptr<frmMain> startWindow(bool withDatabase = true) {
+        if (withDatabase) {
+            m_dir->write("Quorvia", kDatabase);
+        }
+        auto window = std::make_unique<frmMain>(m_prompts.get());
+        window->show();
+        return window;
+    }
+    QModelIndex indexOf(frmMain& window, int absoluteIndex) {
+        return window.displayModel()->indexOf(window.trees().tvMain.nodeAt(absoluteIndex));
+    }
+    QPoint centreOf(frmMain& window, const QModelIndex& index) {
+        return window.tvMain->visualRect(index).center();
+    }
+
+    std::unique_ptr<support::TempDir> m_dir;
+    std::unique_ptr<support::ScopedCurrentDirectory> m_inside;
+    std::unique_ptr<support::FakePrompts> m_prompts;
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<support::TempDir>();
+        m_inside = std::make_unique<support::ScopedCurrentDirectory>(m_dir->path());
+        m_prompts = std::make_unique<support::FakePrompts>();
+    }
+    void cleanup() {
+        m_inside.reset();
+        m_dir.reset();
+    }
+
+    void layout() {
+        auto window = startWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Teslund Quorvia for Nokia 7650"));
+        QCOMPARE(window->frameGeometry().size(), QSize(313, 427));
+        QCOMPARE(window->frameGeometry().center(),
+                 QGuiApplication::primaryScreen()->availableGeometry().center());
+        QVERIFY(!window->windowIcon().isNull());
+        QVERIFY(window->StatusBar1->isSizeGripEnabled());
+        QVERIFY(window->StatusBar1->currentMessage().isEmpty());
+        QCOMPARE(window->ToolBar1->height(), 29);
+
+        const DisplayTreeView* tree = window->tvMain;
+        QVERIFY(tree->font().bold());
+        QCOMPARE(tree->indentation(), 19);
+        QVERIFY(!tree->rootIsDecorated());
+        QCOMPARE(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QVERIFY(!tree->isSortingEnabled());
+        QCOMPARE(tree->selectionMode(), QAbstractItemView::SingleSelection);
+        QVERIFY(tree->isHeaderHidden());
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->tvMain));
+    }
+
+    void toolbarButtonsInOrderWithTheirHints() {
+        auto window = startWindow();
+        QStringList names;
+        QStringList hints;
+        for (QToolButton* button :
+             window->ToolBar1->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (button->objectName().startsWith(QLatin1String("tb"))) {
+                names << button->objectName();
+                hints << button->toolTip();
+                QCOMPARE(button->width(), 23);
+                QVERIFY(!button->icon().isNull());
+            }
+        }
+        QCOMPARE(names, (QStringList{"tbNew", "tbOpen", "tbSave", "tbAdd", "tbDelete", "tbImport",
+                                     "tbExport"}));
+        QCOMPARE(hints, (QStringList{"New database", "Open database", "Save database",
+                                     "Add object or attribute", "Delete object or attribute",
+                                     "Import objects or attributes from a text file",
+                                     "Export to N7650 database"}));
+        auto* add = window->findChild<QToolButton*>(QStringLiteral("tbAdd"));
+        QCOMPARE(add->menu(), window->PopupMenu1);
+        QCOMPARE(add->popupMode(), QToolButton::InstantPopup);
+        QCOMPARE(captionsOf(window->PopupMenu1),
+                 (QStringList{"Add Object...", "Add Attribute..."}));
+        auto* import = window->findChild<QToolButton*>(QStringLiteral("tbImport"));
+        QCOMPARE(import->menu(), window->PopupMenu2);
+        QCOMPARE(captionsOf(window->PopupMenu2),
+                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
+        QCOMPARE(window->tvMain->contextMenuPolicy(), Qt::DefaultContextMenu);
+    }
+
+    void menusAsLaidOut() {
+        auto window = startWindow();
+        QStringList menus;
+        for (QAction* action : window->menuBar()->actions()) {
+            menus << action->text();
+        }
+        QCOMPARE(menus, (QStringList{"File", "Edit", "Items", "Help"}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("File1"))),
+                 (QStringList{"Open...", "Save", "Save as...", "-", "Import",
+                              "Export to Nokia 7650 database...", "-", "Exit"}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmImport"))),
+                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
+                 (QStringList{"Cut", "Copy", "Paste"}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Items1"))),
+                 (QStringList{"Add", "Edit...", "Delete..."}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmAdd"))),
+                 (QStringList{"Object...", "Attribute..."}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Help1"))),
+                 (QStringList{"Help", "-", "About"}));
+        // No item is ever disabled.
+        for (QAction* action : window->findChildren<QAction*>()) {
+            if (action->objectName().startsWith(QLatin1String("mm")) ||
+                action->objectName() == QLatin1String("Nokia7650database1")) {
+                QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
+            }
+        }
+    }
+
+    void editShortcutsWorkFromTheTree() {
+        auto window = startWindow();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->tvMain->setFocus();
+        for (const char* name : {"mmCut", "mmCopy", "mmPaste"}) {
+            auto* action = window->findChild<QAction*>(QLatin1String(name));
+            QSignalSpy triggered(action, &QAction::triggered);
+            QTest::keySequence(window->tvMain, action->shortcut());
+            QCOMPARE(triggered.count(), 1);
+        }
+    }
+
+    void firstStartWritesTheSettingsAndShowsTheDefaultRoot() {
+        auto window = startWindow(false);
+        QCOMPARE(QString::fromStdString(m_dir->read("Quorvia.ini")),
+                 QString::fromStdString(m_dir->path("Quorvia") + "\r\n"));
+        QCOMPARE(QString::fromStdString(support::outline(window->trees().tvMain, true)),
+                 QStringLiteral("Quorvia [1]\n"));
+        QVERIFY(m_prompts->asked.empty());
+    }
+
+    void aFailedStartUpIsShownAndTheWindowStillOpens() {
+        QDir(QString::fromStdString(m_dir->path())).mkdir(QStringLiteral("Quorvia.ini"));
+        auto window = startWindow();
+        QCOMPARE(m_prompts->takeAsked(),
+                 (std::vector<std::string>{"error: Accès au fichier refusé"}));
+        QVERIFY(window->isVisible());
+        // The database was opened all the same.
+        QCOMPARE(window->trees().tvMain.count(), 6);
+    }
+
+    void closingSavesAndAFailedCloseKeepsTheWindowOpen() {
+        auto window = startWindow();
+        window->trees().tvMirror.setText(window->trees().tvMirror.nodeAt(0), "Edited");
+        QVERIFY(window->close());
+        QVERIFY(QString::fromStdString(m_dir->read("Quorvia")).startsWith("Edited\r\n"));
+
+        auto second = startWindow(false);
+        QFile::remove(QString::fromStdString(m_dir->path("Quorvia")));
+        QDir(QString::fromStdString(m_dir->path())).mkdir(QStringLiteral("Quorvia"));
+        QVERIFY(!second->close());
+        QVERIFY(second->isVisible());
+        QCOMPARE(m_prompts->takeAsked(),
+                 (std::vector<std::string>{"error: Impossible de créer le fichier " +
+                                           m_dir->path("Quorvia")}));
+    }
+
+    void databaseCommandsKeepTheCaption() {
+        auto window = startWindow();
+        m_prompts->saveAnswers.push_back(m_dir->path("new.db"));
+        window->findChild<QToolButton*>(QStringLiteral("tbNew"))->click();
+        QCOMPARE(window->trees().tvMain.nodeAt(0)->text(), std::string_view("new.db"));
+        m_prompts->openAnswers.push_back(m_dir->path("Quorvia"));
+        window->findChild<QAction*>(QStringLiteral("mmOpen"))->trigger();
+        m_prompts->saveAnswers.push_back(m_dir->path("copy.db"));
+        window->findChild<QAction*>(QStringLiteral("mmSaveas"))->trigger();
+        window->findChild<QToolButton*>(QStringLiteral("tbSave"))->click();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Teslund Quorvia for Nokia 7650"));
+        QCOMPARE(QString::fromStdString(m_dir->read("copy.db")), QString::fromUtf8(kDatabase));
+        QCOMPARE(m_prompts->takeAsked(), (std::vector<std::string>{"save", "open", "save"}));
+    }
+
+    void clickSelectsAndTheRecordTreeFollowsExpandAndCollapse() {
+        auto window = startWindow();
+        model::PairedTrees& trees = window->trees();
+        window->tvMain->expand(indexOf(*window, 0));
+        window->tvMain->expand(indexOf(*window, 1));
+        window->tvMain->expand(indexOf(*window, 2));
+        QCOMPARE(QString::fromStdString(support::outline(trees.tvMirror, false, true)),
+                 QStringLiteral("+Quorvia\n\t+O;Contacts;3\n\t\t+O;Ann;6\n\t\t\tT;Phone;555\n"
+                                "\tO;Notes;9\n\t\tT;Todo;milk\n"));
+        window->tvMain->collapse(indexOf(*window, 1));
+        QCOMPARE(QString::fromStdString(support::outline(trees.tvMirror, false, true)),
+                 QStringLiteral("+Quorvia\n\tO;Contacts;3\n\t\tO;Ann;6\n\t\t\tT;Phone;555\n"
+                                "\tO;Notes;9\n\t\tT;Todo;milk\n"));
+        // The display keeps the child's state.
+        QVERIFY(trees.tvMain.nodeAt(2)->isExpanded());
+
+        QTest::mouseClick(window->tvMain->viewport(), Qt::LeftButton, {},
+                          centreOf(*window, indexOf(*window, 4)));
+        QCOMPARE(trees.tvMain.selected(), trees.tvMain.nodeAt(4));
+        QVERIFY(window->tvMain->selectionModel()->isSelected(indexOf(*window, 4)));
+    }
+
+    void aDragStartsOnlyBelowTheTopLevelAfterFivePixels() {
+        auto window = startWindow();
+        window->tvMain->expand(indexOf(*window, 0));
+        QWidget* viewport = window->tvMain->viewport();
+
+        const QPoint root = centreOf(*window, indexOf(*window, 0));
+        QTest::mousePress(viewport, Qt::LeftButton, {}, root);
+        QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Idle);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, root);
+
+        const QPoint notes = centreOf(*window, indexOf(*window, 4));
+        QTest::mousePress(viewport, Qt::RightButton, {}, notes);
+        QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Idle);
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, notes);
+
+        QTest::mousePress(viewport, Qt::LeftButton, Qt::ShiftModifier, notes);
+        QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Prepared);
+        QMouseEvent fourAway(QEvent::MouseMove, notes + QPoint(4, -4),
+                             viewport->mapToGlobal(notes), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+        QApplication::sendEvent(viewport, &fourAway);
+        QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Prepared);
+        QMouseEvent fiveAway(QEvent::MouseMove, notes + QPoint(0, 5), viewport->mapToGlobal(notes),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &fiveAway);
+        QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Dragging);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, notes + QPoint(0, 5));
+        QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Idle);
+    }
+
+    void aboutBoxAsLaidOut() {
+        ui::frmAbout about;
+        QCOMPARE(about.size(), QSize(303, 404));
+        QVERIFY(about.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(about.Memo1->isReadOnly());
+        QVERIFY(!about.Memo1->toPlainText().isEmpty());
+        QVERIFY(about.BitBtn1->isDefault());
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("Label3"))->text(),
+                 QStringLiteral("Version 1.1.0"));
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::mouseClick(about.BitBtn1, Qt::LeftButton);
+        QVERIFY(!about.isVisible());
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,80 @@
+#include <QPushButton>
+#include <QtTest>
+
+#include "ui/MessageBoxes.h"
+
+using namespace quorvia::ui;
+
+class MessageBoxesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fullStopRule_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << "Fichier introuvable"
+                               << "Fichier introuvable.";
+        QTest::newRow("has one") << "Done."
+                                 << "Done.";
+        QTest::newRow("parenthesis") << "Indice de liste hors limites (2)"
+                                     << "Indice de liste hors limites (2)";
+        QTest::newRow("quote") << "Niveau incorrect (3) pour l'élément \"x\""
+                               << "Niveau incorrect (3) pour l'élément \"x\"";
+        QTest::newRow("blank") << "Impossible de créer le fichier "
+                               << "Impossible de créer le fichier ";
+        QTest::newRow("digit") << "Erreur E/S 32"
+                               << "Erreur E/S 32.";
+        QTest::newRow("slash") << "a/"
+                               << "a/.";
+        QTest::newRow("hyphen") << "a-"
+                                << "a-";
+        QTest::newRow("accent") << "refusé"
+                                << "refusé.";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void fullStopRule() {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(QString::fromStdString(withFullStop(message.toStdString())), shown);
+    }
+
+    void errorBox() {
+        auto box = makeErrorBox("Fichier introuvable");
+        QCOMPARE(box->windowTitle(), QStringLiteral("Teslund Quorvia"));
+        QCOMPARE(box->text(), QStringLiteral("Fichier introuvable."));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+    }
+
+    void warningBox() {
+        auto box = makeWarningBox("Object can contain only Objects or Attributes");
+        QCOMPARE(box->windowTitle(), QStringLiteral("Avertissement"));
+        QCOMPARE(box->text(), QStringLiteral("Object can contain only Objects or Attributes"));
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->buttons().constFirst()->text(), QStringLiteral("OK"));
+    }
+
+    void confirmationBoxAnswersYesByDefaultAndNoOnEscape() {
+        auto box = makeConfirmationBox("Please confirm deletion, Are you sure ?");
+        QCOMPARE(box->windowTitle(), QStringLiteral("Confirmation"));
+        QCOMPARE(box->text(), QStringLiteral("Please confirm deletion, Are you sure ?"));
+        QCOMPARE(box->buttons().size(), 2);
+        QCOMPARE(box->defaultButton()->text(), QStringLiteral("&Oui"));
+        QCOMPARE(box->escapeButton()->text(), QStringLiteral("&Non"));
+
+        // Enter answers Yes, Escape answers No.
+        box->show();
+        QTest::keyClick(box.get(), Qt::Key_Return);
+        QCOMPARE(box->clickedButton(), static_cast<QAbstractButton*>(box->defaultButton()));
+        auto second = makeConfirmationBox("?");
+        second->show();
+        QTest::keyClick(second.get(), Qt::Key_Escape);
+        QCOMPARE(second->clickedButton(), second->escapeButton());
+    }
+};
+
+QTEST_MAIN(MessageBoxesTest)
+#include "MessageBoxesTest.moc"
