@@ -72,7 +72,7 @@ int QtPrompts::chooseNameColumn(const std::vector<std::string>& headers) {
     frmSelect dialog(m_window);
     dialog.FormShow(headers);
     dialog.exec();
-    return dialog.result();
+    return dialog.nameColumn();
 }
 
 std::optional<platform::ObjectFields> QtPrompts::editObject(const platform::ObjectFields& shown) {

@@ -8,6 +8,10 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "editing/Containment.h"
+#include "editing/Deletion.h"
+#include "editing/DragAndDrop.h"
+#include "editing/ItemDialogs.h"
 #include "platform/Error.h"
 #include "platform/Process.h"
 #include "ui/DialogStyle.h"
@@ -298,19 +302,33 @@ void frmMain::Nokia7650database1Click() {}
 
 void frmMain::tbExportClick() {}
 
-void frmMain::mmCutClick() {}
+void frmMain::mmCutClick() {
+    m_clipboard.mmCutClick();
+}
 
-void frmMain::mmCopyClick() {}
+void frmMain::mmCopyClick() {
+    m_clipboard.mmCopyClick();
+}
 
-void frmMain::mmPasteClick() {}
+void frmMain::mmPasteClick() {
+    runCommand([&] { editing::mmPasteClick(m_trees, m_clipboard, *m_prompts); });
+}
 
-void frmMain::mmAddObjectClick() {}
+void frmMain::mmAddObjectClick() {
+    runCommand([&] { editing::addObject(m_trees, m_workspace->fieldList(), *m_prompts); });
+}
 
-void frmMain::mmAddAttributeClick() {}
+void frmMain::mmAddAttributeClick() {
+    runCommand([&] { editing::addAttribute(m_trees, m_workspace->fieldList(), *m_prompts); });
+}
 
-void frmMain::mmEdtClick() {}
+void frmMain::mmEdtClick() {
+    runCommand([&] { editing::EditSelected(m_trees, m_workspace->fieldList(), *m_prompts); });
+}
 
-void frmMain::tbDeleteClick() {}
+void frmMain::tbDeleteClick() {
+    runCommand([&] { editing::DeleteSelected(m_trees, *m_prompts); });
+}
 
 void frmMain::mmHelpClick() {
     runCommand([] { ui::mmHelpClick(); });
@@ -346,15 +364,36 @@ void frmMain::tvMainMouseDown(const QPoint& position, Qt::MouseButton button) {
 
 bool frmMain::tvMainDragOver(const QPoint& position) {
     tvMain->autoScroll(position);
-    return false;
+    const model::Node* target = m_displayModel->nodeOf(tvMain->indexAt(position));
+    return editing::acceptsDrop(m_trees.tvMain.selected(), target, true);
 }
 
-void frmMain::tvMainDragDrop(const QPoint&) {}
+void frmMain::tvMainDragDrop(const QPoint& position) {
+    model::Node* target = m_displayModel->nodeOf(tvMain->dropTargetAt(position));
+    if (target != nullptr) {
+        runCommand([&] { editing::dropOnto(m_trees, m_clipboard, target); });
+    }
+}
 
-void frmMain::tvMainDblClick() {}
+void frmMain::tvMainDblClick() {
+    const model::Node* selected = m_trees.tvMain.selected();
+    if (selected != nullptr && !selected->hasChildren()) {
+        runCommand([&] { editing::EditSelected(m_trees, m_workspace->fieldList(), *m_prompts); });
+    }
+}
 
-void frmMain::tvMainKeyPress(char) {}
+void frmMain::tvMainKeyPress(char character) {
+    const model::Node* selected = m_trees.tvMain.selected();
+    if (character == DisplayTreeView::kEnterCharacter && selected != nullptr &&
+        !selected->isTopLevel()) {
+        runCommand([&] { editing::EditSelected(m_trees, m_workspace->fieldList(), *m_prompts); });
+    }
+}
 
-void frmMain::tvMainKeyDown(int) {}
+void frmMain::tvMainKeyDown(int virtualKey) {
+    if (virtualKey == DisplayTreeView::kDeleteKey) {
+        tbDeleteClick();
+    }
+}
 
 }  // namespace quorvia::ui

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "editing/Clipboard.h"
 #include "model/PairedTrees.h"
 #include "platform/UserPrompts.h"
 #include "ui/DisplayTreeModel.h"
@@ -31,6 +32,7 @@ public:
 
     model::PairedTrees& trees() { return m_trees; }
     workspace::Workspace& workspace() { return *m_workspace; }
+    editing::Clipboard& clipboard() { return m_clipboard; }
     DisplayTreeModel* displayModel() const { return m_displayModel.get(); }
 
     // Components, named as the commands refer to them.
@@ -89,6 +91,7 @@ private:
     void connectTree();
 
     model::PairedTrees m_trees;
+    editing::Clipboard m_clipboard{m_trees.tvMain};
     std::unique_ptr<platform::UserPrompts> m_ownPrompts;
     platform::UserPrompts* m_prompts;
     std::unique_ptr<workspace::Workspace> m_workspace;

@@ -18,7 +18,7 @@ public:
     // Lists the header fields in order and chooses the first; the result starts at -1.
     void FormShow(const std::vector<std::string>& headers);
     // The index of the chosen header, or -1 after Cancel, Escape or the close box.
-    int result() const { return m_result; }
+    int nameColumn() const { return m_result; }
 
     QComboBox* cbName;
     QPushButton* btOK;

@@ -6,11 +6,22 @@
 #include <stdexcept>
 
 #include "model/DatabaseFile.h"
+#include "model/DisplayRebuild.h"
 
 namespace quorvia::testing {
 
 void fillTree(model::Tree& tree, const std::string& lines) {
     model::parseDatabase(tree, std::make_shared<const std::string>(lines));
+}
+
+void loadPaired(model::PairedTrees& trees, const std::string& lines) {
+    fillTree(trees.tvMirror, lines);
+    model::FieldList fields;
+    model::BulkUpdate update(trees.tvMain);
+    fillTree(trees.tvMain, lines);
+    if (auto failure = model::rebuildDisplay(trees.tvMain, fields, "db")) {
+        throw *failure;
+    }
 }
 
 std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) {

@@ -14,6 +14,9 @@ namespace quorvia::testing {
 // Fills the tree from database-file text ("\t" per level, "\n" between lines).
 void fillTree(model::Tree& tree, const std::string& lines);
 
+// Fills both trees from database-file text as a load does ("db" names the display root).
+void loadPaired(model::PairedTrees& trees, const std::string& lines);
+
 // One line per node in pre-order: a TAB per level, the text and, with icons, " [icon]".
 // Expanded nodes are marked with a leading "+" when asked for.
 std::string outline(const model::Tree& tree, bool withIcons = false, bool withExpanded = false);

@@ -1,0 +1,165 @@
+#include "editing/Clipboard.h"
+#include "editing/Deletion.h"
+#include "editing/EditingFixture.h"
+
+namespace quorvia::editing {
+namespace {
+
+using Asked = std::vector<std::string>;
+
+class ClipboardTest : public EditingFixture {
+protected:
+    void paste(int target) {
+        select(target);
+        mmPasteClick(trees, clipboard, prompts);
+    }
+    void copy(int node) {
+        select(node);
+        clipboard.mmCopyClick();
+    }
+    void cut(int node) {
+        select(node);
+        clipboard.mmCutClick();
+    }
+
+    Clipboard clipboard{trees.tvMain};
+    const std::string warning = "warn: Object can contain only Objects or Attributes";
+};
+
+TEST_F(ClipboardTest, CopyPastesOnceWithEveryFieldAndOrder) {
+    trees.tvMain.setImageIndex(display(kAttributes), 3);
+    copy(kAttributes);
+    EXPECT_FALSE(clipboard.moveFlag());
+    paste(kEmpty);
+    EXPECT_EQ(clipboard.clipNode(), nullptr);
+    paste(kChild);  // the clipboard is empty now
+    EXPECT_TRUE(prompts.asked.empty());
+    EXPECT_EQ(records(),
+              "root\n\tO;Objects;1\n\t\tO;Child;2\n\t\tT;late;attr\n\tO;Attributes;3\n\t\tT;a;1\n"
+              "\t\tO;Mixed;4\n\tT;loose;x\n\tO;Empty;5\n\t\tO;Attributes;3\n\t\t\tT;a;1\n"
+              "\t\t\tO;Mixed;4\nO;Second;3\n\tT;p;q\n");
+    const model::Node* copied = display(kEmpty)->lastChild();
+    EXPECT_EQ(copied->text(), "Attributes");
+    EXPECT_EQ(copied->iconIndex(), 3);
+    EXPECT_EQ(trees.tvMain.imageIndex(copied), 3);
+    EXPECT_EQ(copied->firstChild()->text(), "a: 1");
+    EXPECT_EQ(copied->lastChild()->text(), "Mixed");
+    EXPECT_EQ(trees.tvMirror.nodeAt(kEmpty)->lastChild()->firstChild()->text(), "T;a;1");
+    EXPECT_EQ(display(kAttributes)->childCount(), 2) << "the source stays";
+}
+
+TEST_F(ClipboardTest, CutMovesOnPasteOnly) {
+    cut(kLoose);
+    EXPECT_TRUE(clipboard.moveFlag());
+    EXPECT_EQ(display(kLoose)->text(), "loose: x") << "cut removes nothing by itself";
+    paste(kChild);
+    EXPECT_EQ(records(),
+              "root\n\tO;Objects;1\n\t\tO;Child;2\n\t\t\tT;loose;x\n\t\tT;late;attr\n"
+              "\tO;Attributes;3\n\t\tT;a;1\n\t\tO;Mixed;4\n\tO;Empty;5\nO;Second;3\n\tT;p;q\n");
+    EXPECT_EQ(clipboard.clipNode(), nullptr);
+    EXPECT_TRUE(clipboard.moveFlag()) << "paste leaves the move flag";
+}
+
+TEST_F(ClipboardTest, ALaterCopyReplacesACut) {
+    const model::Node* loose = display(kLoose);
+    cut(kLoose);
+    copy(kEmpty);
+    paste(kChild);
+    EXPECT_EQ(display(kChild)->lastChild()->text(), "Empty");
+    EXPECT_EQ(display(kRoot)->childCount(), 4);
+    EXPECT_EQ(trees.tvMain.childAt(display(kRoot), 2), loose) << "the cut node stayed";
+}
+
+TEST_F(ClipboardTest, NothingSelectedNothingPasted) {
+    trees.tvMain.select(nullptr);
+    clipboard.mmCopyClick();
+    paste(kEmpty);
+    trees.tvMain.select(nullptr);
+    clipboard.mmCutClick();
+    paste(kEmpty);
+    EXPECT_TRUE(prompts.asked.empty());
+    EXPECT_EQ(trees.tvMain.count(), 11);
+}
+
+TEST_F(ClipboardTest, PasteRules) {
+    copy(kLeaf);
+    paste(kLoose);
+    EXPECT_EQ(prompts.takeAsked(), Asked{warning}) << "onto an attribute below the top level";
+    EXPECT_EQ(clipboard.clipNode(), display(kLeaf)) << "a refusal keeps the clipboard";
+    trees.tvMain.select(nullptr);
+    mmPasteClick(trees, clipboard, prompts);
+    EXPECT_EQ(prompts.takeAsked(), Asked{warning});
+
+    paste(kSecond);
+    EXPECT_TRUE(prompts.asked.empty()) << "an attribute may go under a top-level node";
+    EXPECT_EQ(display(kSecond)->lastChild()->text(), "a: 1");
+
+    copy(kEmpty);
+    paste(kAttributes);
+    EXPECT_EQ(display(kAttributes)->lastChild()->text(), "Empty") << "mixed children allowed";
+}
+
+TEST_F(ClipboardTest, NeverIntoItsOwnSubtree) {
+    for (int target : {kObjects, kChild}) {
+        copy(kObjects);
+        paste(target);
+        EXPECT_EQ(prompts.takeAsked(), Asked{warning});
+        EXPECT_EQ(clipboard.clipNode(), display(kObjects));
+    }
+    copy(kRoot);
+    paste(kEmpty);
+    EXPECT_EQ(prompts.takeAsked(), Asked{warning}) << "a top-level node below itself";
+    paste(kSecond);
+    EXPECT_EQ(display(kSecond)->lastChild()->text(), "db") << "but beside it";
+    EXPECT_EQ(trees.tvMain.count(), 11 + 11 - 2);
+}
+
+TEST_F(ClipboardTest, AClipNodeThatLeavesTheTreeLeavesTheClipboard) {
+    model::Node* empty = display(kEmpty);
+    copy(kLeaf);
+    select(kAttributes);
+    prompts.confirmAnswers = {true, true};
+    DeleteSelected(trees, prompts);
+    EXPECT_EQ(clipboard.clipNode(), nullptr) << "deleted with an ancestor";
+
+    trees.tvMain.select(empty);
+    clipboard.mmCopyClick();
+    DeleteSelected(trees, prompts);
+    EXPECT_EQ(clipboard.clipNode(), nullptr) << "deleted itself";
+
+    copy(kRoot);
+    testing::loadPaired(trees, "root\n\tO;A;1\n");
+    EXPECT_EQ(clipboard.clipNode(), nullptr) << "another database was loaded";
+    select(1);
+    mmPasteClick(trees, clipboard, prompts);
+    EXPECT_EQ(trees.tvMain.count(), 2);
+}
+
+TEST_F(ClipboardTest, MovingOntoItsOwnParentPutsItLast) {
+    cut(kChild);
+    paste(kObjects);
+    EXPECT_EQ(records(),
+              "root\n\tO;Objects;1\n\t\tT;late;attr\n\t\tO;Child;2\n\tO;Attributes;3\n"
+              "\t\tT;a;1\n\t\tO;Mixed;4\n\tT;loose;x\n\tO;Empty;5\nO;Second;3\n\tT;p;q\n");
+}
+
+TEST_F(ClipboardTest, AMillionLevelsDeepCopyWithoutRecursion) {
+    model::Node* empty = display(kEmpty);
+    model::Node* second = display(kSecond);
+    model::Node* node = empty;
+    for (int i = 0; i < 1'000'000; ++i) {
+        node = trees.tvMain.appendChild(node, "x");
+    }
+    testing::runOnSmallStack([&] {
+        const model::Node* copy = CopySubtree(trees.tvMain, empty, second);
+        EXPECT_EQ(trees.tvMain.absoluteIndexOf(copy), 1'000'011);
+        EXPECT_EQ(trees.tvMain.count(), 2'000'012);
+        EXPECT_EQ(copy->firstChild()->text(), "x");
+    });
+    // Only the display tree was grown; shrink it back for the fixture's pairing check.
+    trees.tvMain.removeSubtree(second->lastChild());
+    trees.tvMain.removeSubtree(empty->firstChild());
+}
+
+}  // namespace
+}  // namespace quorvia::editing

@@ -1,0 +1,135 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "ui/frmAttribute.h"
+#include "ui/frmObject.h"
+#include "ui/frmSelect.h"
+
+using namespace quorvia;
+using namespace quorvia::ui;
+
+namespace {
+
+void checkCaptionLabel(QWidget& dialog, const char* name, const QString& text, const QRect& at) {
+    auto* label = dialog.findChild<QLabel*>(QLatin1String(name));
+    QVERIFY(label != nullptr);
+    QCOMPARE(label->text(), text);
+    QCOMPARE(label->geometry(), at);
+    QCOMPARE(label->alignment(), Qt::AlignCenter);
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::yellow));
+    QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::black));
+}
+
+QWidget* nextInTabOrder(QWidget* widget) {
+    QWidget* next = widget->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus || !next->isVisibleTo(widget->window())) {
+        next = next->nextInFocusChain();
+    }
+    return next;
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void objectDialogLayout() {
+        frmObject dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Teslund Quorvia - Object"));
+        QCOMPARE(dialog.size(), QSize(260, 100));
+        checkCaptionLabel(dialog, "Label1", "Icon", QRect(8, 8, 89, 17));
+        checkCaptionLabel(dialog, "lbName", "Name", QRect(8, 32, 89, 17));
+        QCOMPARE(dialog.cbIcon->count(), 15);
+        for (int i = 0; i < 15; ++i) {
+            QVERIFY(dialog.cbIcon->itemText(i).isEmpty());
+        }
+        QVERIFY(!dialog.cbIcon->isEditable());
+        QCOMPARE(dialog.cbIcon->maxVisibleItems(), 8);
+        QVERIFY(dialog.btOK->isDefault());
+        QCOMPARE(dialog.btOK->text(), QStringLiteral("OK"));
+        QCOMPARE(dialog.BtCancel->text(), QStringLiteral("Cancel"));
+        QVERIFY(!dialog.btOK->icon().isNull());
+        QCOMPARE(nextInTabOrder(dialog.edName), static_cast<QWidget*>(dialog.btOK));
+        QCOMPARE(nextInTabOrder(dialog.btOK), static_cast<QWidget*>(dialog.BtCancel));
+        QCOMPARE(nextInTabOrder(dialog.BtCancel), static_cast<QWidget*>(dialog.cbIcon));
+        dialog.FormShow({});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.cbIcon));
+    }
+
+    void objectDialogShowsAndReturnsTheFields() {
+        frmObject dialog;
+        dialog.FormShow({"Contacts", 3});
+        QCOMPARE(dialog.edName->text(), QStringLiteral("Contacts"));
+        QCOMPARE(dialog.cbIcon->currentIndex(), 3);
+        dialog.FormShow({"", -1});
+        QCOMPARE(dialog.cbIcon->currentIndex(), -1);
+        dialog.FormShow({"x", 15});
+        QCOMPARE(dialog.cbIcon->currentIndex(), -1);
+
+        dialog.FormShow({"", 0});
+        dialog.edName->setText(QStringLiteral("Ann;Berg é"));
+        dialog.cbIcon->setCurrentIndex(14);
+        dialog.btOKClick();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(dialog.fields().name), QStringLiteral("Ann;Berg é"));
+        QCOMPARE(dialog.fields().iconIndex, 14);
+    }
+
+    void attributeDialog() {
+        frmAttribute dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Teslund Quorvia - Attribute"));
+        QCOMPARE(dialog.size(), QSize(364, 104));
+        checkCaptionLabel(dialog, "lbName", "Name", QRect(8, 8, 89, 17));
+        checkCaptionLabel(dialog, "lbValue", "Value", QRect(8, 32, 89, 17));
+        QCOMPARE(nextInTabOrder(dialog.btOK), static_cast<QWidget*>(dialog.BtCancel));
+        QCOMPARE(nextInTabOrder(dialog.BtCancel), static_cast<QWidget*>(dialog.edName));
+        QCOMPARE(nextInTabOrder(dialog.edName), static_cast<QWidget*>(dialog.edValue));
+
+        dialog.FormShow({"Phone", "555"});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.edName));
+        QCOMPARE(dialog.edValue->text(), QStringLiteral("555"));
+        dialog.edValue->setText(QStringLiteral("a;b"));
+        QTest::keyClick(dialog.edValue, Qt::Key_Return);  // OK is the default button
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.fields().value, std::string("a;b"));
+    }
+
+    void escapeCancels() {
+        frmAttribute dialog;
+        dialog.FormShow({"a", "b"});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    void selectDialog() {
+        frmSelect dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Teslund Quorvia - Select"));
+        QCOMPARE(dialog.size(), QSize(281, 79));
+        checkCaptionLabel(dialog, "lbName", "Object Name", QRect(8, 8, 89, 17));
+        QCOMPARE(dialog.cbName->width(), 169);
+        dialog.FormShow({"Name", "Phone", "Mail"});
+        QCOMPARE(dialog.nameColumn(), -1);
+        QCOMPARE(dialog.cbName->count(), 3);
+        QCOMPARE(dialog.cbName->currentIndex(), 0);
+        dialog.cbName->setCurrentIndex(2);
+        dialog.btOKClick();
+        QCOMPARE(dialog.nameColumn(), 2);
+
+        dialog.FormShow({"only"});
+        QCOMPARE(dialog.nameColumn(), -1);
+        dialog.reject();
+        QCOMPARE(dialog.nameColumn(), -1);
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"

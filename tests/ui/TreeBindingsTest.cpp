@@ -1,0 +1,198 @@
+#include <QScrollBar>
+#include <QtTest>
+#include <memory>
+
+#include "support/FakePrompts.h"
+#include "support/TempDir.h"
+#include "support/TreeHelpers.h"
+#include "ui/frmMain.h"
+
+using namespace quorvia;
+namespace support = quorvia::testing;
+using quorvia::ui::frmMain;
+using Asked = std::vector<std::string>;
+
+namespace {
+// Absolute indexes of the sample database.
+enum { kRoot, kContacts, kAnn, kPhone, kNotes, kTodo, kEmpty };
+const char* kDatabase =
+    "Quorvia\r\n\tO;Contacts;3\r\n\t\tO;Ann;6\r\n\t\t\tT;Phone;555\r\n\tO;Notes;9\r\n"
+    "\t\tT;Todo;milk\r\n\tO;Empty;2\r\n";
+}  // namespace
+
+class TreeBindingsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QModelIndex index(int absoluteIndex) {
+        return m_window->displayModel()->indexOf(m_window->trees().tvMain.nodeAt(absoluteIndex));
+    }
+    QPoint textPoint(int absoluteIndex) {
+        const QRect rect = m_window->tvMain->visualRect(index(absoluteIndex));
+        return QPoint(rect.left() + 24, rect.center().y());
+    }
+    QWidget* viewport() { return m_window->tvMain->viewport(); }
+    void moveTo(const QPoint& point) {
+        QMouseEvent move(QEvent::MouseMove, point, viewport()->mapToGlobal(point), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport(), &move);
+    }
+    // The events a real double click brings: press, release, double click, release.
+    void doubleClick(const QPoint& point) {
+        QTest::mouseClick(viewport(), Qt::LeftButton, {}, point);
+        QMouseEvent twice(QEvent::MouseButtonDblClick, point, viewport()->mapToGlobal(point),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport(), &twice);
+        QTest::mouseRelease(viewport(), Qt::LeftButton, {}, point);
+    }
+    void drag(int from, const QPoint& to) {
+        const QPoint start = textPoint(from);
+        QTest::mousePress(viewport(), Qt::LeftButton, {}, start);
+        moveTo(start + QPoint(0, 6));
+        moveTo(to);
+        QTest::mouseRelease(viewport(), Qt::LeftButton, {}, to);
+    }
+    std::string records() { return support::outline(m_window->trees().tvMirror); }
+    void expandAll() {
+        for (int i : {kRoot, kContacts, kAnn, kNotes}) {
+            m_window->tvMain->expand(index(i));
+        }
+    }
+
+    std::unique_ptr<support::TempDir> m_dir;
+    std::unique_ptr<support::ScopedCurrentDirectory> m_inside;
+    std::unique_ptr<support::FakePrompts> m_prompts;
+    std::unique_ptr<frmMain> m_window;
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<support::TempDir>();
+        m_inside = std::make_unique<support::ScopedCurrentDirectory>(m_dir->path());
+        m_prompts = std::make_unique<support::FakePrompts>();
+        m_dir->write("Quorvia", kDatabase);
+        m_window = std::make_unique<frmMain>(m_prompts.get());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        expandAll();
+    }
+    void cleanup() {
+        if (m_window) {
+            QVERIFY(support::arePaired(m_window->trees()));
+        }
+        m_window.reset();
+        m_inside.reset();
+        m_dir.reset();
+    }
+
+    void doubleClickEditsOnlyLeaves() {
+        doubleClick(textPoint(kTodo));
+        QCOMPARE(m_prompts->takeAsked(), Asked{"UNSCRIPTED attribute: Todo|milk"});
+        doubleClick(textPoint(kNotes));
+        QVERIFY(m_prompts->asked.empty());
+        // It only collapsed.
+        QVERIFY(!m_window->tvMain->isExpanded(index(kNotes)));
+    }
+
+    void enterEditsBelowTheTopLevelOnly() {
+        m_window->trees().tvMain.select(m_window->trees().tvMain.nodeAt(kRoot));
+        QTest::keyClick(m_window->tvMain, Qt::Key_Return);
+        QVERIFY(m_prompts->asked.empty());
+        m_window->trees().tvMain.select(m_window->trees().tvMain.nodeAt(kContacts));
+        QTest::keyClick(m_window->tvMain, Qt::Key_Enter);
+        QCOMPARE(m_prompts->takeAsked(), Asked{"UNSCRIPTED object: Contacts|3"});
+    }
+
+    void deleteWithAnyModifierAsks() {
+        m_window->trees().tvMain.select(m_window->trees().tvMain.nodeAt(kTodo));
+        for (auto modifier : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier}) {
+            m_prompts->confirmAnswers.push_back(false);
+            QTest::keyClick(m_window->tvMain, Qt::Key_Delete, modifier);
+        }
+        QCOMPARE(m_prompts->takeAsked(),
+                 Asked(3, "confirm: Please confirm deletion, Are you sure ?"));
+        m_prompts->confirmAnswers.push_back(true);
+        QTest::keyClick(m_window->tvMain, Qt::Key_Delete);
+        QCOMPARE(m_window->trees().tvMain.count(), 6);
+    }
+
+    void dragAndDropMovesTheNode() {
+        drag(kEmpty, textPoint(kContacts));
+        QCOMPARE(QString::fromStdString(records()),
+                 QStringLiteral("Quorvia\n\tO;Contacts;3\n\t\tO;Ann;6\n\t\t\tT;Phone;555\n"
+                                "\t\tO;Empty;2\n\tO;Notes;9\n\t\tT;Todo;milk\n"));
+        QCOMPARE(m_window->trees().tvMain.selected(), m_window->trees().tvMain.nodeAt(kContacts));
+        QVERIFY(m_window->tvMain->isExpanded(index(kContacts)));
+        QCOMPARE(m_window->tvMain->dragState(), ui::DisplayTreeView::DragState::Idle);
+    }
+
+    void refusedAndMissedDropsChangeNothing() {
+        const std::string before = records();
+        drag(kTodo, textPoint(kContacts));  // an attribute among objects: refused
+        drag(kEmpty, textPoint(kAnn));      // an object among attributes: refused
+        drag(kEmpty, textPoint(kPhone));    // onto an attribute: refused
+        // Positions the rules accept, which the drop's hit test still refuses.
+        const QRect contacts = m_window->tvMain->visualRect(index(kContacts));
+        drag(kEmpty, QPoint(contacts.right() - 2, contacts.center().y()));  // right of the text
+        drag(kEmpty, QPoint(contacts.left() - 9, contacts.center().y()));   // the expand button
+        const QRect last = m_window->tvMain->visualRect(index(kEmpty));
+        drag(kAnn, QPoint(last.left() + 20, last.bottom() + 40));  // below the last node
+        QCOMPARE(records(), before);
+        QVERIFY(m_prompts->asked.empty());
+    }
+
+    void dropInTheIndentationIsOnTheNode() {
+        const QRect ann = m_window->tvMain->visualRect(index(kAnn));
+        drag(kTodo, QPoint(ann.left() - 30, ann.center().y()));
+        QCOMPARE(m_window->trees().tvMain.nodeAt(kAnn)->childCount(), 2);
+    }
+
+    void dragNearTheEdgesScrollsOneLine() {
+        model::Tree& tree = m_window->trees().tvMain;
+        model::Tree& records = m_window->trees().tvMirror;
+        for (int i = 0; i < 60; ++i) {
+            tree.setIconIndex(tree.appendChild(tree.nodeAt(kEmpty), "row"), 0);
+            records.appendChild(records.nodeAt(kEmpty), "O;row;0");
+        }
+        m_window->tvMain->expand(index(kEmpty));
+        QScrollBar* bar = m_window->tvMain->verticalScrollBar();
+        QVERIFY(bar->maximum() > 2);
+        const QPoint start = textPoint(kContacts);
+        QTest::mousePress(viewport(), Qt::LeftButton, {}, start);
+        moveTo(start + QPoint(0, 6));
+        moveTo(QPoint(start.x(), m_window->tvMain->height() - 10));
+        QCOMPARE(bar->value(), 1);
+        moveTo(QPoint(start.x(), m_window->tvMain->height() - 10));
+        QCOMPARE(bar->value(), 2);
+        moveTo(QPoint(start.x(), 5));
+        QCOMPARE(bar->value(), 1);
+        QTest::mouseRelease(viewport(), Qt::LeftButton, {}, QPoint(start.x(), 5));
+    }
+
+    void aDatabaseBuiltByHandSurvivesSaveAndReload() {
+        m_window.reset();
+        QFile::remove(QString::fromStdString(m_dir->path("Quorvia")));
+        m_window = std::make_unique<frmMain>(m_prompts.get());
+        model::Tree& display = m_window->trees().tvMain;
+        display.select(display.nodeAt(0));
+        m_prompts->objectAnswers.push_back(platform::ObjectFields{"Contacts", 3});
+        m_window->mmAddObjectClick();
+        m_prompts->attributeAnswers.push_back(platform::AttributeFields{"Phone", "555"});
+        m_window->mmAddAttributeClick();  // the new object is selected
+        display.select(display.nodeAt(0));
+        m_prompts->objectAnswers.push_back(platform::ObjectFields{"Notes", 9});
+        m_window->mmAddObjectClick();
+        m_window->mmSaveClick();
+        QCOMPARE(
+            QString::fromStdString(m_dir->read("Quorvia")),
+            QStringLiteral("Quorvia\r\n\tO;Contacts;3\r\n\t\tT;Phone;555\r\n\tO;Notes;9\r\n"));
+        m_prompts->openAnswers.push_back(m_dir->path("Quorvia"));
+        m_window->tbOpenClick();
+        QCOMPARE(
+            QString::fromStdString(support::outline(m_window->trees().tvMain, true)),
+            QStringLiteral("Quorvia [1]\n\tContacts [3]\n\t\tPhone: 555 [-1]\n\tNotes [9]\n"));
+        QVERIFY(m_prompts->takeAsked().size() == 4);
+    }
+};
+
+QTEST_MAIN(TreeBindingsTest)
+#include "TreeBindingsTest.moc"
