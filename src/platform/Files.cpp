@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/FileSystem.h"
 
@@ -42,23 +43,6 @@ std::string temporarySibling(const std::string& target) {
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     return folder + "." + name + ".qv-" + std::to_string(::getpid()) + "-" +
            std::to_string(counter++);
-}
-
-int writeInPlace(FileSystem& files, const std::string& path, std::string_view content,
-                 bool* failedAtCreate) {
-    const int fd = files.open(path, O_WRONLY | O_TRUNC, 0);
-    if (fd < 0) {
-        if (failedAtCreate != nullptr) {
-            *failedAtCreate = true;
-        }
-        return -fd;
-    }
-    int result = writeAll(files, fd, content);
-    if (result == 0) {
-        result = files.sync(fd);
-    }
-    const int closed = files.close(fd);
-    return -(result != 0 ? result : closed);
 }
 
 }  // namespace
@@ -117,58 +101,97 @@ int readWholeFile(const std::string& path, std::string& content) {
     return -result;
 }
 
-int replaceFile(const std::string& path, std::string_view content, bool* failedAtCreate) {
-    FileSystem& files = fileSystem();
-    if (failedAtCreate != nullptr) {
-        *failedAtCreate = false;
+FileReplacement::FileReplacement(std::string path) : m_path(std::move(path)) {}
+
+FileReplacement::~FileReplacement() {
+    if (!m_committed) {
+        abandon();
     }
-    if (path.empty()) {
-        if (failedAtCreate != nullptr) {
-            *failedAtCreate = true;
-        }
+}
+
+void FileReplacement::abandon() {
+    FileSystem& files = fileSystem();
+    if (m_fd >= 0) {
+        (void)files.close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.empty()) {
+        (void)files.remove(m_temporary);
+        m_temporary.clear();
+    }
+}
+
+int FileReplacement::create() {
+    FileSystem& files = fileSystem();
+    if (m_path.empty()) {
         return ENOENT;
     }
     struct stat info {};
-    const bool exists = files.status(path, info, true) == 0;
+    const bool exists = files.status(m_path, info, true) == 0;
     if (exists && S_ISDIR(info.st_mode)) {
-        if (failedAtCreate != nullptr) {
-            *failedAtCreate = true;
-        }
         return EISDIR;
     }
     if (exists && !S_ISREG(info.st_mode)) {
-        return writeInPlace(files, path, content, failedAtCreate);
+        // A device or pipe cannot be replaced; it is written as it is.
+        m_fd = files.open(m_path, O_WRONLY | O_TRUNC, 0);
+        return m_fd < 0 ? -std::exchange(m_fd, -1) : 0;
     }
-
-    const std::string target = exists ? resolveLinks(path) : path;
-    const std::string temporary = temporarySibling(target);
+    m_target = exists ? resolveLinks(m_path) : m_path;
+    m_temporary = temporarySibling(m_target);
     const mode_t mode = exists ? (info.st_mode & 07777) : 0666;
-    const int fd = files.open(temporary, O_WRONLY | O_CREAT | O_EXCL, mode);
-    if (fd < 0) {
-        if (failedAtCreate != nullptr) {
-            *failedAtCreate = true;
-        }
-        return -fd;
+    m_fd = files.open(m_temporary, O_WRONLY | O_CREAT | O_EXCL, mode);
+    if (m_fd < 0) {
+        m_temporary.clear();
+        return -std::exchange(m_fd, -1);
     }
     if (exists) {
         // open() applies the umask; the replaced file's own permissions win.
-        (void)::fchmod(fd, mode);
+        (void)::fchmod(m_fd, mode);
     }
-    int result = writeAll(files, fd, content);
-    if (result == 0) {
-        result = files.sync(fd);
+    return 0;
+}
+
+int FileReplacement::write(std::string_view data) {
+    const int result = writeAll(fileSystem(), m_fd, data);
+    if (result != 0) {
+        abandon();
     }
-    const int closed = files.close(fd);
+    return -result;
+}
+
+int FileReplacement::commit() {
+    FileSystem& files = fileSystem();
+    int result = files.sync(m_fd);
+    const int closed = files.close(m_fd);
+    m_fd = -1;
     if (result == 0) {
         result = closed;
     }
-    if (result == 0) {
-        result = files.rename(temporary, target);
+    if (result == 0 && !m_temporary.empty()) {
+        result = files.rename(m_temporary, m_target);
     }
     if (result != 0) {
-        (void)files.remove(temporary);
+        abandon();
+        return -result;
     }
-    return -result;
+    m_temporary.clear();
+    m_committed = true;
+    return 0;
+}
+
+int replaceFile(const std::string& path, std::string_view content, bool* failedAtCreate) {
+    FileReplacement replacement(path);
+    const int created = replacement.create();
+    if (failedAtCreate != nullptr) {
+        *failedAtCreate = created != 0;
+    }
+    if (created != 0) {
+        return created;
+    }
+    if (const int written = replacement.write(content); written != 0) {
+        return written;
+    }
+    return replacement.commit();
 }
 
 }  // namespace quorvia::platform

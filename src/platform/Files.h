@@ -15,6 +15,32 @@ void deleteFile(const std::string& path);
 // Reads the whole file into `content`. Returns 0, or the errno of the failing call.
 [[nodiscard]] int readWholeFile(const std::string& path, std::string& content);
 
+// A file replaced in one safe step: the bytes go to a temporary file in the same folder, which
+// commit() flushes and renames over the target. Until then the target is as it was; a
+// replacement that is not committed removes its temporary file. A device (such as /dev/full) is
+// written in place; a link is followed; an existing file keeps its permissions.
+class FileReplacement final {
+public:
+    explicit FileReplacement(std::string path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // Each returns 0, or the errno of the failing call.
+    [[nodiscard]] int create();
+    [[nodiscard]] int write(std::string_view data);
+    [[nodiscard]] int commit();
+
+private:
+    void abandon();
+
+    std::string m_path;
+    std::string m_target;     // the file finally replaced
+    std::string m_temporary;  // empty when writing in place
+    int m_fd = -1;
+    bool m_committed = false;
+};
+
 // Replaces the file at `path` with `content` so that a failure never leaves a half-written file:
 // the bytes go to a temporary file in the same folder, which is flushed and renamed over the
 // target. An existing file keeps its permissions; a link is followed; a device (such as

@@ -33,33 +33,40 @@ bool spawn(const std::vector<std::string>& arguments, pid_t& pid) {
     return ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
 }
 
-int waitForExit(pid_t pid) {
+// The status of the ended child, or nothing when waiting failed.
+std::optional<int> waitForEnd(pid_t pid) {
     int status = 0;
     pid_t result;
     do {
         result = ::waitpid(pid, &status, 0);
     } while (result < 0 && errno == EINTR);
-    if (result != pid || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return result == pid ? std::optional<int>(status) : std::nullopt;
 }
 
 }  // namespace
 
-int RunAndWait(const std::vector<std::string>& arguments) {
+ProgramRun runProgram(const std::vector<std::string>& arguments) {
+    ProgramRun run;
     pid_t pid = 0;
-    if (!spawn(arguments, pid)) {
-        return -1;
+    run.started = spawn(arguments, pid);
+    if (run.started) {
+        const std::optional<int> status = waitForEnd(pid);
+        run.exited = status && WIFEXITED(*status);
+        run.exitCode = run.exited ? WEXITSTATUS(*status) : -1;
     }
-    return waitForExit(pid);
+    return run;
+}
+
+int RunAndWait(const std::vector<std::string>& arguments) {
+    const ProgramRun run = runProgram(arguments);
+    return run.started && run.exited ? run.exitCode : -1;
 }
 
 void startDetached(const std::vector<std::string>& arguments) {
     // The child is reaped on a thread of its own: the caller returns at once and no zombie stays.
     pid_t pid = 0;
     if (spawn(arguments, pid)) {
-        std::thread([pid] { waitForExit(pid); }).detach();
+        std::thread([pid] { waitForEnd(pid); }).detach();
     }
 }
 

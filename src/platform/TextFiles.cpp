@@ -57,8 +57,12 @@ void TextFileWriter::writeLine(std::string_view line) {
 }
 
 void TextFileWriter::commit() {
+    writeTextFile(m_path, m_content);
+}
+
+void writeTextFile(const std::string& path, std::string_view content) {
     bool failedAtCreate = false;
-    if (const int error = replaceFile(m_path, m_content, &failedAtCreate); error != 0) {
+    if (const int error = replaceFile(path, content, &failedAtCreate); error != 0) {
         throw textFileError(error, failedAtCreate ? FileAction::Create : FileAction::Read);
     }
 }

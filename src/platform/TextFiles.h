@@ -29,6 +29,10 @@ private:
 // Opens and reads the whole file, raising the text-file error of a failure.
 TextLineReader openTextFile(const std::string& path);
 
+// Replaces the file with `content` (lines already ended by CR LF) in one safe step; raises the
+// text-file error of a failure, leaving the old file as it was.
+void writeTextFile(const std::string& path, std::string_view content);
+
 // Collects the lines of a text file and replaces the file with them in one safe step.
 class TextFileWriter final {
 public:
@@ -37,8 +41,6 @@ public:
     void writeLine(std::string_view line);
     // Replaces the file; raises the text-file error of a failure, leaving the old file as it was.
     void commit();
-
-    std::string& buffer() { return m_content; }
 
 private:
     std::string m_path;

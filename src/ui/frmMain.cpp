@@ -12,6 +12,8 @@
 #include "editing/Deletion.h"
 #include "editing/DragAndDrop.h"
 #include "editing/ItemDialogs.h"
+#include "export/PhoneExport.h"
+#include "import/TextImport.h"
 #include "platform/Error.h"
 #include "platform/Process.h"
 #include "ui/DialogStyle.h"
@@ -294,13 +296,24 @@ void frmMain::mmExitClick() {
     platform::exitProcess();
 }
 
-void frmMain::mmImportObjectClick() {}
+void frmMain::mmImportObjectClick() {
+    runCommand(
+        [&] { importing::mmImportObjectClick(m_trees, m_workspace->fieldList(), *m_prompts); });
+}
 
-void frmMain::mmImportAttributesClick() {}
+void frmMain::mmImportAttributesClick() {
+    runCommand([&] {
+        importing::mmImportAttributesClick(m_trees, m_workspace->fieldList(), *m_prompts);
+    });
+}
 
-void frmMain::Nokia7650database1Click() {}
+void frmMain::Nokia7650database1Click() {
+    runCommand([&] { m_workspace->importPhoneDatabase(); });
+}
 
-void frmMain::tbExportClick() {}
+void frmMain::tbExportClick() {
+    runCommand([&] { exporting::tbExportClick(m_trees.tvMirror, *m_prompts); });
+}
 
 void frmMain::mmCutClick() {
     m_clipboard.mmCutClick();

@@ -1,5 +1,6 @@
 #include "workspace/Workspace.h"
 
+#include "import/PhoneImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
 #include "platform/Files.h"
@@ -114,6 +115,21 @@ void Workspace::close() {
 void Workspace::adoptDatabase(const std::string& path) {
     changeDatabasePath(path);
     loadCurrentDatabase();
+}
+
+void Workspace::importPhoneDatabase() {
+    const auto source = m_prompts.chooseFileToOpen();
+    if (!source) {
+        return;
+    }
+    const auto target = m_prompts.chooseFileToSave();
+    if (!target) {
+        return;
+    }
+    if (importing::convertPhoneDatabase(m_fieldList, *source, *target) ==
+        importing::PhoneConversion::Converted) {
+        adoptDatabase(*target);
+    }
 }
 
 }  // namespace quorvia::workspace

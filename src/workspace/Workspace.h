@@ -48,6 +48,9 @@ public:
     void close();
     // Makes a converted database file the current database (without saving the old one).
     void adoptDatabase(const std::string& path);
+    // The phone database import: a source, a target, the conversion, then the target becomes
+    // the current database. On any failure nothing of the current database changes.
+    void importPhoneDatabase();
 
     const std::string& startDirectory() const { return m_startDirectory; }
     const std::string& currentDatabasePath() const { return m_currentDatabasePath; }

@@ -1,37 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdlib>
-
 #include "platform/Process.h"
 #include "support/TempDir.h"
 
 namespace quorvia::platform {
 namespace {
 
-// Sets PATH for the lifetime of the guard.
-class ScopedPath final {
-public:
-    explicit ScopedPath(const std::string& path) : m_previous(std::getenv("PATH")) {
-        ::setenv("PATH", path.c_str(), 1);
-    }
-    ~ScopedPath() { ::setenv("PATH", m_previous.c_str(), 1); }
-
-private:
-    std::string m_previous;
-};
+using ScopedPath = testing::ScopedEnvironmentVariable;
 
 void writeScript(const testing::TempDir& dir, const std::string& name, const std::string& body) {
-    dir.write(name, "#!/bin/sh\n" + body + "\n");
-    ::chmod(dir.path(name).c_str(), 0755);
+    testing::writeScript(dir.path(name), body);
 }
 
 TEST(Process, RunAndWaitPassesArgumentsWithoutAShell) {
     testing::TempDir dir;
     writeScript(dir, "tool", "printf '%s|' \"$@\" > args.txt; pwd > cwd.txt; exit 3");
     testing::ScopedCurrentDirectory inside(dir.path());
-    ScopedPath path(dir.path() + ":/usr/bin:/bin");
+    ScopedPath path("PATH", dir.path() + ":/usr/bin:/bin");
 
     EXPECT_EQ(RunAndWait({"tool", "qv.pkg", "/a b/\"c\"; $HOME", "*"}), 3);
     EXPECT_EQ(dir.read("args.txt"), "qv.pkg|/a b/\"c\"; $HOME|*|");
@@ -52,7 +37,7 @@ TEST(Process, FindProgramSearchesPath) {
     testing::TempDir dir;
     writeScript(dir, "builder", "exit 0");
     dir.write("plain", "not executable");
-    ScopedPath path("/nonexistent:" + dir.path());
+    ScopedPath path("PATH", "/nonexistent:" + dir.path());
     EXPECT_EQ(findProgram("builder"), dir.path("builder"));
     EXPECT_EQ(findProgram("plain"), std::nullopt);
     EXPECT_EQ(findProgram("missing"), std::nullopt);

@@ -54,6 +54,7 @@ int FaultyFileSystem::rename(const std::string& from, const std::string& to) {
 }
 
 int FaultyFileSystem::remove(const std::string& path) {
+    m_removed.push_back(path);
     return shouldFail(FileCall::Remove) ? -m_error : m_real.remove(path);
 }
 

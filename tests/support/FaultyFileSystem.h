@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cerrno>
+#include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -20,6 +22,8 @@ public:
     void failAt(FileCall kind, int nth, int error = EIO);
     int calls(FileCall kind) const { return m_calls[static_cast<size_t>(kind)]; }
     bool fired() const { return m_fired; }
+    // The paths of every remove, in order.
+    const std::vector<std::string>& removed() const { return m_removed; }
 
     int open(const std::string& path, int flags, mode_t mode) override;
     ssize_t read(int fd, char* buffer, size_t size) override;
@@ -40,6 +44,7 @@ private:
     int m_failAt = 0;
     int m_error = EIO;
     bool m_fired = false;
+    std::vector<std::string> m_removed;
 };
 
 }  // namespace quorvia::testing

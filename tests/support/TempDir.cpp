@@ -74,4 +74,25 @@ ScopedCurrentDirectory::~ScopedCurrentDirectory() {
     fs::current_path(m_previous, ignored);
 }
 
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(const char* name, const std::string& value)
+    : m_name(name) {
+    if (const char* previous = std::getenv(name)) {
+        m_previous = previous;
+    }
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
+    if (m_previous) {
+        ::setenv(m_name, m_previous->c_str(), 1);
+    } else {
+        ::unsetenv(m_name);
+    }
+}
+
+void writeScript(const std::string& path, const std::string& body) {
+    writeBytes(path, "#!/bin/sh\n" + body + "\n");
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+}
+
 }  // namespace quorvia::testing

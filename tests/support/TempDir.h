@@ -1,6 +1,7 @@
 // A temporary folder for one test, removed with everything in it at the end.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,21 @@ public:
 private:
     std::string m_previous;
 };
+
+// Sets an environment variable for the lifetime of the guard.
+class ScopedEnvironmentVariable final {
+public:
+    ScopedEnvironmentVariable(const char* name, const std::string& value);
+    ~ScopedEnvironmentVariable();
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_previous;
+};
+
+// Writes an executable shell script.
+void writeScript(const std::string& path, const std::string& body);
 
 }  // namespace quorvia::testing

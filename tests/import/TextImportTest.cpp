@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include "import/TextImport.h"
+#include "model/DatabaseFile.h"
+#include "model/LoadSequence.h"
+#include "support/FakePrompts.h"
+#include "support/TempDir.h"
+#include "support/TreeHelpers.h"
+
+namespace quorvia::importing {
+namespace {
+
+using Asked = std::vector<std::string>;
+
+// Absolute indexes of the sample database.
+enum { kRoot, kObjects, kChild, kAttributes, kLeaf, kEmpty, kSecond };
+
+class TextImportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::loadPaired(trees,
+                            "root\n\tO;Objects;1\n\t\tO;Child;2\n\tO;Attributes;3\n\t\tT;a;1\n"
+                            "\tO;Empty;5\nO;Second;3\n");
+    }
+    void TearDown() override {
+        EXPECT_TRUE(testing::arePaired(trees));
+        EXPECT_EQ(trees.tvMain.updateDepth(), 0);
+        EXPECT_EQ(trees.tvMirror.updateDepth(), 0);
+    }
+
+    // Imports `bytes` into node `target`, the file chosen in the open dialog.
+    void importAttributes(int target, const std::string& bytes) {
+        dir.write("in.txt", bytes);
+        trees.tvMain.select(trees.tvMain.nodeAt(target));
+        prompts.openAnswers.push_back(dir.path("in.txt"));
+        mmImportAttributesClick(trees, fields, prompts);
+    }
+    void importObjects(int target, const std::string& bytes, int nameColumn) {
+        dir.write("in.txt", bytes);
+        trees.tvMain.select(trees.tvMain.nodeAt(target));
+        prompts.openAnswers.push_back(dir.path("in.txt"));
+        prompts.columnAnswers.push_back(nameColumn);
+        mmImportObjectClick(trees, fields, prompts);
+    }
+    // The subtree of node `index`: display texts with icons, then records.
+    std::string under(int index) {
+        std::string text;
+        for (model::Tree* tree : {&trees.tvMain, &trees.tvMirror}) {
+            const model::Node* top = tree->nodeAt(index);
+            for (const model::Node* node = model::Tree::nextInPreorder(top);
+                 node != nullptr && node->isWithin(top);
+                 node = model::Tree::nextInPreorder(node)) {
+                text.append(static_cast<size_t>(node->level() - top->level() - 1), '\t');
+                text.append(node->text());
+                if (tree == &trees.tvMain) {
+                    text.append(" [" + std::to_string(node->iconIndex()) + "]");
+                }
+                text.append("\n");
+            }
+            text.append("--\n");
+        }
+        return text;
+    }
+
+    testing::TempDir dir;
+    model::PairedTrees trees;
+    model::FieldList fields;
+    testing::FakePrompts prompts;
+};
+
+TEST_F(TextImportTest, TargetTests) {
+    struct Case {
+        int node;
+        bool attributes;
+        bool objects;
+    };
+    for (const Case& c : {Case{kRoot, false, false},
+                          {kSecond, false, false},
+                          {kLeaf, false, false},
+                          {kObjects, false, true},
+                          {kAttributes, true, false},
+                          {kEmpty, true, true},
+                          {kChild, true, true}}) {
+        EXPECT_EQ(mayImportAttributesInto(trees.tvMain.nodeAt(c.node)), c.attributes) << c.node;
+        EXPECT_EQ(mayImportObjectsInto(trees.tvMain.nodeAt(c.node)), c.objects) << c.node;
+    }
+    EXPECT_FALSE(mayImportAttributesInto(nullptr));
+    EXPECT_FALSE(mayImportObjectsInto(nullptr));
+
+    trees.tvMain.select(trees.tvMain.nodeAt(kRoot));
+    mmImportAttributesClick(trees, fields, prompts);
+    mmImportObjectClick(trees, fields, prompts);
+    EXPECT_EQ(prompts.takeAsked(),
+              (Asked{"warn: Select an empty object or an object which contains already attributes",
+                     "warn: Select an empty object or an object which contains already objects"}))
+        << "no file dialog after a refusal";
+}
+
+TEST_F(TextImportTest, AttributeLinesOfExactlyTwoFields) {
+    importAttributes(kAttributes, "x;1\r\na;\r\n;b\r\na;b;c\r\n\r\nnone\r\nlast;line");
+    EXPECT_EQ(under(kAttributes),
+              "a: 1 [-1]\nx:1 [-1]\na: [-1]\n:b [-1]\nlast:line [-1]\n--\n"
+              "T;a;1\nT;x;1\nT;a;\nT;;b\nT;last;line\n--\n");
+    EXPECT_TRUE(trees.tvMain.nodeAt(kAttributes)->isExpanded());
+    EXPECT_TRUE(trees.tvMirror.nodeAt(kAttributes)->isExpanded());
+    EXPECT_EQ(trees.tvMirror.selected(), trees.tvMirror.nodeAt(kAttributes));
+    EXPECT_EQ(prompts.takeAsked(), Asked{"open"});
+}
+
+TEST_F(TextImportTest, LineRules) {
+    for (const std::string& bytes : {std::string("a;1\r\nb;2\r\n"), std::string("a;1\nb;2\n"),
+                                     std::string("a;1\nb;2"), std::string("a;\r1\r\nb;2\r"),
+                                     std::string("a;1\nb;2\n\x1A"
+                                                 "c;3\nd;4\n")}) {
+        SetUp();
+        importAttributes(kEmpty, bytes);
+        EXPECT_EQ(under(kEmpty), "a:1 [-1]\nb:2 [-1]\n--\nT;a;1\nT;b;2\n--\n") << bytes;
+    }
+}
+
+TEST_F(TextImportTest, ImportedAttributesGainTheirBlankOnTheNextLoad) {
+    importAttributes(kEmpty, "Phone;555\n");
+    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty + 1)->text(), "Phone:555");
+    model::writeDatabaseFile(trees.tvMirror, dir.path("db"));
+    model::loadDatabase(trees, fields, dir.path("db"));
+    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty + 1)->text(), "Phone: 555");
+}
+
+TEST_F(TextImportTest, AppendsInBulkOnePerParent) {
+    struct Counter : model::TreeObserver {
+        void appended(const model::Node*, int, int) override { ++appends; }
+        int appends = 0;
+    } counter;
+    trees.tvMain.addObserver(&counter);
+    std::string bytes;
+    for (int i = 0; i < 1000; ++i) {
+        bytes += "n" + std::to_string(i) + ";v\n";
+    }
+    importAttributes(kEmpty, bytes);
+    trees.tvMain.removeObserver(&counter);
+    EXPECT_EQ(counter.appends, 1);
+    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 1000);
+}
+
+TEST_F(TextImportTest, ObjectRowsBecomeObjectsWithAttributesInColumnOrder) {
+    importObjects(kObjects,
+                  "Phone;Name;Mail\r\n555;Ann;a@x\r\nshort;row\r\n;;\r\n777;Bo;b@x;extra\r\n", 1);
+    EXPECT_EQ(prompts.takeAsked(), (Asked{"open", "columns: Phone|Name|Mail"}));
+    EXPECT_EQ(
+        under(kObjects),
+        "Child [2]\nAnn [2]\n\tPhone:555 [-1]\n\tMail:a@x [-1]\n [2]\n\tPhone: [-1]\n"
+        "\tMail: [-1]\n--\nO;Child;2\nO;Ann;2\n\tT;Phone;555\n\tT;Mail;a@x\nO;;2\n\tT;Phone;\n"
+        "\tT;Mail;\n--\n");
+    EXPECT_TRUE(trees.tvMain.nodeAt(kObjects)->isExpanded());
+}
+
+TEST_F(TextImportTest, OneColumnMakesObjectsOfEveryLineEvenEmptyOnes) {
+    importObjects(kEmpty, "Name\nAnn\n\nBo;x\nCy", 0);
+    EXPECT_EQ(under(kEmpty), "Ann [2]\n [2]\nCy [2]\n--\nO;Ann;2\nO;;2\nO;Cy;2\n--\n");
+}
+
+TEST_F(TextImportTest, HeaderOnlyEmptyFileAndCancel) {
+    importObjects(kEmpty, "Name;Phone\r\n", 0);
+    EXPECT_EQ(prompts.takeAsked(), (Asked{"open", "columns: Name|Phone"}));
+    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 0);
+    EXPECT_TRUE(trees.tvMain.nodeAt(kEmpty)->isExpanded()) << "the target still opens";
+
+    prompts.columnAnswers.clear();
+    dir.write("in.txt", "");
+    trees.tvMain.select(trees.tvMain.nodeAt(kEmpty));
+    prompts.openAnswers.push_back(dir.path("in.txt"));
+    mmImportObjectClick(trees, fields, prompts);
+    EXPECT_EQ(prompts.takeAsked(), Asked{"open"}) << "an empty file asks for no column";
+
+    importObjects(kEmpty, "Name;Phone\r\nAnn;555\r\n", -1);
+    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 0) << "cancelled: nothing added";
+
+    trees.tvMain.select(trees.tvMain.nodeAt(kEmpty));
+    prompts.openAnswers.push_back(std::nullopt);
+    mmImportAttributesClick(trees, fields, prompts);
+    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 0);
+}
+
+TEST_F(TextImportTest, AMissingFileIsAnErrorAndTheBulkUpdatesEnd) {
+    trees.tvMain.select(trees.tvMain.nodeAt(kEmpty));
+    for (int run = 0; run < 2; ++run) {
+        prompts.openAnswers.push_back(dir.path("missing.txt"));
+        try {
+            run == 0 ? mmImportAttributesClick(trees, fields, prompts)
+                     : mmImportObjectClick(trees, fields, prompts);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.message(), "Fichier introuvable");
+        }
+        EXPECT_EQ(trees.tvMain.updateDepth(), 0);
+        EXPECT_EQ(trees.tvMirror.updateDepth(), 0);
+    }
+}
+
+}  // namespace
+}  // namespace quorvia::importing
