@@ -1,6 +1,8 @@
 #include "import/PhoneImport.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "model/DatabaseFile.h"
 #include "model/NodeRecord.h"
@@ -32,30 +34,49 @@ PhoneConversion convertPhoneDatabase(model::FieldList& fields, const std::string
         raiseOnFailure(replacement.commit(), platform::FileAction::Create);
         return PhoneConversion::NothingAfterHeader;
     }
-
-    std::string output;
     fields.split(header);
-    output.append(fields.field(1)).append("\r\n");
-    std::int32_t previousLevel = 0;  // the root line's
-    std::string record;
+    const std::string rootLine(fields.field(1));
+
+    // First every line is read and checked, so that the size of the file is known: a file
+    // nested deep enough to need more room than the disk has (its TABs grow with the square of
+    // the depth) fails at once instead of after filling the disk.
+    std::string records;
+    std::vector<std::pair<std::int32_t, size_t>> lines;  // written level, end in `records`
+    std::int32_t previousLevel = 0;                      // the root line's
+    off_t size = static_cast<off_t>(rootLine.size()) + 2;
     while (!input.atEnd()) {
         fields.split(input.readLine());
         const std::int32_t level = model::parseIntegerField(fields.field(0));
-        record.assign(fields.field(1))
-            .append(";")
-            .append(fields.field(2))
-            .append(";")
-            .append(fields.field(3));
+        const size_t start = records.size();
+        records.append(fields.field(1)).append(";").append(fields.field(2)).append(";").append(
+            fields.field(3));
         const std::int32_t written = std::max<std::int32_t>(level, 0);
-        // A line nested deeper than the database file can hold is refused here rather than
-        // written as a file that cannot be loaded (or as two billion TABs).
+        // A line nested deeper than the database file can hold is refused rather than written
+        // as a file that cannot be loaded.
         if (written > previousLevel + 1) {
-            throw model::invalidLevelError(level, record);
+            throw model::invalidLevelError(level, std::string_view(records).substr(start));
         }
-        output.append(static_cast<size_t>(written), '\t').append(record).append("\r\n");
+        lines.emplace_back(written, records.size());
+        size += written + static_cast<off_t>(records.size() - start) + 2;
         previousLevel = written;
     }
-    raiseOnFailure(replacement.write(output), platform::FileAction::Create);
+    raiseOnFailure(replacement.reserve(size), platform::FileAction::Create);
+
+    constexpr size_t kChunk = 1 << 20;
+    std::string chunk;
+    chunk.reserve(kChunk);
+    chunk.append(rootLine).append("\r\n");
+    size_t start = 0;
+    for (const auto& [level, end] : lines) {
+        chunk.append(static_cast<size_t>(level), '\t');
+        chunk.append(records, start, end - start).append("\r\n");
+        start = end;
+        if (chunk.size() >= kChunk) {
+            raiseOnFailure(replacement.write(chunk), platform::FileAction::Create);
+            chunk.clear();
+        }
+    }
+    raiseOnFailure(replacement.write(chunk), platform::FileAction::Create);
     raiseOnFailure(replacement.commit(), platform::FileAction::Create);
     return PhoneConversion::Converted;
 }

@@ -45,6 +45,15 @@ int PosixFileSystem::sync(int fd) {
     return result < 0 ? -errno : 0;
 }
 
+int PosixFileSystem::allocate(int fd, off_t size) {
+    if (size <= 0 || ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0) {
+        return 0;
+    }
+    // Where space cannot be reserved ahead (some file systems, devices), the writes will tell.
+    return errno == EOPNOTSUPP || errno == EINVAL || errno == ENODEV || errno == ESPIPE ? 0
+                                                                                    : -errno;
+}
+
 int PosixFileSystem::close(int fd) {
     // close() must not be retried on EINTR: the descriptor is gone either way.
     return ::close(fd) < 0 && errno != EINTR ? -errno : 0;

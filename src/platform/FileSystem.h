@@ -18,6 +18,8 @@ public:
     virtual ssize_t read(int fd, char* buffer, size_t size) = 0;
     virtual ssize_t write(int fd, const char* data, size_t size) = 0;
     virtual int sync(int fd) = 0;
+    // Reserves disk space for `size` bytes without changing the file's size.
+    virtual int allocate(int fd, off_t size) = 0;
     virtual int close(int fd) = 0;
     virtual int rename(const std::string& from, const std::string& to) = 0;
     virtual int remove(const std::string& path) = 0;
@@ -32,6 +34,7 @@ public:
     ssize_t read(int fd, char* buffer, size_t size) override;
     ssize_t write(int fd, const char* data, size_t size) override;
     int sync(int fd) override;
+    int allocate(int fd, off_t size) override;
     int close(int fd) override;
     int rename(const std::string& from, const std::string& to) override;
     int remove(const std::string& path) override;

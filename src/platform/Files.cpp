@@ -151,6 +151,14 @@ int FileReplacement::create() {
     return 0;
 }
 
+int FileReplacement::reserve(off_t size) {
+    const int result = fileSystem().allocate(m_fd, size);
+    if (result != 0) {
+        abandon();
+    }
+    return -result;
+}
+
 int FileReplacement::write(std::string_view data) {
     const int result = writeAll(fileSystem(), m_fd, data);
     if (result != 0) {

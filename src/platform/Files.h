@@ -1,6 +1,8 @@
 // Whole-file reading and safe replacement of files, on top of the file-system seam.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,9 @@ public:
 
     // Each returns 0, or the errno of the failing call.
     [[nodiscard]] int create();
+    // Reserves the disk space of a file of `size` bytes, so that a file too large for the disk
+    // fails at once rather than after filling it.
+    [[nodiscard]] int reserve(off_t size);
     [[nodiscard]] int write(std::string_view data);
     [[nodiscard]] int commit();
 

@@ -44,6 +44,10 @@ int FaultyFileSystem::sync(int fd) {
     return shouldFail(FileCall::Sync) ? -m_error : m_real.sync(fd);
 }
 
+int FaultyFileSystem::allocate(int fd, off_t size) {
+    return shouldFail(FileCall::Allocate) ? -m_error : m_real.allocate(fd, size);
+}
+
 int FaultyFileSystem::close(int fd) {
     const int result = m_real.close(fd);
     return shouldFail(FileCall::Close) ? -m_error : result;

@@ -11,7 +11,18 @@
 
 namespace quorvia::testing {
 
-enum class FileCall { OpenToRead, Read, Create, Write, Sync, Close, Rename, Remove, Count };
+enum class FileCall {
+    OpenToRead,
+    Read,
+    Create,
+    Allocate,
+    Write,
+    Sync,
+    Close,
+    Rename,
+    Remove,
+    Count
+};
 
 class FaultyFileSystem final : public platform::FileSystem {
 public:
@@ -29,6 +40,7 @@ public:
     ssize_t read(int fd, char* buffer, size_t size) override;
     ssize_t write(int fd, const char* data, size_t size) override;
     int sync(int fd) override;
+    int allocate(int fd, off_t size) override;
     int close(int fd) override;
     int rename(const std::string& from, const std::string& to) override;
     int remove(const std::string& path) override;
