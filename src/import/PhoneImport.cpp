@@ -48,8 +48,11 @@ PhoneConversion convertPhoneDatabase(model::FieldList& fields, const std::string
         fields.split(input.readLine());
         const std::int32_t level = model::parseIntegerField(fields.field(0));
         const size_t start = records.size();
-        records.append(fields.field(1)).append(";").append(fields.field(2)).append(";").append(
-            fields.field(3));
+        records.append(fields.field(1))
+            .append(";")
+            .append(fields.field(2))
+            .append(";")
+            .append(fields.field(3));
         const std::int32_t written = std::max<std::int32_t>(level, 0);
         // A line nested deeper than the database file can hold is refused rather than written
         // as a file that cannot be loaded.

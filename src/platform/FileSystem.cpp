@@ -51,7 +51,7 @@ int PosixFileSystem::allocate(int fd, off_t size) {
     }
     // Where space cannot be reserved ahead (some file systems, devices), the writes will tell.
     return errno == EOPNOTSUPP || errno == EINVAL || errno == ENODEV || errno == ESPIPE ? 0
-                                                                                    : -errno;
+                                                                                        : -errno;
 }
 
 int PosixFileSystem::close(int fd) {

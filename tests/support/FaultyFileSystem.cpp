@@ -29,7 +29,11 @@ int FaultyFileSystem::open(const std::string& path, int flags, mode_t mode) {
     if (shouldFail(writing ? FileCall::Create : FileCall::OpenToRead)) {
         return -m_error;
     }
-    return m_real.open(path, flags, mode);
+    const int fd = m_real.open(path, flags, mode);
+    if (writing && fd >= 0) {
+        m_writing.insert(fd);
+    }
+    return fd;
 }
 
 ssize_t FaultyFileSystem::read(int fd, char* buffer, size_t size) {
@@ -50,6 +54,10 @@ int FaultyFileSystem::allocate(int fd, off_t size) {
 
 int FaultyFileSystem::close(int fd) {
     const int result = m_real.close(fd);
+    // Only the close of a written file can lose data; a read file's close is not counted.
+    if (m_writing.erase(fd) == 0) {
+        return result;
+    }
     return shouldFail(FileCall::Close) ? -m_error : result;
 }
 

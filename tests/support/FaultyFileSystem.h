@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,8 @@ public:
     FaultyFileSystem();
     ~FaultyFileSystem() override;
 
-    // Makes call number `nth` (from 1) of `kind` fail with `error`; 0 disarms.
+    // Makes call number `nth` (from 1) of `kind` fail with `error`; 0 disarms. Closes count only
+    // for files opened for writing.
     void failAt(FileCall kind, int nth, int error = EIO);
     int calls(FileCall kind) const { return m_calls[static_cast<size_t>(kind)]; }
     bool fired() const { return m_fired; }
@@ -57,6 +59,7 @@ private:
     int m_error = EIO;
     bool m_fired = false;
     std::vector<std::string> m_removed;
+    std::set<int> m_writing;  // descriptors of files opened for writing
 };
 
 }  // namespace quorvia::testing

@@ -1,0 +1,237 @@
+// Every write the program makes on the user's behalf, failed at every point it can fail: at
+// create, at space reservation, at each write, at flush, at close and at rename. Each time the
+// user is told, no file is left half written, no temporary file is left, both trees are as they
+// were and still paired, and the next command works.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "export/InstallPackage.h"
+#include "export/PhoneExport.h"
+#include "model/DatabaseFile.h"
+#include "support/FakePrompts.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TempDir.h"
+#include "support/TreeHelpers.h"
+#include "workspace/Workspace.h"
+
+namespace quorvia::workspace {
+namespace {
+
+using testing::FileCall;
+
+const std::string kOldDatabase = "Quorvia\r\n\tO;Old;1\r\n";
+const std::string kNewDatabase = "Quorvia\r\n\tO;Old;1\r\n\tO;Added;2\r\n";
+const std::string kPhoneFile = "1;O;Old;1\r\n1;O;Added;2\r\n";
+
+// One start of the program in a fresh start directory, with an unsaved change.
+struct Session {
+    Session() : inside(dir.path()) {
+        dir.write("Quorvia", kOldDatabase);
+        dir.write("Quorvia.ini", dir.path("Quorvia") + "\r\n");
+        dir.write("other.db", "Other\r\n");
+        dir.write("phone.txt", "old phone file");
+        dir.write("phone.sis", "old package");
+        dir.write("qv.pkg", "old script");
+        dir.write("source.txt", "0;Phone book\r\n1;O;A;1\r\n");
+        dir.write("book.db", "old book");
+        std::filesystem::create_directory(dir.path("bin"));
+        workspace.InitWorkspace();
+        workspace.loadCurrentDatabase();
+        trees.tvMain.setIconIndex(trees.tvMain.appendChild(trees.tvMain.nodeAt(0), "Added"), 2);
+        trees.tvMirror.appendChild(trees.tvMirror.nodeAt(0), "O;Added;2");
+    }
+    std::string bothTrees() const {
+        return testing::outline(trees.tvMain, true) + testing::outline(trees.tvMirror);
+    }
+
+    testing::TempDir dir;
+    testing::ScopedCurrentDirectory inside;
+    // Only the built-in package builder: no outside one is found.
+    testing::ScopedEnvironmentVariable path{"PATH", dir.path("bin")};
+    model::PairedTrees trees;
+    testing::FakePrompts prompts;
+    Workspace workspace{trees, prompts};
+};
+
+struct Scenario {
+    const char* name;
+    std::function<void(Session&)> command;
+    // The contents each file may have afterwards: as before or as written; nullopt: absent.
+    std::function<std::map<std::string, std::set<std::optional<std::string>>>(Session&)> allowed;
+};
+
+using Contents = std::set<std::optional<std::string>>;
+
+std::vector<Scenario> scenarios() {
+    return {
+        {"Save", [](Session& s) { s.workspace.save(); },
+         [](Session&) {
+             return std::map<std::string, Contents>{{"Quorvia", {kOldDatabase, kNewDatabase}}};
+         }},
+        {"Save as",
+         [](Session& s) {
+             s.prompts.saveAnswers.push_back(s.dir.path("other.db"));
+             s.workspace.saveAs();
+         },
+         [](Session& s) {
+             return std::map<std::string, Contents>{
+                 {"Quorvia", {kOldDatabase, kNewDatabase}},
+                 {"other.db", {"Other\r\n", kNewDatabase}},
+                 {"Quorvia.ini",
+                  {s.dir.path("Quorvia") + "\r\n", s.dir.path("other.db") + "\r\n"}}};
+         }},
+        {"New",
+         [](Session& s) {
+             s.prompts.saveAnswers.push_back(s.dir.path("other.db"));
+             s.workspace.newDatabase();
+         },
+         [](Session& s) {
+             return std::map<std::string, Contents>{
+                 {"Quorvia", {kOldDatabase, kNewDatabase}},
+                 {"other.db", {"Other\r\n"}},
+                 {"Quorvia.ini",
+                  {s.dir.path("Quorvia") + "\r\n", s.dir.path("other.db") + "\r\n"}}};
+         }},
+        {"Open",
+         [](Session& s) {
+             s.prompts.openAnswers.push_back(s.dir.path("other.db"));
+             s.workspace.openDatabase();
+         },
+         [](Session& s) {
+             return std::map<std::string, Contents>{
+                 {"Quorvia", {kOldDatabase, kNewDatabase}},
+                 {"Quorvia.ini",
+                  {s.dir.path("Quorvia") + "\r\n", s.dir.path("other.db") + "\r\n"}}};
+         }},
+        {"Close", [](Session& s) { s.workspace.close(); },
+         [](Session& s) {
+             return std::map<std::string, Contents>{
+                 {"Quorvia", {kOldDatabase, kNewDatabase}},
+                 {"Quorvia.ini", {s.dir.path("Quorvia") + "\r\n"}}};
+         }},
+        {"Settings at start-up",
+         [](Session& s) {
+             std::filesystem::remove(s.dir.path("Quorvia.ini"));
+             s.workspace.InitWorkspace();
+         },
+         [](Session& s) {
+             return std::map<std::string, Contents>{
+                 {"Quorvia.ini", {std::nullopt, s.dir.path("Quorvia") + "\r\n"}}};
+         }},
+        {"Export",
+         [](Session& s) {
+             s.prompts.saveAnswers.push_back(s.dir.path("phone.txt"));
+             exporting::tbExportClick(s.trees.tvMirror, s.prompts);
+         },
+         [](Session& s) {
+             return std::map<std::string, Contents>{
+                 {"phone.txt", {"old phone file", kPhoneFile, std::nullopt}},
+                 {"qv.pkg",
+                  {"old script", exporting::packageScript(s.dir.path("phone.txt")), std::nullopt}},
+                 {"phone.sis",
+                  {"old package", std::nullopt,
+                   exporting::buildInstallPackage("phone.txt", kPhoneFile)}}};
+         }},
+        {"Phone import",
+         [](Session& s) {
+             s.prompts.openAnswers.push_back(s.dir.path("source.txt"));
+             s.prompts.saveAnswers.push_back(s.dir.path("book.db"));
+             s.workspace.importPhoneDatabase();
+         },
+         [](Session& s) {
+             return std::map<std::string, Contents>{
+                 {"book.db", {"old book", "Phone book\r\n\tO;A;1\r\n"}},
+                 {"Quorvia.ini",
+                  {s.dir.path("Quorvia") + "\r\n", s.dir.path("book.db") + "\r\n"}}};
+         }},
+    };
+}
+
+class FaultInjection : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(FaultInjection, EveryFailurePointKeepsEverythingSound) {
+    const Scenario& scenario = GetParam();
+    // A clean run counts the calls that can fail.
+    std::map<FileCall, int> calls;
+    {
+        Session session;
+        testing::FaultyFileSystem files;
+        files.failAt(FileCall::Count, 0);
+        scenario.command(session);
+        for (FileCall call : {FileCall::Create, FileCall::Allocate, FileCall::Write,
+                              FileCall::Sync, FileCall::Close, FileCall::Rename}) {
+            calls[call] = files.calls(call);
+        }
+    }
+    int points = 0;
+    for (const auto& [call, count] : calls) {
+        for (int nth = 1; nth <= count; ++nth) {
+            Session session;
+            const std::string before = session.bothTrees();
+            const std::set<std::string> filesBefore = [&] {
+                auto names = session.dir.entries();
+                return std::set<std::string>(names.begin(), names.end());
+            }();
+            std::string shown;
+            {
+                testing::FaultyFileSystem files;
+                files.failAt(call, nth, ENOSPC);
+                try {
+                    scenario.command(session);
+                } catch (const Error& error) {
+                    shown = error.message();
+                }
+                if (!files.fired()) {
+                    continue;  // an earlier failure ended the command before this call
+                }
+            }
+            ++points;
+            const std::string where = std::string(scenario.name) + ", call " +
+                                      std::to_string(static_cast<int>(call)) + " #" +
+                                      std::to_string(nth);
+            EXPECT_TRUE(shown == "Erreur E/S 112" ||
+                        shown.rfind("Impossible de créer le fichier ", 0) == 0)
+                << where << ": shown \"" << shown << "\"";
+            for (const auto& [name, allowed] : scenario.allowed(session)) {
+                const std::optional<std::string> now =
+                    session.dir.exists(name) ? std::optional<std::string>(session.dir.read(name))
+                                             : std::nullopt;
+                EXPECT_TRUE(allowed.count(now) == 1)
+                    << where << ": " << name << " holds \"" << now.value_or("(none)") << "\"";
+            }
+            for (const std::string& name : session.dir.entries()) {
+                EXPECT_TRUE(filesBefore.count(name) == 1) << where << ": left " << name;
+            }
+            EXPECT_EQ(session.bothTrees(), before) << where;
+            EXPECT_TRUE(testing::arePaired(session.trees)) << where;
+            EXPECT_EQ(session.trees.tvMain.updateDepth(), 0) << where;
+
+            // The next command works.
+            session.workspace.save();
+            EXPECT_EQ(testing::readBytes(session.workspace.currentDatabasePath()),
+                      model::formatDatabase(session.trees.tvMirror))
+                << where;
+        }
+    }
+    EXPECT_GT(points, 0);
+    std::cout << scenario.name << ": " << points << " failure points\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, FaultInjection, ::testing::ValuesIn(scenarios()),
+                         [](const ::testing::TestParamInfo<Scenario>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) {
+                                     c = '_';
+                                 }
+                             }
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace quorvia::workspace
