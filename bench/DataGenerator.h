@@ -1,5 +1,6 @@
-// Databases of realistic shape for the benchmark: a root, objects nested up to depth 4, and
-// attributes whose names and values have 5 to 30 bytes.
+// Inputs of realistic shape for the benchmark: databases (a root, objects nested up to depth 4,
+// attributes whose names and values have 5 to 30 bytes), text files to import and phone
+// database files. The same arguments always give the same bytes.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +8,16 @@
 
 namespace quorvia::bench {
 
-// The database file (TAB levels, CR LF) of exactly `nodes` nodes, the same for the same count.
+// A database file of exactly `nodes` nodes.
 std::string generateDatabase(size_t nodes);
+// The same tree as a phone database file: a header line, then "level;record" per node below the
+// root (`nodes` - 1 lines after the header).
+std::string generatePhoneDatabase(size_t nodes);
+// A database whose one object holds `children` attributes.
+std::string generateWideDatabase(size_t children);
+// `lines` lines of "name;value".
+std::string generateAttributeFile(size_t lines);
+// A header of `columns` names, then `rows` rows of as many fields.
+std::string generateObjectFile(size_t rows, size_t columns);
 
 }  // namespace quorvia::bench

@@ -1,10 +1,10 @@
 #include "Measure.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace quorvia::bench {
 
@@ -30,10 +30,19 @@ Figure timeIt(const std::string& key, const std::string& label, int runs,
     return figure;
 }
 
-double peakResidentMb() {
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+double ownPeakMb() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    double peak = -1;
+    while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, "VmHWM:", 6) == 0) {
+            peak = std::strtod(line + 6, nullptr) / 1024.0;
+        }
+    }
+    if (status != nullptr) {
+        std::fclose(status);
+    }
+    return peak;
 }
 
 namespace {
@@ -48,7 +57,7 @@ const Figure* find(const std::vector<Figure>& figures, const std::string& key) {
 }  // namespace
 
 void printTable(const std::vector<Figure>& figures) {
-    std::printf("%-44s %10s %10s %10s  %s\n", "figure", "median", "min", "max", "ratio");
+    std::printf("%-52s %12s %12s %12s  %s\n", "figure", "median", "min", "max", "ratio");
     for (const Figure& f : figures) {
         std::string ratio;
         if (const Figure* base = find(figures, f.baselineKey);
@@ -58,15 +67,18 @@ void printTable(const std::vector<Figure>& figures) {
                           base->key.c_str());
             ratio = text;
         }
-        std::printf("%-44s %8.1f %s %8.1f %s %8.1f %s  %s\n", f.label.c_str(), f.median,
-                    f.unit.c_str(), f.min, f.unit.c_str(), f.max, f.unit.c_str(), ratio.c_str());
+        // Figures below a millisecond keep their microseconds.
+        const char* format = f.max < 1 ? "%-52s %9.4f %s %9.4f %s %9.4f %s  %s\n"
+                                       : "%-52s %9.1f %s %9.1f %s %9.1f %s  %s\n";
+        std::printf(format, f.label.c_str(), f.median, f.unit.c_str(), f.min, f.unit.c_str(),
+                    f.max, f.unit.c_str(), ratio.c_str());
     }
 }
 
 void printJson(const std::vector<Figure>& figures, size_t nodes) {
     std::printf("{\n  \"nodes\": %zu", nodes);
     for (const Figure& f : figures) {
-        std::printf(",\n  \"%s\": %.2f", f.key.c_str(), f.median);
+        std::printf(",\n  \"%s\": %.4f", f.key.c_str(), f.median);
     }
     std::printf(",\n  \"details\": {");
     bool first = true;

@@ -21,8 +21,8 @@ struct Figure {
 Figure timeIt(const std::string& key, const std::string& label, int runs,
               const std::function<void()>& prepare, const std::function<void()>& work);
 
-// The peak resident memory of the process so far, in MB.
-double peakResidentMb();
+// The high-water mark of this process's own memory (the kernel's VmHWM), in MB.
+double ownPeakMb();
 
 void printTable(const std::vector<Figure>& figures);
 void printJson(const std::vector<Figure>& figures, size_t nodes);

@@ -95,15 +95,20 @@ std::string installPackagePath(const std::string& exported) {
     return exported.substr(0, kept) + ".sis";
 }
 
+std::string writeExportFiles(const model::Tree& records, const std::string& exported) {
+    std::string phoneDatabase = formatPhoneDatabase(records);
+    platform::writeTextFile(exported, phoneDatabase);
+    platform::writeTextFile(kPackageScript, packageScript(exported));
+    return phoneDatabase;
+}
+
 void tbExportClick(const model::Tree& records, platform::UserPrompts& prompts) {
     const auto chosen = prompts.chooseFileToSave();
     if (!chosen) {
         return;
     }
     const std::string& exported = *chosen;
-    const std::string phoneDatabase = formatPhoneDatabase(records);
-    platform::writeTextFile(exported, phoneDatabase);
-    platform::writeTextFile(kPackageScript, packageScript(exported));
+    const std::string phoneDatabase = writeExportFiles(records, exported);
 
     const std::string package = installPackagePath(exported);
     if (platform::fileExists(package)) {

@@ -25,6 +25,10 @@ std::string packageScript(const std::string& exported);
 // by ".sis".
 std::string installPackagePath(const std::string& exported);
 
+// Export steps before the package is built: the phone database file at `exported` and the
+// package script in the current directory. Returns the phone database file's bytes.
+std::string writeExportFiles(const model::Tree& records, const std::string& exported);
+
 // The export command: asks for the phone database file's path, writes it and the package script,
 // builds the install package beside it (with the outside builder when one is installed, else
 // with the built-in one) and deletes the script and the phone database file. When no package

@@ -37,13 +37,23 @@ private:
     model::PairedTrees& m_trees;
 };
 
-// Imported attributes show "name:value", without the blank the dialogs put there.
-std::string importedAttributeText(std::string_view name, std::string_view value) {
-    std::string text;
-    text.reserve(name.size() + value.size() + 1);
-    text.append(name).append(":").append(value);
-    return text;
-}
+// One imported attribute in both trees. Its display text is "name:value", without the blank the
+// dialogs put there. The buffers are reused from one attribute to the next.
+class AttributeAppender {
+public:
+    void append(model::PairedTrees& trees, model::Node* display, model::Node* record,
+                std::string_view name, std::string_view value) {
+        m_text.clear();
+        m_text.append(name).append(":").append(value);
+        trees.tvMain.appendChild(display, m_text);
+        model::formAttributeRecord(m_record, name, value);
+        trees.tvMirror.appendChild(record, m_record);
+    }
+
+private:
+    std::string m_text;
+    std::string m_record;
+};
 
 // The target is opened one level; the record tree follows as it does for the user.
 void expandTarget(model::PairedTrees& trees, model::Node* target) {
@@ -77,14 +87,12 @@ void mmImportAttributesClick(model::PairedTrees& trees, model::FieldList& fields
     ImportUpdate update(trees);
     model::Node* record = model::selectCurrentRecord(trees);
     platform::TextLineReader file = platform::openTextFile(*path);
+    AttributeAppender attributes;
     while (!file.atEnd()) {
         fields.split(file.readLine());
-        if (fields.count() != 2) {
-            continue;
+        if (fields.count() == 2) {
+            attributes.append(trees, target, record, fields.field(0), fields.field(1));
         }
-        trees.tvMain.appendChild(target, importedAttributeText(fields.field(0), fields.field(1)));
-        trees.tvMirror.appendChild(record,
-                                   model::attributeRecord(fields.field(0), fields.field(1)));
     }
     expandTarget(trees, target);
 }
@@ -117,6 +125,7 @@ void mmImportObjectClick(model::PairedTrees& trees, model::FieldList& fields,
     const int columns = static_cast<int>(headers.size());
 
     ImportUpdate update(trees);
+    AttributeAppender attributes;
     while (!file.atEnd()) {
         fields.split(file.readLine());
         if (fields.count() != columns) {
@@ -131,10 +140,8 @@ void mmImportObjectClick(model::PairedTrees& trees, model::FieldList& fields,
             if (column == nameColumn) {
                 continue;
             }
-            const std::string& header = headers[static_cast<size_t>(column)];
-            trees.tvMain.appendChild(object, importedAttributeText(header, fields.field(column)));
-            trees.tvMirror.appendChild(objectRecord,
-                                       model::attributeRecord(header, fields.field(column)));
+            attributes.append(trees, object, objectRecord, headers[static_cast<size_t>(column)],
+                              fields.field(column));
         }
     }
     expandTarget(trees, target);

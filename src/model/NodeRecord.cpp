@@ -29,9 +29,13 @@ std::string objectRecord(std::string_view name, std::int32_t iconIndex) {
 
 std::string attributeRecord(std::string_view name, std::string_view value) {
     std::string record;
-    record.reserve(name.size() + value.size() + 3);
-    record.append("T;").append(name).append(";").append(value);
+    formAttributeRecord(record, name, value);
     return record;
+}
+
+void formAttributeRecord(std::string& record, std::string_view name, std::string_view value) {
+    record.clear();
+    record.append("T;").append(name).append(";").append(value);
 }
 
 std::int32_t parseIntegerField(std::string_view field) {

@@ -17,6 +17,8 @@ constexpr std::int32_t kRootIcon = 1;
 
 std::string objectRecord(std::string_view name, std::int32_t iconIndex);
 std::string attributeRecord(std::string_view name, std::string_view value);
+// The same into a buffer the caller reuses, for the imports' many records.
+void formAttributeRecord(std::string& record, std::string_view name, std::string_view value);
 
 // An integer field as the program reads icon fields and phone levels: leading blanks skipped;
 // "$", "x", "X" or "0x"/"0X" for hexadecimal, else an optional sign and decimal digits; reading

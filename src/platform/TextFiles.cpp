@@ -1,5 +1,6 @@
 #include "platform/TextFiles.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/FileErrors.h"
@@ -28,15 +29,20 @@ std::string_view TextLineReader::readLine() {
     m_position += newline != nullptr ? length + 1 : length;
 
     std::string_view line(begin, length);
-    if (line.find('\r') == std::string_view::npos) {
+    const auto firstCr = line.find('\r');
+    if (firstCr == std::string_view::npos) {
         return line;
     }
-    // Every CR left in the line is either the CR of CR LF or a lone CR: both are dropped.
-    m_lineWithoutCr.clear();
-    for (char c : line) {
-        if (c != '\r') {
-            m_lineWithoutCr.push_back(c);
-        }
+    // The usual case: the CR of CR LF, and no other.
+    if (firstCr + 1 == line.size()) {
+        return line.substr(0, firstCr);
+    }
+    // Every other CR is a lone one and is dropped too.
+    m_lineWithoutCr.assign(line.substr(0, firstCr));
+    for (size_t from = firstCr + 1; from < line.size();) {
+        const auto next = std::min(line.find('\r', from), line.size());
+        m_lineWithoutCr.append(line.substr(from, next - from));
+        from = next + 1;
     }
     return m_lineWithoutCr;
 }

@@ -67,6 +67,10 @@ struct Scenario {
 
 using Contents = std::set<std::optional<std::string>>;
 
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
+
 std::vector<Scenario> scenarios() {
     return {
         {"Save", [](Session& s) { s.workspace.save(); },

@@ -1,0 +1,44 @@
+// The user's answers for the benchmark: every dialog is answered from what the figure set up.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "platform/UserPrompts.h"
+
+namespace quorvia::bench {
+
+class BenchPrompts final : public platform::UserPrompts {
+public:
+    void showError(const std::string& message) override { lastMessage = message; }
+    void warn(const std::string& message) override { lastMessage = message; }
+    bool confirm(const std::string&) override { return true; }
+    std::optional<std::string> chooseFileToOpen() override { return next(openPaths); }
+    std::optional<std::string> chooseFileToSave() override { return next(savePaths); }
+    int chooseNameColumn(const std::vector<std::string>&) override { return 0; }
+    std::optional<platform::ObjectFields> editObject(const platform::ObjectFields&) override {
+        return std::nullopt;
+    }
+    std::optional<platform::AttributeFields> editAttribute(
+        const platform::AttributeFields&) override {
+        return std::nullopt;
+    }
+    void whileBusy(const std::function<void()>& work) override { work(); }
+
+    std::deque<std::string> openPaths;
+    std::deque<std::string> savePaths;
+    std::string lastMessage;
+
+private:
+    static std::optional<std::string> next(std::deque<std::string>& paths) {
+        if (paths.empty()) {
+            return std::nullopt;
+        }
+        std::string path = paths.front();
+        paths.pop_front();
+        return path;
+    }
+};
+
+}  // namespace quorvia::bench

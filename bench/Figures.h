@@ -1,0 +1,33 @@
+// The benchmark's figures, by the part of the program they time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Measure.h"
+
+namespace quorvia::bench {
+
+// The generated inputs, written once into a scratch folder.
+struct Inputs {
+    std::string folder;
+    std::string database;       // `nodes` nodes
+    std::string phoneDatabase;  // the same tree as a phone database file
+    std::string wideDatabase;   // one object holding 100,000 attributes
+    std::string attributeFile;  // 1,000,000 lines
+    std::string objectFile;     // 100,000 rows of 10 columns
+    size_t nodes = 0;
+};
+
+void addBaselines(std::vector<Figure>& figures, const Inputs& inputs, int runs);
+void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs);
+void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs);
+
+// Runs in a process of its own: opens `database` in the window, paints it and prints the
+// process's peak memory in MB.
+int showWindowOnce(const std::string& database);
+
+// The peak memory of a fresh process (this program with `arguments`), which prints it.
+double peakOfChild(const std::vector<std::string>& arguments, const std::string& scratch);
+
+}  // namespace quorvia::bench

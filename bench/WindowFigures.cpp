@@ -1,0 +1,239 @@
+// Figures of the window, offscreen: the start with a big database, expanding, scrolling, paste
+// and delete with the view attached, the naive QTreeWidget baseline and the window's memory.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "BenchPrompts.h"
+#include "Figures.h"
+#include "editing/Clipboard.h"
+#include "model/LoadSequence.h"
+#include "platform/Files.h"
+#include "platform/TextFiles.h"
+#include "ui/frmMain.h"
+
+extern char** environ;
+
+namespace quorvia::bench {
+
+namespace {
+
+// Counts the paints of a widget, so a figure can wait for the next frame.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
+    ~PaintCounter() override { m_widget->removeEventFilter(this); }
+
+    // Processes events until the widget has been painted once more.
+    void waitForFrame() {
+        const int before = m_paints;
+        m_widget->update();
+        QElapsedTimer waited;
+        waited.start();
+        while (m_paints == before && waited.elapsed() < 60'000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++m_paints;
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+    int m_paints = 0;
+};
+
+// Points the settings file of the start directory (the current one) at `database`.
+void openNext(const std::string& database) {
+    platform::TextFileWriter settings("Quorvia.ini");
+    settings.writeLine(database);
+    settings.commit();
+}
+
+void fillTreeWidget(QTreeWidget& widget, const model::Tree& display) {
+    std::vector<QTreeWidgetItem*> path;
+    for (const model::Node* node = display.firstTopLevel(); node != nullptr;) {
+        auto* item = new QTreeWidgetItem(QStringList{
+            QString::fromUtf8(node->text().data(), static_cast<int>(node->text().size()))});
+        if (path.empty()) {
+            widget.addTopLevelItem(item);
+        } else {
+            path.back()->addChild(item);
+        }
+        if (node->firstChild() != nullptr) {
+            path.push_back(item);
+            node = node->firstChild();
+            continue;
+        }
+        while (node != nullptr && node->nextSibling() == nullptr) {
+            node = node->parent();
+            if (!path.empty()) {
+                path.pop_back();
+            }
+        }
+        if (node != nullptr) {
+            node = node->nextSibling();
+        }
+    }
+}
+
+}  // namespace
+
+void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs) {
+    BenchPrompts prompts;
+    std::unique_ptr<ui::frmMain> window;
+
+    {
+        model::PairedTrees trees;
+        model::FieldList fields;
+        model::loadDatabase(trees, fields, inputs.database);
+        std::unique_ptr<QTreeWidget> widget;
+        // Tearing the items down is not part of the fill.
+        figures.push_back(timeIt(
+            "qtreewidget_fill_ms", "QTreeWidget fill, same texts (baseline)", runs,
+            [&] { widget = std::make_unique<QTreeWidget>(); },
+            [&] { fillTreeWidget(*widget, trees.tvMain); }));
+    }
+
+    Figure shown = timeIt(
+        "window_shown_ms", "window: FormCreate to the first frame", runs,
+        [&] {
+            window.reset();
+            openNext(inputs.database);
+        },
+        [&] {
+            window = std::make_unique<ui::frmMain>(&prompts);
+            window->show();
+            PaintCounter(window->tvMain->viewport()).waitForFrame();
+        });
+    shown.baselineKey = "qtreewidget_fill_ms";
+    figures.push_back(shown);
+
+    figures.push_back(timeIt(
+        "select_last_node_ms", "window: select and scroll to the last node", runs,
+        [&] {
+            window->tvMain->collapseAll();
+            window->trees().tvMain.select(window->trees().tvMain.firstTopLevel());
+        },
+        [&] {
+            model::Tree& display = window->trees().tvMain;
+            model::Node* last = display.nodeAt(display.count() - 1);
+            display.makeVisible(last);
+            display.select(last);
+            PaintCounter(window->tvMain->viewport()).waitForFrame();
+        }));
+
+    window.reset();
+    openNext(inputs.wideDatabase);
+    window = std::make_unique<ui::frmMain>(&prompts);
+    window->show();
+    PaintCounter painted(window->tvMain->viewport());
+    painted.waitForFrame();
+    model::PairedTrees& trees = window->trees();
+    window->tvMain->expand(window->displayModel()->indexOf(trees.tvMain.nodeAt(0)));
+    const QModelIndex big = window->displayModel()->indexOf(trees.tvMain.nodeAt(1));
+    figures.push_back(timeIt(
+        "expand_100000_children_ms", "window: expand a node of 100,000 children", runs,
+        [&] {
+            window->tvMain->collapse(big);
+            painted.waitForFrame();
+        },
+        [&] {
+            window->tvMain->expand(big);
+            painted.waitForFrame();
+        }));
+    window->tvMain->collapse(big);
+
+    // Paste a copy of the 100,001-node object into the root, then delete the copy.
+    Figure paste = timeIt(
+        "paste_100000_ms", "window: paste a copied 100,000-node subtree", runs,
+        [&] {
+            while (trees.tvMain.firstTopLevel()->childCount() > 1) {
+                trees.tvMain.select(trees.tvMain.firstTopLevel()->lastChild());
+                window->tbDeleteClick();
+            }
+            trees.tvMain.select(trees.tvMain.nodeAt(1));
+            window->mmCopyClick();
+            trees.tvMain.select(trees.tvMain.nodeAt(0));
+        },
+        [&] {
+            window->mmPasteClick();
+            painted.waitForFrame();
+        });
+    figures.push_back(paste);
+    Figure removal = timeIt(
+        "delete_100000_ms", "window: delete a 100,000-node subtree", runs,
+        [&] {
+            if (trees.tvMain.firstTopLevel()->childCount() == 1) {
+                trees.tvMain.select(trees.tvMain.nodeAt(1));
+                window->mmCopyClick();
+                trees.tvMain.select(trees.tvMain.nodeAt(0));
+                window->mmPasteClick();
+            }
+            trees.tvMain.select(trees.tvMain.firstTopLevel()->lastChild());
+        },
+        [&] {
+            window->tbDeleteClick();
+            painted.waitForFrame();
+        });
+    figures.push_back(removal);
+    window.reset();
+
+    Figure memory;
+    memory.key = "window_peak_rss_mb";
+    memory.label = "window holding the database: peak memory";
+    memory.unit = "MB";
+    memory.median = memory.min = memory.max =
+        peakOfChild({"--window-once", inputs.database}, inputs.folder + "/peak.txt");
+    figures.push_back(memory);
+}
+
+int showWindowOnce(const std::string& database) {
+    openNext(database);
+    BenchPrompts prompts;
+    ui::frmMain window(&prompts);
+    window.show();
+    PaintCounter(window.tvMain->viewport()).waitForFrame();
+    std::printf("%.1f\n", ownPeakMb());
+    return window.trees().tvMain.count() > 1 ? 0 : 1;
+}
+
+double peakOfChild(const std::vector<std::string>& arguments, const std::string& scratch) {
+    std::string self = "/proc/self/exe";
+    std::vector<char*> argv{self.data()};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, scratch.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        return -1;
+    }
+    std::string report;
+    (void)platform::readWholeFile(scratch, report);
+    platform::deleteFile(scratch);
+    return std::strtod(report.c_str(), nullptr);
+}
+
+}  // namespace quorvia::bench
