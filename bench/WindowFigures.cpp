@@ -64,30 +64,18 @@ void openNext(const std::string& database) {
 }
 
 void fillTreeWidget(QTreeWidget& widget, const model::Tree& display) {
-    std::vector<QTreeWidgetItem*> path;
-    for (const model::Node* node = display.firstTopLevel(); node != nullptr;) {
+    std::vector<QTreeWidgetItem*> path;  // path[L]: the last item made at level L
+    model::forEachWithLevel(display, [&](const model::Node& node, int level) {
         auto* item = new QTreeWidgetItem(QStringList{
-            QString::fromUtf8(node->text().data(), static_cast<int>(node->text().size()))});
-        if (path.empty()) {
+            QString::fromUtf8(node.text().data(), static_cast<int>(node.text().size()))});
+        path.resize(static_cast<size_t>(level));
+        if (level == 0) {
             widget.addTopLevelItem(item);
         } else {
             path.back()->addChild(item);
         }
-        if (node->firstChild() != nullptr) {
-            path.push_back(item);
-            node = node->firstChild();
-            continue;
-        }
-        while (node != nullptr && node->nextSibling() == nullptr) {
-            node = node->parent();
-            if (!path.empty()) {
-                path.pop_back();
-            }
-        }
-        if (node != nullptr) {
-            node = node->nextSibling();
-        }
-    }
+        path.push_back(item);
+    });
 }
 
 }  // namespace

@@ -53,27 +53,11 @@ std::optional<std::string> runBuilder(const std::string& builder, const std::str
 std::string formatPhoneDatabase(const model::Tree& records) {
     std::string content;
     const model::Node* root = records.firstTopLevel();
-    if (root == nullptr) {
-        return content;
-    }
-    const model::Node* node = model::Tree::nextInPreorder(root);
-    // The level follows the walk instead of being counted up the ancestors for each node.
-    int level = node != nullptr ? node->level() : 0;
-    while (node != nullptr) {
-        content.append(std::to_string(level)).append(";").append(node->text()).append("\r\n");
-        if (node->firstChild() != nullptr) {
-            node = node->firstChild();
-            ++level;
-            continue;
+    model::forEachWithLevel(records, [&](const model::Node& node, int level) {
+        if (&node != root) {
+            content.append(std::to_string(level)).append(";").append(node.text()).append("\r\n");
         }
-        while (node != nullptr && node->nextSibling() == nullptr) {
-            node = node->parent();
-            --level;
-        }
-        if (node != nullptr) {
-            node = node->nextSibling();
-        }
-    }
+    });
     return content;
 }
 

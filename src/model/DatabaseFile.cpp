@@ -88,37 +88,16 @@ void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content) {
 }
 
 std::string formatDatabase(const Tree& tree) {
-    std::string content;
+    // The first walk sizes the buffer so the second never reallocates.
     size_t size = 0;
-    int level = 0;
-    // Two passes over the nodes: the first sizes the buffer so the second never reallocates.
-    for (int pass = 0; pass < 2; ++pass) {
-        if (pass == 1) {
-            content.reserve(size);
-        }
-        level = 0;
-        for (const Node* node = tree.firstTopLevel(); node != nullptr;) {
-            if (pass == 0) {
-                size += static_cast<size_t>(level) + node->text().size() + 2;
-            } else {
-                content.append(static_cast<size_t>(level), '\t');
-                content.append(node->text());
-                content.append("\r\n");
-            }
-            if (node->firstChild() != nullptr) {
-                node = node->firstChild();
-                ++level;
-                continue;
-            }
-            while (node != nullptr && node->nextSibling() == nullptr) {
-                node = node->parent();
-                --level;
-            }
-            if (node != nullptr) {
-                node = node->nextSibling();
-            }
-        }
-    }
+    forEachWithLevel(tree, [&](const Node& node, int level) {
+        size += static_cast<size_t>(level) + node.text().size() + 2;
+    });
+    std::string content;
+    content.reserve(size);
+    forEachWithLevel(tree, [&](const Node& node, int level) {
+        content.append(static_cast<size_t>(level), '\t').append(node.text()).append("\r\n");
+    });
     return content;
 }
 

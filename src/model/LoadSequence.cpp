@@ -40,26 +40,13 @@ void copyShape(const Tree& records, Tree& display,
     if (content) {
         display.adoptBuffer(content);
     }
-    std::vector<Node*> path;
-    for (const Node* node = records.firstTopLevel(); node != nullptr;) {
-        Node* parent = path.empty() ? nullptr : path.back();
-        Node* copy = content ? display.appendChildReferencing(parent, node->text())
-                             : display.appendChild(parent, node->text());
-        if (node->firstChild() != nullptr) {
-            path.push_back(copy);
-            node = node->firstChild();
-            continue;
-        }
-        while (node != nullptr && node->nextSibling() == nullptr) {
-            node = node->parent();
-            if (!path.empty()) {
-                path.pop_back();
-            }
-        }
-        if (node != nullptr) {
-            node = node->nextSibling();
-        }
-    }
+    std::vector<Node*> path;  // path[L]: the last copy made at level L
+    forEachWithLevel(records, [&](const Node& node, int level) {
+        path.resize(static_cast<size_t>(level));
+        Node* parent = level > 0 ? path.back() : nullptr;
+        path.push_back(content ? display.appendChildReferencing(parent, node.text())
+                               : display.appendChild(parent, node.text()));
+    });
 }
 
 }  // namespace

@@ -180,6 +180,28 @@ private:
     std::vector<TreeObserver*> m_observers;
 };
 
+// Visits every node of the tree in pre-order as visit(node, level), the level counted as the walk
+// goes rather than up the ancestors of each node.
+template <typename Visit>
+void forEachWithLevel(const Tree& tree, Visit&& visit) {
+    int level = 0;
+    for (const Node* node = tree.firstTopLevel(); node != nullptr;) {
+        visit(*node, level);
+        if (node->firstChild() != nullptr) {
+            node = node->firstChild();
+            ++level;
+            continue;
+        }
+        while (node != nullptr && node->nextSibling() == nullptr) {
+            node = node->parent();
+            --level;
+        }
+        if (node != nullptr) {
+            node = node->nextSibling();
+        }
+    }
+}
+
 // Holds a tree's bulk update open for its own lifetime, whatever way the scope is left.
 class BulkUpdate final {
 public:
