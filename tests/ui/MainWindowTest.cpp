@@ -7,6 +7,7 @@
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
+#include "ui/Help.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -263,6 +264,20 @@ private slots:
         QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Dragging);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, notes + QPoint(0, 5));
         QCOMPARE(window->tvMain->dragState(), DisplayTreeView::DragState::Idle);
+    }
+
+    void helpRunsTheViewerWhereThereIsOneElseShowsTheOwnPage() {
+        const QString page = ui::helpPagePath();
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("Export to Nokia 7650 database"));
+
+        // A viewer on the search path gets "qv.chm" and is not waited for.
+        support::writeScript(m_dir->path("hh.exe"), "printf '%s' \"$*\" > viewer-args");
+        support::ScopedEnvironmentVariable path("PATH", m_dir->path() + ":/usr/bin:/bin");
+        ui::mmHelpClick();
+        QTRY_VERIFY(m_dir->exists("viewer-args"));
+        QTRY_COMPARE(QString::fromStdString(m_dir->read("viewer-args")), QStringLiteral("qv.chm"));
     }
 
     void aboutBoxAsLaidOut() {
