@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTreeWidget>
 #include <cstdio>
 #include <cstring>
@@ -30,7 +31,11 @@ namespace {
 class PaintCounter final : public QObject {
 public:
     explicit PaintCounter(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
-    ~PaintCounter() override { m_widget->removeEventFilter(this); }
+    ~PaintCounter() override {
+        if (m_widget != nullptr) {
+            m_widget->removeEventFilter(this);
+        }
+    }
 
     // Processes events until the widget has been painted once more.
     void waitForFrame() {
@@ -52,7 +57,7 @@ protected:
     }
 
 private:
-    QWidget* m_widget;
+    QPointer<QWidget> m_widget;  // the window may be gone first
     int m_paints = 0;
 };
 
