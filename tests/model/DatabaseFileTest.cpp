@@ -37,7 +37,7 @@ TEST(DatabaseReader, LineEnds) {
 }
 
 TEST(DatabaseReader, NulEndsTheText) {
-    EXPECT_EQ(readBack(std::string("root\r\n\tO;A;1\0\r\n\tO;B;2\r\n", 25)), "root\n\tO;A;1\n");
+    EXPECT_EQ(readBack(std::string("root\r\n\tO;A;1\0\r\n\tO;B;2\r\n", 23)), "root\n\tO;A;1\n");
     EXPECT_EQ(readBack(std::string("\0root", 5)), "");
 }
 
