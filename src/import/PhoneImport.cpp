@@ -52,8 +52,15 @@ PhoneConversion convertPhoneDatabase(model::FieldList& fields, const std::string
         if (written > previousLevel + 1) {
             throw model::invalidLevelError(level, record);
         }
+        // The reader counts TABs and blanks opening the record as levels too, so the line is
+        // as deep as the reader will see it.
+        const size_t blanks = std::min(record.find_first_not_of("\t "), record.size());
+        const size_t depth = static_cast<size_t>(written) + blanks;
+        if (depth > static_cast<size_t>(previousLevel) + 1) {
+            throw model::invalidLevelError(static_cast<int>(depth), record);
+        }
         output.append(static_cast<size_t>(written), '\t').append(record).append("\r\n");
-        previousLevel = written;
+        previousLevel = static_cast<std::int32_t>(depth);
     }
     raiseOnFailure(replacement.write(output), platform::FileAction::Create);
     raiseOnFailure(replacement.commit(), platform::FileAction::Create);
