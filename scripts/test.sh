@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quorvia with its tests and runs every test: the normal build,
-# then the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of
+# each fuzz target where Clang is installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,3 +22,6 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVIA_SANITIZE=ON
     -DQUORVIA_BUILD_BENCH=OFF >/dev/null
 cmake --build build/asan -j "$jobs"
 (cd build/asan && ctest --output-on-failure -j "$jobs")
+
+echo "== Fuzz targets, 20 seconds each"
+bash scripts/fuzz.sh 20

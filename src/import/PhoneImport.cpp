@@ -53,15 +53,23 @@ PhoneConversion convertPhoneDatabase(model::FieldList& fields, const std::string
             .append(fields.field(2))
             .append(";")
             .append(fields.field(3));
+        const std::string_view record = std::string_view(records).substr(start);
         const std::int32_t written = std::max<std::int32_t>(level, 0);
         // A line nested deeper than the database file can hold is refused rather than written
         // as a file that cannot be loaded.
         if (written > previousLevel + 1) {
-            throw model::invalidLevelError(level, std::string_view(records).substr(start));
+            throw model::invalidLevelError(level, record);
+        }
+        // The reader counts TABs and blanks opening the record as levels too, so the line is
+        // as deep as the reader will see it.
+        const size_t blanks = std::min(record.find_first_not_of("\t "), record.size());
+        const size_t depth = static_cast<size_t>(written) + blanks;
+        if (depth > static_cast<size_t>(previousLevel) + 1) {
+            throw model::invalidLevelError(static_cast<int>(depth), record);
         }
         lines.emplace_back(written, records.size());
-        size += written + static_cast<off_t>(records.size() - start) + 2;
-        previousLevel = written;
+        size += written + static_cast<off_t>(record.size()) + 2;
+        previousLevel = static_cast<std::int32_t>(depth);
     }
     raiseOnFailure(replacement.reserve(size), platform::FileAction::Create);
 

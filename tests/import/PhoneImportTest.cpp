@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "import/PhoneImport.h"
+#include "model/DatabaseFile.h"
 #include "support/FakePrompts.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
@@ -54,6 +55,23 @@ TEST_F(PhoneImportTest, LevelsAreReadAsIntegers) {
 TEST_F(PhoneImportTest, FieldsBeyondTheFourthAreDroppedAndNothingIsTrimmed) {
     EXPECT_EQ(convert("x;R;more\n1;T;Note;a;b;c\n1; O ;n; 3 \n"),
               "R\r\n\tT;Note;a\r\n\t O ;n; 3 \r\n");
+}
+
+TEST_F(PhoneImportTest, BlanksOpeningARecordNestItAsTheReaderSeesIt) {
+    // The reader takes those blanks for levels: the file must still load, and the next line is
+    // measured against the deeper level.
+    const std::string converted = convert("0;R\n1;O;A;1\n1; O;B;2\n3;T;x;y\n1;\tO;C;3\n");
+    EXPECT_EQ(converted, "R\r\n\tO;A;1\r\n\t O;B;2\r\n\t\t\tT;x;y\r\n\t\tO;C;3\r\n");
+    model::Tree tree;
+    EXPECT_NO_THROW(model::readDatabaseFile(tree, dir.path("target.db")));
+    EXPECT_EQ(tree.count(), 5);
+
+    for (const char* source : {"0;R\n0;T;a;b\n1; O;n;3\n", "0;R\n1;\tO;A;1\n"}) {
+        dir.write("target.db", "old target");
+        EXPECT_EQ(convert(source).substr(0, 20), "!Niveau incorrect (2") << source;
+        EXPECT_EQ(dir.read("target.db"), "old target");
+    }
+    EXPECT_EQ(convert("0;R\n1;  T;a;b\n"), "!Niveau incorrect (3) pour l'élément \"  T;a;b\"");
 }
 
 TEST_F(PhoneImportTest, AnExportedFileLosesItsFirstNodeToTheHeader) {
