@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-svg-dev
     libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
     xvfb xauth fonts-dejavu-core
+    clang libclang-rt-14-dev
 )
 if [ "$#" -gt 0 ]; then
     packages+=("$@")
