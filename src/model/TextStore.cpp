@@ -5,18 +5,25 @@
 
 namespace quorvia::model {
 
+namespace {
+// Every byte is written before it is read, so the block need not be zeroed first.
+std::unique_ptr<char[]> uninitialisedBlock(size_t size) {
+    return std::unique_ptr<char[]>(new char[size]);
+}
+}  // namespace
+
 std::string_view TextStore::store(std::string_view text) {
     if (text.empty()) {
         return {};
     }
     if (text.size() > kBlockSize / 4) {
         // A long text gets a block of its own, so the shared block is not wasted.
-        m_longTexts.push_back(std::make_unique<char[]>(text.size()));
+        m_longTexts.push_back(uninitialisedBlock(text.size()));
         std::memcpy(m_longTexts.back().get(), text.data(), text.size());
         return {m_longTexts.back().get(), text.size()};
     }
     if (m_freeSize < text.size()) {
-        m_blocks.push_back(std::make_unique<char[]>(kBlockSize));
+        m_blocks.push_back(uninitialisedBlock(kBlockSize));
         m_free = m_blocks.back().get();
         m_freeSize = kBlockSize;
     }
