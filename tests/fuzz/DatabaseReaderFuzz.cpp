@@ -14,6 +14,7 @@
 #include "model/NodeRecord.h"
 #include "model/PairedTrees.h"
 #include "platform/Error.h"
+#include "support/TreeHelpers.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ void checkLoad(const std::string& bytes, const model::Tree& parsed, bool readabl
     }
     check(trees.tvMain.updateDepth() == 0 && trees.tvMirror.updateDepth() == 0,
           "a load ends its bulk updates");
-    check(fuzz::arePaired(trees), "a load leaves the trees paired");
+    check(static_cast<bool>(quorvia::testing::arePaired(trees)), "a load leaves the trees paired");
     check(failure.has_value() != readable, "the load fails exactly when the reader does");
 
     const auto records = fuzz::shapeOf(trees.tvMirror);

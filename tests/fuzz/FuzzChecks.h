@@ -1,5 +1,5 @@
 // What the fuzz targets share: stopping on a broken property, a private folder in RAM for the
-// files a target needs, and tree walks that cost one pass however deep the nesting.
+// files a target needs, and a tree walk that costs one pass however deep the nesting.
 #pragma once
 
 #include <unistd.h>
@@ -80,33 +80,11 @@ private:
     std::string m_path;
 };
 
-// Calls visit(node, level) for every node in pre-order, keeping the level as it goes rather
-// than asking each node for it.
-template <typename Visit>
-void forEachNode(const model::Tree& tree, Visit visit) {
-    int level = 0;
-    for (const model::Node* node = tree.firstTopLevel(); node != nullptr;) {
-        visit(*node, level);
-        if (node->firstChild() != nullptr) {
-            node = node->firstChild();
-            ++level;
-            continue;
-        }
-        while (node != nullptr && node->nextSibling() == nullptr) {
-            node = node->parent();
-            --level;
-        }
-        if (node != nullptr) {
-            node = node->nextSibling();
-        }
-    }
-}
-
 // Every node's level and text, in pre-order; checks on the way that the tree's count and each
 // node's child count and level agree with the links.
 inline std::vector<std::pair<int, std::string>> shapeOf(const model::Tree& tree) {
     std::vector<std::pair<int, std::string>> shape;
-    forEachNode(tree, [&](const model::Node& node, int level) {
+    model::forEachWithLevel(tree, [&](const model::Node& node, int level) {
         int children = 0;
         for (const model::Node* child = node.firstChild(); child != nullptr;
              child = child->nextSibling()) {
@@ -120,21 +98,6 @@ inline std::vector<std::pair<int, std::string>> shapeOf(const model::Tree& tree)
     });
     check(static_cast<int>(shape.size()) == tree.count(), "the node count matches the nodes");
     return shape;
-}
-
-// Both trees have the same number of nodes and, at every absolute index, nodes of the same level
-// and with the same number of children.
-inline bool arePaired(const model::PairedTrees& trees) {
-    std::vector<std::pair<int, int>> display;
-    forEachNode(trees.tvMain, [&](const model::Node& node, int level) {
-        display.emplace_back(level, node.childCount());
-    });
-    std::vector<std::pair<int, int>> records;
-    forEachNode(trees.tvMirror, [&](const model::Node& node, int level) {
-        records.emplace_back(level, node.childCount());
-    });
-    return display == records && static_cast<int>(display.size()) == trees.tvMain.count() &&
-           trees.tvMain.count() == trees.tvMirror.count();
 }
 
 }  // namespace quorvia::fuzz

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include "model/DatabaseFile.h"
 #include "model/DisplayRebuild.h"
@@ -46,16 +48,29 @@ std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) 
         return ::testing::AssertionFailure() << "display tree has " << trees.tvMain.count()
                                              << " nodes, record tree " << trees.tvMirror.count();
     }
-    const model::Node* display = trees.tvMain.firstTopLevel();
-    const model::Node* record = trees.tvMirror.firstTopLevel();
-    for (int index = 0; display != nullptr; ++index) {
-        if (display->level() != record->level() || display->childCount() != record->childCount()) {
-            return ::testing::AssertionFailure()
-                   << "nodes at absolute index " << index << " differ: \"" << display->text()
-                   << "\" and \"" << record->text() << "\"";
+    // One walk each, so that trees of any depth are compared in linear time.
+    struct Shape {
+        int level;
+        int children;
+        std::string_view text;
+    };
+    std::vector<Shape> display;
+    model::forEachWithLevel(trees.tvMain, [&](const model::Node& node, int level) {
+        display.push_back({level, node.childCount(), node.text()});
+    });
+    size_t index = 0;
+    std::string difference;
+    model::forEachWithLevel(trees.tvMirror, [&](const model::Node& node, int level) {
+        const Shape& partner = display[index];
+        if (difference.empty() &&
+            (partner.level != level || partner.children != node.childCount())) {
+            difference = "nodes at absolute index " + std::to_string(index) + " differ: \"" +
+                         std::string(partner.text) + "\" and \"" + std::string(node.text()) + "\"";
         }
-        display = model::Tree::nextInPreorder(display);
-        record = model::Tree::nextInPreorder(record);
+        ++index;
+    });
+    if (!difference.empty()) {
+        return ::testing::AssertionFailure() << difference;
     }
     return ::testing::AssertionSuccess();
 }
