@@ -4,9 +4,9 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++
     qt6-base-dev qt6-svg-dev
-    libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+    libgtest-dev zlib1g-dev
     xvfb xauth fonts-dejavu-core
     clang libclang-rt-14-dev
 )
