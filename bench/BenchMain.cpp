@@ -134,13 +134,9 @@ int run(const Options& options, int argc, char** argv) {
     std::vector<Figure> figures;
     addBaselines(figures, inputs, options.runs);
     addCoreFigures(figures, inputs, options.runs);
-    Figure peak;
-    peak.key = "peak_rss_mb";
-    peak.label = "load sequence: peak memory";
-    peak.unit = "MB";
-    peak.median = peak.min = peak.max =
-        peakOfChild({"--load-once", inputs.database}, inputs.folder + "/peak.txt");
-    figures.push_back(peak);
+    figures.push_back(peakMemoryFigure("peak_rss_mb", "load sequence: peak memory",
+                                       {"--load-once", inputs.database},
+                                       inputs.folder + "/peak.txt"));
     addWindowFigures(figures, inputs, options.runs);
     removeInputs(inputs);
 

@@ -27,7 +27,9 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
 // process's peak memory in MB.
 int showWindowOnce(const std::string& database);
 
-// The peak memory of a fresh process (this program with `arguments`), which prints it.
-double peakOfChild(const std::vector<std::string>& arguments, const std::string& scratch);
+// The peak memory, in MB, of a fresh process (this program with `arguments`), which prints it;
+// `scratch` is a file to pass it through.
+Figure peakMemoryFigure(const std::string& key, const std::string& label,
+                        const std::vector<std::string>& arguments, const std::string& scratch);
 
 }  // namespace quorvia::bench

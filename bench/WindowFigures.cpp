@@ -185,13 +185,9 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
     figures.push_back(removal);
     window.reset();
 
-    Figure memory;
-    memory.key = "window_peak_rss_mb";
-    memory.label = "window holding the database: peak memory";
-    memory.unit = "MB";
-    memory.median = memory.min = memory.max =
-        peakOfChild({"--window-once", inputs.database}, inputs.folder + "/peak.txt");
-    figures.push_back(memory);
+    figures.push_back(
+        peakMemoryFigure("window_peak_rss_mb", "window holding the database: peak memory",
+                         {"--window-once", inputs.database}, inputs.folder + "/peak.txt"));
 }
 
 int showWindowOnce(const std::string& database) {
@@ -203,6 +199,8 @@ int showWindowOnce(const std::string& database) {
     std::printf("%.1f\n", ownPeakMb());
     return window.trees().tvMain.count() > 1 ? 0 : 1;
 }
+
+namespace {
 
 double peakOfChild(const std::vector<std::string>& arguments, const std::string& scratch) {
     std::string self = "/proc/self/exe";
@@ -227,6 +225,18 @@ double peakOfChild(const std::vector<std::string>& arguments, const std::string&
     (void)platform::readWholeFile(scratch, report);
     platform::deleteFile(scratch);
     return std::strtod(report.c_str(), nullptr);
+}
+
+}  // namespace
+
+Figure peakMemoryFigure(const std::string& key, const std::string& label,
+                        const std::vector<std::string>& arguments, const std::string& scratch) {
+    Figure figure;
+    figure.key = key;
+    figure.label = label;
+    figure.unit = "MB";
+    figure.median = figure.min = figure.max = peakOfChild(arguments, scratch);
+    return figure;
 }
 
 }  // namespace quorvia::bench

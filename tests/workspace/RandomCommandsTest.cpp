@@ -405,20 +405,27 @@ public:
         selected = targetId;
     }
 
-    void importAttributes(const std::optional<std::string>& chosen,
-                          const std::vector<std::string>& lines) {
+    // What both imports do first: the target test, the file dialog, the record selection and
+    // opening the file. The target's position, or kNone when the import ends there.
+    int startImport(bool ofAttributes, const std::optional<std::string>& chosen) {
         const int at = find(selected);
         if (at == kNone || isTop(at) || isAttribute(at) ||
-            (hasChildren(at) && !isAttribute(at + 1))) {
-            asked.push_back(kAttributeTarget);
-            return;
+            (hasChildren(at) && isAttribute(at + 1) != ofAttributes)) {
+            asked.push_back(ofAttributes ? kAttributeTarget : kObjectTarget);
+            return kNone;
         }
         asked.push_back("open");
         if (!chosen) {
-            return;
+            return kNone;
         }
         recordSelected = selected;
-        if (!readable(*chosen)) {
+        return readable(*chosen) ? at : kNone;
+    }
+
+    void importAttributes(const std::optional<std::string>& chosen,
+                          const std::vector<std::string>& lines) {
+        const int at = startImport(true, chosen);
+        if (at == kNone) {
             return;
         }
         for (const std::string& line : lines) {
@@ -433,18 +440,8 @@ public:
 
     void importObjects(const std::optional<std::string>& chosen,
                        const std::vector<std::string>& lines, int nameColumn) {
-        const int at = find(selected);
-        if (at == kNone || isTop(at) || isAttribute(at) ||
-            (hasChildren(at) && isAttribute(at + 1))) {
-            asked.push_back(kObjectTarget);
-            return;
-        }
-        asked.push_back("open");
-        if (!chosen) {
-            return;
-        }
-        recordSelected = selected;
-        if (!readable(*chosen)) {
+        const int at = startImport(false, chosen);
+        if (at == kNone) {
             return;
         }
         std::vector<std::string> headers;
