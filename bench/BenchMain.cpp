@@ -111,9 +111,9 @@ int run(const Options& options, int argc, char** argv) {
     if (!options.loadOnce.empty()) {
         model::PairedTrees trees;
         model::FieldList fields;
-        model::loadDatabase(trees, fields, options.loadOnce);
+        model::loadDatabase(trees, options.loadOnce);
         std::printf("%.1f\n", ownPeakMb());
-        return trees.tvMain.count() > 1 ? 0 : 1;
+        return trees.display().count() > 1 ? 0 : 1;
     }
 
     // The window is measured offscreen unless a display is at hand.

@@ -14,8 +14,6 @@ public:
     void showError(const std::string& message) override { lastMessage = message; }
     void warn(const std::string& message) override { lastMessage = message; }
     bool confirm(const std::string&) override { return true; }
-    std::optional<std::string> chooseFileToOpen() override { return next(openPaths); }
-    std::optional<std::string> chooseFileToSave() override { return next(savePaths); }
     int chooseNameColumn(const std::vector<std::string>&) override { return 0; }
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields&) override {
         return std::nullopt;
@@ -29,6 +27,10 @@ public:
     std::deque<std::string> openPaths;
     std::deque<std::string> savePaths;
     std::string lastMessage;
+
+protected:
+    std::optional<std::string> askFileToOpen() override { return next(openPaths); }
+    std::optional<std::string> askFileToSave() override { return next(savePaths); }
 
 private:
     static std::optional<std::string> next(std::deque<std::string>& paths) {

@@ -42,14 +42,14 @@ Figure rawScan(const std::string& key, const std::string& label, const std::stri
 
 // A root holding one empty object, selected: ready for an import.
 void prepareImportTarget(model::PairedTrees& trees) {
-    for (model::Tree* tree : {&trees.tvMain, &trees.tvMirror}) {
+    for (model::Tree* tree : {&trees.display(), &trees.records()}) {
         tree->clear();
         tree->appendChild(tree->appendChild(nullptr, "Quorvia"), "O;Target;1");
     }
-    trees.tvMain.setIconIndex(trees.tvMain.nodeAt(0), 1);
-    trees.tvMain.setText(trees.tvMain.nodeAt(1), "Target");
-    trees.tvMain.setIconIndex(trees.tvMain.nodeAt(1), 1);
-    trees.tvMain.select(trees.tvMain.nodeAt(1));
+    trees.display().setIconIndex(trees.display().nodeAt(0), 1);
+    trees.display().setText(trees.display().nodeAt(1), "Target");
+    trees.display().setIconIndex(trees.display().nodeAt(1), 1);
+    trees.select(trees.display().nodeAt(1));
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs
     Figure load = timeIt(
         "load_sequence_ms", "load sequence (both trees + rebuild)", runs,
         [&] { trees = std::make_unique<model::PairedTrees>(); },
-        [&] { model::loadDatabase(*trees, fields, inputs.database); });
+        [&] { model::loadDatabase(*trees, inputs.database); });
     load.baselineKey = "qtreewidget_fill_ms";
     figures.push_back(load);
 
@@ -114,7 +114,7 @@ void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs
             prepareImportTarget(target);
             prompts.openPaths = {inputs.attributeFile};
         },
-        [&] { importing::mmImportAttributesClick(target, fields, prompts); });
+        [&] { importing::importAttributes(target, prompts); });
     attributes.baselineKey = "raw_scan_attributes_ms";
     figures.push_back(attributes);
 
@@ -124,7 +124,7 @@ void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs
             prepareImportTarget(target);
             prompts.openPaths = {inputs.objectFile};
         },
-        [&] { importing::mmImportObjectClick(target, fields, prompts); });
+        [&] { importing::importObjects(target, prompts); });
     objects.baselineKey = "raw_scan_objects_ms";
     figures.push_back(objects);
 
@@ -132,7 +132,7 @@ void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs
         // The phone import makes the converted file the current database of a workspace.
         model::PairedTrees current;
         workspace::Workspace workspace(current, prompts);
-        workspace.InitWorkspace();
+        workspace.start();
         const std::string converted = inputs.folder + "/converted.qv";
         Figure phone = timeIt(
             "phone_import_ms", "phone import, 1,000,000 lines (conversion + load)", runs,

@@ -92,13 +92,13 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
     {
         model::PairedTrees trees;
         model::FieldList fields;
-        model::loadDatabase(trees, fields, inputs.database);
+        model::loadDatabase(trees, inputs.database);
         std::unique_ptr<QTreeWidget> widget;
         // Tearing the items down is not part of the fill.
         figures.push_back(timeIt(
             "qtreewidget_fill_ms", "QTreeWidget fill, same texts (baseline)", runs,
             [&] { widget = std::make_unique<QTreeWidget>(); },
-            [&] { fillTreeWidget(*widget, trees.tvMain); }));
+            [&] { fillTreeWidget(*widget, trees.display()); }));
     }
 
     Figure shown = timeIt(
@@ -119,10 +119,10 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
         "select_last_node_ms", "window: select and scroll to the last node", runs,
         [&] {
             window->tvMain->collapseAll();
-            window->trees().tvMain.select(window->trees().tvMain.firstTopLevel());
+            window->trees().select(window->trees().display().firstTopLevel());
         },
         [&] {
-            model::Tree& display = window->trees().tvMain;
+            model::Tree& display = window->trees().display();
             model::Node* last = display.nodeAt(display.count() - 1);
             display.makeVisible(last);
             display.select(last);
@@ -136,8 +136,8 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
     PaintCounter painted(window->tvMain->viewport());
     painted.waitForFrame();
     model::PairedTrees& trees = window->trees();
-    window->tvMain->expand(window->displayModel()->indexOf(trees.tvMain.nodeAt(0)));
-    const QModelIndex big = window->displayModel()->indexOf(trees.tvMain.nodeAt(1));
+    window->tvMain->expand(window->displayModel()->indexOf(trees.display().nodeAt(0)));
+    const QModelIndex big = window->displayModel()->indexOf(trees.display().nodeAt(1));
     figures.push_back(timeIt(
         "expand_100000_children_ms", "window: expand a node of 100,000 children", runs,
         [&] {
@@ -154,13 +154,13 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
     Figure paste = timeIt(
         "paste_100000_ms", "window: paste a copied 100,000-node subtree", runs,
         [&] {
-            while (trees.tvMain.firstTopLevel()->childCount() > 1) {
-                trees.tvMain.select(trees.tvMain.firstTopLevel()->lastChild());
+            while (trees.display().firstTopLevel()->childCount() > 1) {
+                trees.select(trees.display().firstTopLevel()->lastChild());
                 window->tbDeleteClick();
             }
-            trees.tvMain.select(trees.tvMain.nodeAt(1));
+            trees.select(trees.display().nodeAt(1));
             window->mmCopyClick();
-            trees.tvMain.select(trees.tvMain.nodeAt(0));
+            trees.select(trees.display().nodeAt(0));
         },
         [&] {
             window->mmPasteClick();
@@ -170,13 +170,13 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
     Figure removal = timeIt(
         "delete_100000_ms", "window: delete a 100,000-node subtree", runs,
         [&] {
-            if (trees.tvMain.firstTopLevel()->childCount() == 1) {
-                trees.tvMain.select(trees.tvMain.nodeAt(1));
+            if (trees.display().firstTopLevel()->childCount() == 1) {
+                trees.select(trees.display().nodeAt(1));
                 window->mmCopyClick();
-                trees.tvMain.select(trees.tvMain.nodeAt(0));
+                trees.select(trees.display().nodeAt(0));
                 window->mmPasteClick();
             }
-            trees.tvMain.select(trees.tvMain.firstTopLevel()->lastChild());
+            trees.select(trees.display().firstTopLevel()->lastChild());
         },
         [&] {
             window->tbDeleteClick();
@@ -197,7 +197,7 @@ int showWindowOnce(const std::string& database) {
     window.show();
     PaintCounter(window.tvMain->viewport()).waitForFrame();
     std::printf("%.1f\n", ownPeakMb());
-    return window.trees().tvMain.count() > 1 ? 0 : 1;
+    return window.trees().display().count() > 1 ? 0 : 1;
 }
 
 namespace {

@@ -1,5 +1,5 @@
-// The internal one-node clipboard (not the system's): Copy, Cut, Paste and the subtree copy that
-// Paste and the drop share.
+// The internal one-node clipboard (not the system's): Copy, Cut, Paste, and the paste that the
+// drop shares.
 #pragma once
 
 #include "model/PairedTrees.h"
@@ -10,7 +10,7 @@ namespace quorvia::editing {
 
 class Clipboard final : private model::TreeObserver {
 public:
-    explicit Clipboard(model::Tree& display);
+    explicit Clipboard(const model::Tree& display);
     ~Clipboard() override;
     Clipboard(const Clipboard&) = delete;
     Clipboard& operator=(const Clipboard&) = delete;
@@ -20,8 +20,8 @@ public:
     model::Node* clipNode() const { return m_clipNode; }
     bool moveFlag() const { return m_moveFlag; }
 
-    void mmCopyClick();
-    void mmCutClick();
+    void copy();
+    void cut();
     // What a drop does before it pastes: the dragged node, to be moved.
     void takeForMove(model::Node* dragged);
     void clear() { m_clipNode = nullptr; }
@@ -30,21 +30,17 @@ private:
     void aboutToRemove(const model::Node* node) override;
     void aboutToReset() override;
 
-    model::Tree& m_display;
+    const model::Tree& m_display;
     model::Node* m_clipNode = nullptr;
     bool m_moveFlag = false;
 };
 
 // Paste: nothing without a clip node; the containment warning on no selection, on an attribute
-// below the top level, or inside the clip node's own subtree; else PasteInto the selection.
-void mmPasteClick(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompts& prompts);
+// below the top level, or inside the clip node's own subtree; else pasteInto the selection.
+void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompts& prompts);
 
 // Copies the clip node's subtree as the target's last child in both trees, removes the source
 // when the move flag is set, and empties the clipboard.
-void PasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target);
-
-// Copies `source` with all its descendants, in order and with every node field, as the last
-// child of `parent`; returns the copy. Iterative: any depth is fine.
-model::Node* CopySubtree(model::Tree& tree, const model::Node* source, model::Node* parent);
+void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target);
 
 }  // namespace quorvia::editing

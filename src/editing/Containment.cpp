@@ -4,6 +4,12 @@
 
 namespace quorvia::editing {
 
+namespace {
+bool isObjectBelowTop(const model::Node* node) {
+    return node != nullptr && !node->isTopLevel() && !isAttribute(node);
+}
+}  // namespace
+
 bool isAttribute(const model::Node* displayNode) {
     return displayNode->iconIndex() == model::kAttributeIcon;
 }
@@ -17,8 +23,13 @@ bool mayAddObject(const model::Node* selected) {
 }
 
 bool mayAddAttribute(const model::Node* selected) {
-    return selected != nullptr && !selected->isTopLevel() && !isAttribute(selected) &&
+    return isObjectBelowTop(selected) &&
            (!selected->hasChildren() || isAttribute(selected->firstChild()));
+}
+
+bool mayImportObjectsInto(const model::Node* selected) {
+    return isObjectBelowTop(selected) &&
+           (!selected->hasChildren() || !isAttribute(selected->firstChild()));
 }
 
 bool mayPasteInto(const model::Node* target, const model::Node* clip) {

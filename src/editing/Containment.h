@@ -22,5 +22,12 @@ bool mayAddAttribute(const model::Node* selected);
 bool mayPasteInto(const model::Node* target, const model::Node* clip);
 // A drag of `dragged` over `target`.
 bool acceptsDrop(const model::Node* dragged, const model::Node* target, bool startedInTree);
+// The attribute import: the Add Attribute rule.
+inline bool mayImportAttributesInto(const model::Node* selected) {
+    return mayAddAttribute(selected);
+}
+// The object import: an object below the top level without children or whose first child is an
+// object.
+bool mayImportObjectsInto(const model::Node* selected);
 
 }  // namespace quorvia::editing

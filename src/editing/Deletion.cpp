@@ -2,18 +2,15 @@
 
 namespace quorvia::editing {
 
-void DeleteSelected(model::PairedTrees& trees, platform::UserPrompts& prompts) {
-    model::Node* selected = trees.tvMain.selected();
+void deleteSelected(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    const model::Node* selected = trees.display().selected();
     if (selected == nullptr || selected->isTopLevel()) {
         return;
     }
     if (!prompts.confirm(kDeleteQuestion)) {
         return;
     }
-    model::Node* record = model::selectCurrentRecord(trees);
-    trees.tvMirror.makeVisible(record);
-    trees.tvMain.removeSubtree(selected);
-    trees.tvMirror.removeSubtree(record);
+    trees.removePair(trees.showCurrentRecord());
 }
 
 }  // namespace quorvia::editing

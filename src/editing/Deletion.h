@@ -9,6 +9,6 @@ namespace quorvia::editing {
 inline constexpr const char* kDeleteQuestion = "Please confirm deletion, Are you sure ?";
 
 // Nothing on no selection or a top-level node; else asks, and on Yes removes the pair.
-void DeleteSelected(model::PairedTrees& trees, platform::UserPrompts& prompts);
+void deleteSelected(model::PairedTrees& trees, platform::UserPrompts& prompts);
 
 }  // namespace quorvia::editing

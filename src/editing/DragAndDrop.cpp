@@ -5,15 +5,14 @@
 namespace quorvia::editing {
 
 bool dropOnto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target) {
-    model::Node* dragged = trees.tvMain.selected();
+    model::Node* dragged = trees.display().selected();
     if (dragged == nullptr || !acceptsDrop(dragged, target, true)) {
         return false;
     }
     clipboard.takeForMove(dragged);
-    PasteInto(trees, clipboard, target);
-    model::followExpand(trees, target);
-    trees.tvMain.setExpanded(target, true);
-    trees.tvMain.select(target);
+    pasteInto(trees, clipboard, target);
+    trees.setExpanded(target, true);
+    trees.select(target);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "editing/ItemDialogs.h"
 
 #include "editing/Containment.h"
+#include "model/FieldList.h"
 #include "model/NodeRecord.h"
 
 namespace quorvia::editing {
@@ -9,47 +10,32 @@ namespace {
 
 constexpr int kIconEntries = 15;
 
-model::Node* showCurrentRecord(model::PairedTrees& trees) {
-    model::Node* record = model::selectCurrentRecord(trees);
-    if (record != nullptr) {
-        trees.tvMirror.makeVisible(record);
-    }
-    return record;
-}
-
 // Writes the dialog's result: a new last child in add mode, else the selected pair itself.
 void apply(model::PairedTrees& trees, DialogMode mode, std::string_view displayText,
            std::string_view record, std::int32_t iconIndex) {
-    model::Node* display = trees.tvMain.selected();
-    model::Node* recordNode = trees.tvMirror.selected();
-    if (display == nullptr || recordNode == nullptr) {
+    // The dialog's opening made the display selection's partner the current record.
+    model::NodePair pair{trees.display().selected(), trees.records().selected()};
+    if (pair.display == nullptr || pair.record == nullptr) {
         return;
     }
     if (mode == DialogMode::Add) {
-        display = trees.tvMain.appendChild(display, displayText);
-        recordNode = trees.tvMirror.appendChild(recordNode, record);
+        pair = trees.appendPair(pair, displayText, iconIndex, record);
     } else {
-        trees.tvMain.setText(display, displayText);
-        trees.tvMirror.setText(recordNode, record);
+        trees.setPair(pair, displayText, iconIndex, record);
     }
-    trees.tvMain.setIconIndex(display, iconIndex);
-    trees.tvMain.makeVisible(display);
-    trees.tvMain.select(display);
-    trees.tvMirror.makeVisible(recordNode);
-    trees.tvMirror.select(recordNode);
+    trees.showPair(pair);
 }
 
-void runObjectDialog(model::PairedTrees& trees, model::FieldList& fields,
-                     platform::UserPrompts& prompts, DialogMode mode) {
-    const auto entered = prompts.editObject(showObjectDialog(trees, fields, mode));
+void runObjectDialog(model::PairedTrees& trees, platform::UserPrompts& prompts, DialogMode mode) {
+    const auto entered = prompts.editObject(showObjectDialog(trees, mode));
     if (entered) {
         applyObjectDialog(trees, mode, *entered);
     }
 }
 
-void runAttributeDialog(model::PairedTrees& trees, model::FieldList& fields,
-                        platform::UserPrompts& prompts, DialogMode mode) {
-    const auto entered = prompts.editAttribute(showAttributeDialog(trees, fields, mode));
+void runAttributeDialog(model::PairedTrees& trees, platform::UserPrompts& prompts,
+                        DialogMode mode) {
+    const auto entered = prompts.editAttribute(showAttributeDialog(trees, mode));
     if (entered) {
         applyAttributeDialog(trees, mode, *entered);
     }
@@ -57,12 +43,12 @@ void runAttributeDialog(model::PairedTrees& trees, model::FieldList& fields,
 
 }  // namespace
 
-platform::ObjectFields showObjectDialog(model::PairedTrees& trees, model::FieldList& fields,
-                                        DialogMode mode) {
-    const model::Node* record = showCurrentRecord(trees);
+platform::ObjectFields showObjectDialog(model::PairedTrees& trees, DialogMode mode) {
+    const model::NodePair pair = trees.showCurrentRecord();
     platform::ObjectFields shown;
-    if (mode == DialogMode::Edit && record != nullptr) {
-        fields.split(record->text());
+    if (mode == DialogMode::Edit && pair) {
+        model::FieldList fields;
+        fields.split(pair.record->text());
         if (fields.count() == 3) {
             shown.name = std::string(fields.field(1));
             const std::int32_t icon = model::parseIntegerField(fields.field(2));
@@ -73,12 +59,12 @@ platform::ObjectFields showObjectDialog(model::PairedTrees& trees, model::FieldL
     return shown;
 }
 
-platform::AttributeFields showAttributeDialog(model::PairedTrees& trees, model::FieldList& fields,
-                                              DialogMode mode) {
-    const model::Node* record = showCurrentRecord(trees);
+platform::AttributeFields showAttributeDialog(model::PairedTrees& trees, DialogMode mode) {
+    const model::NodePair pair = trees.showCurrentRecord();
     platform::AttributeFields shown;
-    if (mode == DialogMode::Edit && record != nullptr) {
-        fields.split(record->text());
+    if (mode == DialogMode::Edit && pair) {
+        model::FieldList fields;
+        fields.split(pair.record->text());
         if (fields.count() == 3) {
             shown.name = std::string(fields.field(1));
             shown.value = std::string(fields.field(2));
@@ -101,34 +87,31 @@ void applyAttributeDialog(model::PairedTrees& trees, DialogMode mode,
           model::kAttributeIcon);
 }
 
-void addObject(model::PairedTrees& trees, model::FieldList& fields,
-               platform::UserPrompts& prompts) {
-    if (!mayAddObject(trees.tvMain.selected())) {
+void addObject(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    if (!mayAddObject(trees.display().selected())) {
         prompts.warn(kContainmentWarning);
         return;
     }
-    runObjectDialog(trees, fields, prompts, DialogMode::Add);
+    runObjectDialog(trees, prompts, DialogMode::Add);
 }
 
-void addAttribute(model::PairedTrees& trees, model::FieldList& fields,
-                  platform::UserPrompts& prompts) {
-    if (!mayAddAttribute(trees.tvMain.selected())) {
+void addAttribute(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    if (!mayAddAttribute(trees.display().selected())) {
         prompts.warn(kContainmentWarning);
         return;
     }
-    runAttributeDialog(trees, fields, prompts, DialogMode::Add);
+    runAttributeDialog(trees, prompts, DialogMode::Add);
 }
 
-void EditSelected(model::PairedTrees& trees, model::FieldList& fields,
-                  platform::UserPrompts& prompts) {
-    const model::Node* selected = trees.tvMain.selected();
+void editSelected(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    const model::Node* selected = trees.display().selected();
     if (selected == nullptr || selected->isTopLevel()) {
         return;
     }
     if (isAttribute(selected)) {
-        runAttributeDialog(trees, fields, prompts, DialogMode::Edit);
+        runAttributeDialog(trees, prompts, DialogMode::Edit);
     } else {
-        runObjectDialog(trees, fields, prompts, DialogMode::Edit);
+        runObjectDialog(trees, prompts, DialogMode::Edit);
     }
 }
 

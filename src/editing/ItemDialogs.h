@@ -2,7 +2,6 @@
 // command, what the dialog shows when it opens, and what its OK writes into both trees.
 #pragma once
 
-#include "model/FieldList.h"
 #include "model/PairedTrees.h"
 #include "platform/UserPrompts.h"
 
@@ -12,22 +11,17 @@ enum class DialogMode { Add = 1, Edit = 2 };
 
 // Add Object and Add Attribute: the rule, then the dialog adding a last child of the selected
 // node; a refusal is the containment warning.
-void addObject(model::PairedTrees& trees, model::FieldList& fields,
-               platform::UserPrompts& prompts);
-void addAttribute(model::PairedTrees& trees, model::FieldList& fields,
-                  platform::UserPrompts& prompts);
+void addObject(model::PairedTrees& trees, platform::UserPrompts& prompts);
+void addAttribute(model::PairedTrees& trees, platform::UserPrompts& prompts);
 
 // Edit: the dialog that fits the selected node's kind; nothing at all on no selection or on a
 // top-level node.
-void EditSelected(model::PairedTrees& trees, model::FieldList& fields,
-                  platform::UserPrompts& prompts);
+void editSelected(model::PairedTrees& trees, platform::UserPrompts& prompts);
 
 // Opening a dialog (FormShow): selects and shows the current record node, and in edit mode
 // fills the fields from a record of exactly three fields.
-platform::ObjectFields showObjectDialog(model::PairedTrees& trees, model::FieldList& fields,
-                                        DialogMode mode);
-platform::AttributeFields showAttributeDialog(model::PairedTrees& trees, model::FieldList& fields,
-                                              DialogMode mode);
+platform::ObjectFields showObjectDialog(model::PairedTrees& trees, DialogMode mode);
+platform::AttributeFields showAttributeDialog(model::PairedTrees& trees, DialogMode mode);
 
 // OK (btOKClick): the record into the record tree, the display text and icon index into the
 // display tree, a new node as the last child; the node made visible and selected in both.

@@ -289,9 +289,8 @@ std::string buildInstallPackage(std::string_view fileName, std::string_view file
 void writeInstallPackage(const std::string& packagePath, std::string_view fileName,
                          std::string_view fileBytes) {
     const std::string package = buildInstallPackage(fileName, fileBytes);
-    if (const int error = platform::replaceFile(packagePath, package); error != 0) {
-        throw platform::textFileError(error, platform::FileAction::Create);
-    }
+    platform::raiseOnFailure(platform::replaceFile(packagePath, package),
+                             platform::FileAction::Create);
 }
 
 }  // namespace quorvia::exporting

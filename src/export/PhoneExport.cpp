@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "export/InstallPackage.h"
+#include "model/PhoneDatabase.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -50,17 +51,6 @@ std::optional<std::string> runBuilder(const std::string& builder, const std::str
 
 }  // namespace
 
-std::string formatPhoneDatabase(const model::Tree& records) {
-    std::string content;
-    const model::Node* root = records.firstTopLevel();
-    model::forEachWithLevel(records, [&](const model::Node& node, int level) {
-        if (&node != root) {
-            content.append(std::to_string(level)).append(";").append(node.text()).append("\r\n");
-        }
-    });
-    return content;
-}
-
 std::string packageScript(const std::string& exported) {
     std::string script;
     script.append("&EN\r\n");
@@ -80,13 +70,13 @@ std::string installPackagePath(const std::string& exported) {
 }
 
 std::string writeExportFiles(const model::Tree& records, const std::string& exported) {
-    std::string phoneDatabase = formatPhoneDatabase(records);
+    std::string phoneDatabase = model::formatPhoneDatabase(records);
     platform::writeTextFile(exported, phoneDatabase);
     platform::writeTextFile(kPackageScript, packageScript(exported));
     return phoneDatabase;
 }
 
-void tbExportClick(const model::Tree& records, platform::UserPrompts& prompts) {
+void exportPhoneDatabase(const model::Tree& records, platform::UserPrompts& prompts) {
     const auto chosen = prompts.chooseFileToSave();
     if (!chosen) {
         return;

@@ -15,9 +15,6 @@ inline constexpr const char* kPackageScript = "qv.pkg";
 inline constexpr const char* kBuilder = "makesis.exe";
 inline constexpr const char* kBuilderWithoutExtension = "makesis";
 
-// The phone database file's bytes: from absolute index 1 on, level ";" record CR LF.
-std::string formatPhoneDatabase(const model::Tree& records);
-
 // The four lines of the package script for the phone database file at `exported`.
 std::string packageScript(const std::string& exported);
 
@@ -33,6 +30,6 @@ std::string writeExportFiles(const model::Tree& records, const std::string& expo
 // builds the install package beside it (with the outside builder when one is installed, else
 // with the built-in one) and deletes the script and the phone database file. When no package
 // comes of it, a warning says why and the phone database file is kept.
-void tbExportClick(const model::Tree& records, platform::UserPrompts& prompts);
+void exportPhoneDatabase(const model::Tree& records, platform::UserPrompts& prompts);
 
 }  // namespace quorvia::exporting

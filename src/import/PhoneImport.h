@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "model/FieldList.h"
-
 namespace quorvia::importing {
 
 enum class PhoneConversion {
@@ -18,7 +16,6 @@ enum class PhoneConversion {
 // when the whole conversion succeeded; on any failure it is as it was and the error is raised:
 // the text-file errors, the list index error of a line with too few fields, and the invalid
 // level error of a line more than one level deeper than the line before it.
-PhoneConversion convertPhoneDatabase(model::FieldList& fields, const std::string& source,
-                                     const std::string& target);
+PhoneConversion convertPhoneDatabase(const std::string& source, const std::string& target);
 
 }  // namespace quorvia::importing

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "editing/Containment.h"
+#include "model/FieldList.h"
 #include "model/NodeRecord.h"
 #include "platform/TextFiles.h"
 
@@ -10,44 +12,16 @@ namespace quorvia::importing {
 
 namespace {
 
-bool isAttribute(const model::Node* node) {
-    return node->iconIndex() == model::kAttributeIcon;
-}
-
-bool isObjectBelowTop(const model::Node* node) {
-    return node != nullptr && !node->isTopLevel() && !isAttribute(node);
-}
-
-// Both trees' bulk updates, begun display first and ended display first, whatever way the
-// import ends.
-class ImportUpdate final {
-public:
-    explicit ImportUpdate(model::PairedTrees& trees) : m_trees(trees) {
-        m_trees.tvMain.beginUpdate();
-        m_trees.tvMirror.beginUpdate();
-    }
-    ~ImportUpdate() {
-        m_trees.tvMain.endUpdate();
-        m_trees.tvMirror.endUpdate();
-    }
-    ImportUpdate(const ImportUpdate&) = delete;
-    ImportUpdate& operator=(const ImportUpdate&) = delete;
-
-private:
-    model::PairedTrees& m_trees;
-};
-
 // One imported attribute in both trees. Its display text is "name:value", without the blank the
 // dialogs put there. The buffers are reused from one attribute to the next.
 class AttributeAppender {
 public:
-    void append(model::PairedTrees& trees, model::Node* display, model::Node* record,
-                std::string_view name, std::string_view value) {
+    void append(model::PairedTrees& trees, const model::NodePair& parent, std::string_view name,
+                std::string_view value) {
         m_text.clear();
         m_text.append(name).append(":").append(value);
-        trees.tvMain.appendChild(display, m_text);
         model::formAttributeRecord(m_record, name, value);
-        trees.tvMirror.appendChild(record, m_record);
+        trees.appendPair(parent, m_text, model::kAttributeIcon, m_record);
     }
 
 private:
@@ -55,28 +29,11 @@ private:
     std::string m_record;
 };
 
-// The target is opened one level; the record tree follows as it does for the user.
-void expandTarget(model::PairedTrees& trees, model::Node* target) {
-    model::followExpand(trees, target);
-    trees.tvMain.setExpanded(target, true);
-}
-
 }  // namespace
 
-bool mayImportAttributesInto(const model::Node* selected) {
-    return isObjectBelowTop(selected) &&
-           (!selected->hasChildren() || isAttribute(selected->firstChild()));
-}
-
-bool mayImportObjectsInto(const model::Node* selected) {
-    return isObjectBelowTop(selected) &&
-           (!selected->hasChildren() || !isAttribute(selected->firstChild()));
-}
-
-void mmImportAttributesClick(model::PairedTrees& trees, model::FieldList& fields,
-                             platform::UserPrompts& prompts) {
-    model::Node* target = trees.tvMain.selected();
-    if (!mayImportAttributesInto(target)) {
+void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    model::Node* target = trees.display().selected();
+    if (!editing::mayImportAttributesInto(target)) {
         prompts.warn(kAttributeTargetWarning);
         return;
     }
@@ -84,23 +41,24 @@ void mmImportAttributesClick(model::PairedTrees& trees, model::FieldList& fields
     if (!path) {
         return;
     }
-    ImportUpdate update(trees);
-    model::Node* record = model::selectCurrentRecord(trees);
+    model::PairedTrees::BulkEdit edit(trees);
+    const model::NodePair parent = trees.selectCurrentRecord();
     platform::TextLineReader file = platform::openTextFile(*path);
+    model::FieldList fields;
     AttributeAppender attributes;
     while (!file.atEnd()) {
         fields.split(file.readLine());
         if (fields.count() == 2) {
-            attributes.append(trees, target, record, fields.field(0), fields.field(1));
+            attributes.append(trees, parent, fields.field(0), fields.field(1));
         }
     }
-    expandTarget(trees, target);
+    // The target is opened one level, as the user would open it.
+    trees.setExpanded(target, true);
 }
 
-void mmImportObjectClick(model::PairedTrees& trees, model::FieldList& fields,
-                         platform::UserPrompts& prompts) {
-    model::Node* target = trees.tvMain.selected();
-    if (!mayImportObjectsInto(target)) {
+void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    model::Node* target = trees.display().selected();
+    if (!editing::mayImportObjectsInto(target)) {
         prompts.warn(kObjectTargetWarning);
         return;
     }
@@ -108,9 +66,10 @@ void mmImportObjectClick(model::PairedTrees& trees, model::FieldList& fields,
     if (!path) {
         return;
     }
-    model::Node* record = model::selectCurrentRecord(trees);
+    const model::NodePair parent = trees.selectCurrentRecord();
     platform::TextLineReader file = platform::openTextFile(*path);
 
+    model::FieldList fields;
     std::vector<std::string> headers;
     int nameColumn = -1;
     if (!file.atEnd()) {
@@ -124,7 +83,7 @@ void mmImportObjectClick(model::PairedTrees& trees, model::FieldList& fields,
     }
     const int columns = static_cast<int>(headers.size());
 
-    ImportUpdate update(trees);
+    model::PairedTrees::BulkEdit edit(trees);
     AttributeAppender attributes;
     while (!file.atEnd()) {
         fields.split(file.readLine());
@@ -132,19 +91,16 @@ void mmImportObjectClick(model::PairedTrees& trees, model::FieldList& fields,
             continue;
         }
         const std::string_view name = fields.field(nameColumn);
-        model::Node* object = trees.tvMain.appendChild(target, name);
-        trees.tvMain.setIconIndex(object, kImportedObjectIcon);
-        model::Node* objectRecord =
-            trees.tvMirror.appendChild(record, model::objectRecord(name, kImportedObjectIcon));
+        const model::NodePair object = trees.appendPair(
+            parent, name, kImportedObjectIcon, model::objectRecord(name, kImportedObjectIcon));
         for (int column = 0; column < columns; ++column) {
-            if (column == nameColumn) {
-                continue;
+            if (column != nameColumn) {
+                attributes.append(trees, object, headers[static_cast<size_t>(column)],
+                                  fields.field(column));
             }
-            attributes.append(trees, object, objectRecord, headers[static_cast<size_t>(column)],
-                              fields.field(column));
         }
     }
-    expandTarget(trees, target);
+    trees.setExpanded(target, true);
 }
 
 }  // namespace quorvia::importing

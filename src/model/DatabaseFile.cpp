@@ -71,12 +71,11 @@ void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content) {
 
         if (path.empty()) {
             path.push_back(tree.appendChildReferencing(nullptr, nodeText));
-        } else if (level <= path.size()) {
+        } else {
+            checkNesting(level, path.size() - 1, static_cast<int>(level), nodeText);
             path.resize(level);
             Node* parent = level > 0 ? path.back() : nullptr;
             path.push_back(tree.appendChildReferencing(parent, nodeText));
-        } else {
-            throw invalidLevelError(static_cast<int>(level), nodeText);
         }
 
         // CR, LF and CR LF each end a line.
@@ -96,9 +95,19 @@ std::string formatDatabase(const Tree& tree) {
     std::string content;
     content.reserve(size);
     forEachWithLevel(tree, [&](const Node& node, int level) {
-        content.append(static_cast<size_t>(level), '\t').append(node.text()).append("\r\n");
+        appendDatabaseLine(content, static_cast<size_t>(level), node.text());
     });
     return content;
+}
+
+void appendDatabaseLine(std::string& content, size_t level, std::string_view text) {
+    content.append(level, '\t').append(text).append("\r\n");
+}
+
+void checkNesting(size_t level, size_t previousLevel, int reportedLevel, std::string_view text) {
+    if (level > previousLevel + 1) {
+        throw invalidLevelError(reportedLevel, text);
+    }
 }
 
 void writeDatabaseFile(const Tree& tree, const std::string& path) {

@@ -25,6 +25,13 @@ void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content);
 // The file's bytes for a tree.
 std::string formatDatabase(const Tree& tree);
 
+// One line of the file: a TAB per level, the text, CR LF.
+void appendDatabaseLine(std::string& content, size_t level, std::string_view text);
+
+// A line may lie at most one level deeper than the line before it; raises the invalid level
+// error naming `reportedLevel` otherwise.
+void checkNesting(size_t level, size_t previousLevel, int reportedLevel, std::string_view text);
+
 // Writes the tree; on any failure raises the create error and leaves an existing file as it was.
 void writeDatabaseFile(const Tree& tree, const std::string& path);
 

@@ -4,7 +4,7 @@
 
 namespace quorvia::model {
 
-std::optional<Error> rebuildDisplay(Tree& display, FieldList& fields, std::string_view rootText) {
+std::optional<Error> rebuildDisplay(Tree& display, std::string_view rootText) {
     Node* root = display.firstTopLevel();
     if (root == nullptr) {
         return std::nullopt;
@@ -13,6 +13,7 @@ std::optional<Error> rebuildDisplay(Tree& display, FieldList& fields, std::strin
     display.setIconIndex(root, kRootIcon);
 
     std::optional<Error> firstShortRecord;
+    FieldList fields;
     DecodedRecord decoded;
     for (Node* node = Tree::nextInPreorder(root); node != nullptr;
          node = Tree::nextInPreorder(node)) {

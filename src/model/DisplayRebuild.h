@@ -5,7 +5,6 @@
 #include <optional>
 #include <string_view>
 
-#include "model/FieldList.h"
 #include "model/Tree.h"
 #include "platform/Error.h"
 
@@ -14,6 +13,6 @@ namespace quorvia::model {
 // Names node 0 after the database file (icon index 1) and decodes every later node. A record of
 // fewer than three fields is still decoded (absent fields read as empty text); the list index
 // error of the first such record is returned for the caller to raise once its bulk update ended.
-std::optional<Error> rebuildDisplay(Tree& display, FieldList& fields, std::string_view rootText);
+std::optional<Error> rebuildDisplay(Tree& display, std::string_view rootText);
 
 }  // namespace quorvia::model

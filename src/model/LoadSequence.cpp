@@ -1,6 +1,6 @@
 #include "model/LoadSequence.h"
 
-#include <memory>
+#include <new>
 #include <vector>
 
 #include "model/DatabaseFile.h"
@@ -11,26 +11,6 @@
 namespace quorvia::model {
 
 namespace {
-
-// Fills the record tree from the file's bytes; on a failure, or with nothing read, it gets one
-// root named after the file. True when its texts are those of the file.
-bool fillRecordTree(Tree& tree, const std::shared_ptr<const std::string>& content,
-                    std::string_view fileName, std::optional<Error>& failure) {
-    tree.clear();
-    if (content) {
-        try {
-            parseDatabase(tree, content);
-        } catch (const Error& error) {
-            tree.clear();
-            failure = error;
-        }
-    }
-    if (tree.isEmpty()) {
-        tree.appendChild(nullptr, fileName);
-        return false;
-    }
-    return true;
-}
 
 // Gives the display tree the record tree's shape and texts: the same outcome as reading the
 // same file a second time, without scanning it again.
@@ -51,34 +31,53 @@ void copyShape(const Tree& records, Tree& display,
 
 }  // namespace
 
-std::optional<Error> loadDatabase(PairedTrees& trees, FieldList& fields, const std::string& path) {
+std::optional<Error> loadDatabaseContent(PairedTrees& trees, std::shared_ptr<std::string> content,
+                                         std::string_view fileName) {
     std::optional<Error> failure;
-    // The file is read once; both trees take their texts from the same bytes.
-    std::shared_ptr<std::string> content;
-    if (platform::fileExists(path)) {
-        content = std::make_shared<std::string>();
-        if (platform::readWholeFile(path, *content) != 0) {
-            content.reset();
-            failure = openError(path);
-        }
-    }
-    const std::string_view fileName = platform::fileNamePart(path);
-
-    bool fromFile = false;
-    {
-        BulkUpdate update(trees.tvMirror);
-        fromFile = fillRecordTree(trees.tvMirror, content, fileName, failure);
-    }
     std::optional<Error> shortRecord;
-    {
-        BulkUpdate update(trees.tvMain);
-        copyShape(trees.tvMirror, trees.tvMain, fromFile ? content : nullptr);
-        shortRecord = rebuildDisplay(trees.tvMain, fields, fileName);
+    BulkUpdate displayUpdate(trees.m_display);
+    BulkUpdate recordUpdate(trees.m_records);
+    try {
+        trees.m_records.clear();
+        if (content) {
+            parseDatabase(trees.m_records, content);
+        }
+        copyShape(trees.m_records, trees.m_display, trees.m_records.isEmpty() ? nullptr : content);
+        shortRecord = rebuildDisplay(trees.m_display, fileName);
+    } catch (const Error& error) {
+        failure = error;
+    } catch (const std::bad_alloc&) {
+        failure = Error("Mémoire insuffisante");
+    }
+    if (failure || trees.m_records.isEmpty()) {
+        // Half a database is never kept: it would be saved over the whole one.
+        trees.m_records.clear();
+        trees.m_display.clear();
+        content.reset();
+        trees.m_records.appendChild(nullptr, fileName);
+        trees.m_display.appendChild(nullptr, fileName);
+        shortRecord = rebuildDisplay(trees.m_display, fileName);
     }
     if (shortRecord) {
         throw *shortRecord;
     }
     return failure;
+}
+
+std::optional<Error> loadDatabase(PairedTrees& trees, const std::string& path) {
+    // The file is read once; both trees take their texts from the same bytes.
+    std::shared_ptr<std::string> content;
+    std::optional<Error> unreadable;
+    if (platform::fileExists(path)) {
+        content = std::make_shared<std::string>();
+        if (platform::readWholeFile(path, *content) != 0) {
+            content.reset();
+            unreadable = openError(path);
+        }
+    }
+    const auto failure =
+        loadDatabaseContent(trees, std::move(content), platform::fileNamePart(path));
+    return unreadable ? unreadable : failure;
 }
 
 }  // namespace quorvia::model

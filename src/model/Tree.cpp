@@ -73,9 +73,6 @@ Tree::Chunk Tree::allocateChunk() {
 }
 
 void Tree::releaseNode(Node* node) {
-    if (!m_extras.empty()) {
-        m_extras.erase(node);
-    }
     if (m_selected == node) {
         m_selected = nullptr;
     }
@@ -192,7 +189,6 @@ Node* Tree::nodeAt(int absoluteIndex) const {
         if (absoluteIndex == at - 1) {
             node = previousInPreorder(node);
             --at;
-            ++m_lookupSteps;
         }
     } else {
         node = m_firstTop;
@@ -200,7 +196,6 @@ Node* Tree::nodeAt(int absoluteIndex) const {
     }
     for (; at < absoluteIndex; ++at) {
         node = nextInPreorder(node);
-        ++m_lookupSteps;
     }
     m_lookupNode = node;
     m_lookupIndex = absoluteIndex;
@@ -215,7 +210,6 @@ int Tree::absoluteIndexOf(const Node* node) const {
         at = previousInPreorder(at);
         ++steps;
     }
-    m_lookupSteps += static_cast<std::uint64_t>(steps);
     const int index = (at == m_lookupNode ? m_lookupIndex : 0) + steps;
     m_lookupNode = node;
     m_lookupIndex = index;
@@ -224,31 +218,9 @@ int Tree::absoluteIndexOf(const Node* node) const {
 
 // ---- changes ----
 
-bool Tree::isSilent(const Node* node) const {
-    return m_resetting || (node != nullptr && node->m_fresh != 0);
-}
-
-void Tree::prepareToTell(const Node* node) {
-    // Observers cannot hear of a node they have not been told exists yet.
-    if (node != nullptr && node->m_fresh != 0) {
-        flushPendingAppends();
-    }
-}
-
 Node* Tree::link(Node* parent, Node* node) {
     const int row = childCountOf(parent);
-    const bool immediate = m_updateDepth == 0;
-    if (immediate) {
-        tell([&](TreeObserver& o) { o.aboutToAppend(parent, row, row); });
-    } else if (!isSilent(parent)) {
-        if (m_announcedCounts.emplace(parent, row).second) {
-            m_pendingParents.push_back(parent);
-        }
-    }
-    if (!immediate && !m_resetting) {
-        node->m_fresh = 1;
-        m_freshNodes.push_back(node);
-    }
+    tell([&](TreeObserver& o) { o.aboutToAppend(parent, row); });
 
     node->m_parent = parent;
     node->m_row = row;
@@ -267,14 +239,13 @@ Node* Tree::link(Node* parent, Node* node) {
     }
     forgetLookups();
 
-    if (immediate) {
-        tell([&](TreeObserver& o) { o.appended(parent, row, row); });
-    }
+    tell([&](TreeObserver& o) { o.appended(node); });
     return node;
 }
 
-Node* Tree::appendChild(Node* parent, std::string_view text) {
+Node* Tree::appendChild(Node* parent, std::string_view text, std::int32_t iconIndex) {
     Node* node = allocateNode();
+    node->m_iconIndex = iconIndex;
     const std::string_view stored = m_texts.store(text);
     node->m_text = stored.data();
     node->m_textLength = static_cast<std::uint32_t>(stored.size());
@@ -295,25 +266,40 @@ Node* Tree::appendCopy(Node* parent, const Node& source) {
     node->m_text = source.m_text;
     node->m_textLength = source.m_textLength;
     node->m_iconIndex = source.m_iconIndex;
-    if (!m_extras.empty()) {
-        if (auto found = m_extras.find(&source); found != m_extras.end()) {
-            const Extras extras = found->second;
-            m_extras[node] = extras;
-        }
-    }
     return link(parent, node);
 }
 
-void Tree::removeSubtree(Node* node) {
-    if (m_updateDepth > 0 && !m_resetting) {
-        flushPendingAppends();
+Node* Tree::appendSubtreeCopy(Node* parent, const Node* source) {
+    // A copy into the source's own subtree would never end; every caller refuses it first.
+    assert(parent == nullptr || !parent->isWithin(source));
+    // One bulk update: views hear of one new child of `parent`, however large the copy.
+    BulkUpdate update(*this);
+    Node* copy = appendCopy(parent, *source);
+    std::vector<Node*> copies{copy};  // copies[d]: the copy at depth d below `source`
+    const Node* node = source;
+    for (;;) {
+        if (node->m_firstChild != nullptr) {
+            node = node->m_firstChild;
+        } else {
+            while (node != source && node->m_next == nullptr) {
+                node = node->m_parent;
+                copies.pop_back();
+            }
+            if (node == source) {
+                break;
+            }
+            node = node->m_next;
+            copies.pop_back();
+        }
+        copies.push_back(appendCopy(copies.back(), *node));
     }
-    const bool silent = m_resetting;
+    return copy;
+}
+
+void Tree::removeSubtree(Node* node) {
     Node* parent = node->m_parent;
     const int row = node->m_row;
-    if (!silent) {
-        tell([&](TreeObserver& o) { o.aboutToRemove(node); });
-    }
+    tell([&](TreeObserver& o) { o.aboutToRemove(node); });
 
     for (Node* after = node->m_next; after != nullptr; after = after->m_next) {
         --after->m_row;
@@ -333,80 +319,33 @@ void Tree::removeSubtree(Node* node) {
     freeSubtree(node);
     forgetLookups();
 
-    if (!silent) {
-        tell([&](TreeObserver& o) { o.removed(parent, row); });
-    }
+    tell([&](TreeObserver& o) { o.removed(parent, row); });
 }
 
 void Tree::clear() {
-    if (!m_resetting) {
-        tell([](TreeObserver& o) { o.aboutToReset(); });
-    }
+    tell([](TreeObserver& o) { o.aboutToReset(); });
     m_chunks.clear();
     m_usedInLastChunk = kChunkSize;
     m_released = nullptr;
     m_texts.clear();
-    m_extras.clear();
     m_firstTop = m_lastTop = nullptr;
     m_topCount = 0;
     m_count = 0;
     m_selected = nullptr;
     forgetLookups();
-    m_pendingParents.clear();
-    m_announcedCounts.clear();
-    m_freshNodes.clear();
-    if (m_updateDepth > 0) {
-        m_resetting = true;
-    } else {
-        tell([](TreeObserver& o) { o.resetDone(); });
-    }
+    tell([](TreeObserver& o) { o.resetDone(); });
 }
 
 void Tree::setText(Node* node, std::string_view text) {
     const std::string_view stored = m_texts.store(text);
     node->m_text = stored.data();
     node->m_textLength = static_cast<std::uint32_t>(stored.size());
-    if (!isSilent(node)) {
-        tell([&](TreeObserver& o) { o.changed(node); });
-    }
+    tell([&](TreeObserver& o) { o.changed(node); });
 }
 
 void Tree::setIconIndex(Node* node, std::int32_t iconIndex) {
     node->m_iconIndex = iconIndex;
-    if (!isSilent(node)) {
-        tell([&](TreeObserver& o) { o.changed(node); });
-    }
-}
-
-Tree::Extras& Tree::extrasFor(Node* node) {
-    return m_extras[node];
-}
-
-std::int32_t Tree::imageIndex(const Node* node) const {
-    const auto found = m_extras.find(node);
-    return found != m_extras.end() ? found->second.imageIndex : 0;
-}
-
-std::int32_t Tree::selectedImageIndex(const Node* node) const {
-    const auto found = m_extras.find(node);
-    return found != m_extras.end() ? found->second.selectedImageIndex : 0;
-}
-
-std::uintptr_t Tree::data(const Node* node) const {
-    const auto found = m_extras.find(node);
-    return found != m_extras.end() ? found->second.data : 0;
-}
-
-void Tree::setImageIndex(Node* node, std::int32_t index) {
-    extrasFor(node).imageIndex = index;
-}
-
-void Tree::setSelectedImageIndex(Node* node, std::int32_t index) {
-    extrasFor(node).selectedImageIndex = index;
-}
-
-void Tree::setData(Node* node, std::uintptr_t data) {
-    extrasFor(node).data = data;
+    tell([&](TreeObserver& o) { o.changed(node); });
 }
 
 void Tree::setExpanded(Node* node, bool expanded) {
@@ -414,10 +353,7 @@ void Tree::setExpanded(Node* node, bool expanded) {
         return;
     }
     node->m_expanded = expanded ? 1 : 0;
-    if (!m_resetting) {
-        prepareToTell(node);
-        tell([&](TreeObserver& o) { o.expandedChanged(node); });
-    }
+    tell([&](TreeObserver& o) { o.expandedChanged(node); });
 }
 
 void Tree::collapseSubtree(Node* top) {
@@ -433,10 +369,7 @@ void Tree::makeVisible(Node* node) {
         ancestors.push_back(ancestor);
     }
     std::for_each(ancestors.rbegin(), ancestors.rend(), [&](Node* a) { setExpanded(a, true); });
-    if (!m_resetting) {
-        prepareToTell(node);
-        tell([&](TreeObserver& o) { o.scrollRequested(node); });
-    }
+    tell([&](TreeObserver& o) { o.scrollRequested(node); });
 }
 
 void Tree::select(Node* node) {
@@ -444,16 +377,15 @@ void Tree::select(Node* node) {
         return;
     }
     m_selected = node;
-    if (!m_resetting) {
-        prepareToTell(node);
-        tell([&](TreeObserver& o) { o.selectionChanged(node); });
-    }
+    tell([&](TreeObserver& o) { o.selectionChanged(node); });
 }
 
 // ---- bulk update ----
 
 void Tree::beginUpdate() {
-    ++m_updateDepth;
+    if (m_updateDepth++ == 0) {
+        tell([](TreeObserver& o) { o.updateBegan(); });
+    }
 }
 
 void Tree::endUpdate() {
@@ -461,49 +393,14 @@ void Tree::endUpdate() {
     if (m_updateDepth == 0 || --m_updateDepth > 0) {
         return;
     }
-    if (m_resetting) {
-        m_resetting = false;
-        tell([](TreeObserver& o) { o.resetDone(); });
-    } else {
-        flushPendingAppends();
-    }
-    tell([](TreeObserver& o) { o.bulkUpdateEnded(); });
+    tell([](TreeObserver& o) { o.updateEnded(); });
 }
 
-void Tree::flushPendingAppends() {
-    // Each parent keeps its announced count until its observers have been warned.
-    for (const Node* parent : m_pendingParents) {
-        const int first = m_announcedCounts[parent];
-        const int last = childCountOf(parent) - 1;
-        if (last >= first) {
-            tell([&](TreeObserver& o) { o.aboutToAppend(parent, first, last); });
-        }
-        m_announcedCounts.erase(parent);
-        if (last >= first) {
-            tell([&](TreeObserver& o) { o.appended(parent, first, last); });
-        }
-    }
-    m_pendingParents.clear();
-    for (Node* node : m_freshNodes) {
-        node->m_fresh = 0;
-    }
-    m_freshNodes.clear();
-}
-
-int Tree::announcedChildCount(const Node* parent) const {
-    if (!m_announcedCounts.empty()) {
-        if (const auto found = m_announcedCounts.find(parent); found != m_announcedCounts.end()) {
-            return found->second;
-        }
-    }
-    return childCountOf(parent);
-}
-
-void Tree::addObserver(TreeObserver* observer) {
+void Tree::addObserver(TreeObserver* observer) const {
     m_observers.push_back(observer);
 }
 
-void Tree::removeObserver(TreeObserver* observer) {
+void Tree::removeObserver(TreeObserver* observer) const {
     m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer),
                       m_observers.end());
 }

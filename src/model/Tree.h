@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "model/TextStore.h"
@@ -43,7 +42,7 @@ public:
 
 private:
     friend class Tree;
-    Node() : m_childCount(0), m_expanded(0), m_fresh(0) {}
+    Node() : m_childCount(0), m_expanded(0) {}
 
     const char* m_text = nullptr;
     std::uint32_t m_textLength = 0;
@@ -54,9 +53,8 @@ private:
     Node* m_previous = nullptr;
     Node* m_next = nullptr;  // also links released nodes
     std::int32_t m_row = 0;
-    std::uint32_t m_childCount : 30;
+    std::uint32_t m_childCount : 31;
     std::uint32_t m_expanded : 1;
-    std::uint32_t m_fresh : 1;  // appended in the running bulk update, not yet told to observers
 };
 
 class Tree final {
@@ -84,15 +82,14 @@ public:
     static Node* previousInPreorder(const Node* node);
     // The first node in pre-order behind the node's subtree, or nullptr.
     static Node* nextAfterSubtree(const Node* node);
-    // Pre-order steps taken by lookups so far (to check their cost).
-    std::uint64_t lookupSteps() const { return m_lookupSteps; }
 
     // Appends a last child of `parent` (nullptr: a last top-level node) holding a copy of text.
-    Node* appendChild(Node* parent, std::string_view text);
+    Node* appendChild(Node* parent, std::string_view text, std::int32_t iconIndex = -1);
     // The same without a copy, for text that lies in a buffer given to adoptBuffer().
     Node* appendChildReferencing(Node* parent, std::string_view adoptedText);
-    // Appends a last child carrying all the fields of `source`, a node of this tree.
-    Node* appendCopy(Node* parent, const Node& source);
+    // Appends, as the last child of `parent`, a copy of `source` (a node of this tree) with all
+    // its descendants, in order and with every field; returns the copy. Any depth is fine.
+    Node* appendSubtreeCopy(Node* parent, const Node* source);
     // Removes the node with its whole subtree.
     void removeSubtree(Node* node);
     void clear();
@@ -100,13 +97,6 @@ public:
 
     void setText(Node* node, std::string_view text);
     void setIconIndex(Node* node, std::int32_t iconIndex);
-    // Fields every node carries and copies but the program never reads.
-    std::int32_t imageIndex(const Node* node) const;
-    std::int32_t selectedImageIndex(const Node* node) const;
-    std::uintptr_t data(const Node* node) const;
-    void setImageIndex(Node* node, std::int32_t index);
-    void setSelectedImageIndex(Node* node, std::int32_t index);
-    void setData(Node* node, std::uintptr_t data);
 
     void setExpanded(Node* node, bool expanded);
     // Collapses the node and every node of its subtree.
@@ -117,24 +107,17 @@ public:
     Node* selected() const { return m_selected; }
     void select(Node* node);
 
-    // The bulk-update bracket; brackets nest, and observers hear of the changes at the end of
-    // the outermost one. Prefer the BulkUpdate guard.
+    // The bulk-update bracket; brackets nest, and observers hear when the outermost one begins
+    // and ends (a view redraws once, at the end). Prefer the BulkUpdate guard.
     void beginUpdate();
     void endUpdate();
     int updateDepth() const { return m_updateDepth; }
-    // How many children of `parent` the observers have been told of.
-    int announcedChildCount(const Node* parent) const;
 
-    void addObserver(TreeObserver* observer);
-    void removeObserver(TreeObserver* observer);
+    // Watching a tree does not change it.
+    void addObserver(TreeObserver* observer) const;
+    void removeObserver(TreeObserver* observer) const;
 
 private:
-    struct Extras {
-        std::int32_t imageIndex = 0;
-        std::int32_t selectedImageIndex = 0;
-        std::uintptr_t data = 0;
-    };
-
     struct FreeChunk {
         void operator()(Node* nodes) const { std::free(nodes); }
     };
@@ -142,13 +125,10 @@ private:
     static Chunk allocateChunk();
     Node* allocateNode();
     void releaseNode(Node* node);
+    Node* appendCopy(Node* parent, const Node& source);
     Node* link(Node* parent, Node* node);
     void freeSubtree(Node* node);
     void forgetLookups();
-    bool isSilent(const Node* node) const;
-    void prepareToTell(const Node* node);
-    void flushPendingAppends();
-    Extras& extrasFor(Node* node);
     template <typename Call>
     void tell(Call call);
 
@@ -157,7 +137,6 @@ private:
     size_t m_usedInLastChunk = kChunkSize;
     Node* m_released = nullptr;
     TextStore m_texts;
-    std::unordered_map<const Node*, Extras> m_extras;  // only nodes whose extras were set
 
     Node* m_firstTop = nullptr;
     Node* m_lastTop = nullptr;
@@ -169,15 +148,9 @@ private:
     mutable int m_lookupIndex = 0;
     mutable const Node* m_rowParent = nullptr;
     mutable Node* m_rowNode = nullptr;
-    mutable std::uint64_t m_lookupSteps = 0;
 
     int m_updateDepth = 0;
-    bool m_resetting = false;  // emptied inside the running bulk update
-    std::vector<const Node*> m_pendingParents;
-    std::unordered_map<const Node*, int> m_announcedCounts;
-    std::vector<Node*> m_freshNodes;
-
-    std::vector<TreeObserver*> m_observers;
+    mutable std::vector<TreeObserver*> m_observers;
 };
 
 // Visits every node of the tree in pre-order as visit(node, level), the level counted as the walk

@@ -1,5 +1,5 @@
-// What a Tree tells the views that watch it. Appends made inside a bulk update are told once per
-// parent at the end of the update; a tree emptied inside one is told as one reset.
+// What a Tree tells those who watch it: every change as it happens. A view that wants appends
+// batched watches through a ViewNotifier instead.
 #pragma once
 
 namespace quorvia::model {
@@ -10,17 +10,13 @@ class TreeObserver {
 public:
     virtual ~TreeObserver() = default;
 
-    // The tree is about to be emptied; until resetDone() nothing else is told.
+    // The tree is about to be emptied, or has been.
     virtual void aboutToReset() {}
     virtual void resetDone() {}
 
-    // Rows first..last of `parent` (nullptr: the top level) are about to appear, or have.
-    virtual void aboutToAppend(const Node* parent, int first, int last) {
-        (void)parent, (void)first, (void)last;
-    }
-    virtual void appended(const Node* parent, int first, int last) {
-        (void)parent, (void)first, (void)last;
-    }
+    // A node is about to become child `row` of `parent` (nullptr: the top level), or has.
+    virtual void aboutToAppend(const Node* parent, int row) { (void)parent, (void)row; }
+    virtual void appended(const Node* node) { (void)node; }
 
     // `node` and its subtree are about to go, or have gone from row `row` of `parent`.
     virtual void aboutToRemove(const Node* node) { (void)node; }
@@ -34,8 +30,9 @@ public:
     // The logic asks for `node` to be scrolled into view.
     virtual void scrollRequested(const Node* node) { (void)node; }
 
-    // The outermost bulk update ended: time to redraw.
-    virtual void bulkUpdateEnded() {}
+    // The outermost bulk update began, or ended.
+    virtual void updateBegan() {}
+    virtual void updateEnded() {}
 };
 
 }  // namespace quorvia::model

@@ -56,4 +56,10 @@ Error textFileError(int errnoValue, FileAction action) {
                              : "Erreur E/S " + std::to_string(errnoValue));
 }
 
+void raiseOnFailure(int errnoValue, FileAction action) {
+    if (errnoValue != 0) {
+        throw textFileError(errnoValue, action);
+    }
+}
+
 }  // namespace quorvia::platform

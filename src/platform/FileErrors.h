@@ -22,4 +22,7 @@ std::string textFileMessage(int errorNumber);
 // "Erreur E/S <errno>".
 Error textFileError(int errnoValue, FileAction action);
 
+// Raises the text-file error of a failed file operation (errno value not 0).
+void raiseOnFailure(int errnoValue, FileAction action);
+
 }  // namespace quorvia::platform

@@ -49,9 +49,7 @@ std::string_view TextLineReader::readLine() {
 
 TextLineReader openTextFile(const std::string& path) {
     std::string content;
-    if (const int error = readWholeFile(path, content); error != 0) {
-        throw textFileError(error, FileAction::Read);
-    }
+    raiseOnFailure(readWholeFile(path, content), FileAction::Read);
     return TextLineReader(std::move(content));
 }
 
@@ -68,9 +66,8 @@ void TextFileWriter::commit() {
 
 void writeTextFile(const std::string& path, std::string_view content) {
     bool failedAtCreate = false;
-    if (const int error = replaceFile(path, content, &failedAtCreate); error != 0) {
-        throw textFileError(error, failedAtCreate ? FileAction::Create : FileAction::Read);
-    }
+    const int error = replaceFile(path, content, &failedAtCreate);
+    raiseOnFailure(error, failedAtCreate ? FileAction::Create : FileAction::Read);
 }
 
 }  // namespace quorvia::platform

@@ -33,9 +33,11 @@ public:
     // A confirmation box ("Confirmation", Yes the default, Escape for No); true for Yes.
     virtual bool confirm(const std::string& question) = 0;
 
-    // The window's open dialog (OpenDlg) and save dialog (SaveDlg); nothing when cancelled.
-    virtual std::optional<std::string> chooseFileToOpen() = 0;
-    virtual std::optional<std::string> chooseFileToSave() = 0;
+    // The window's open dialog (OpenDlg) and save dialog (SaveDlg); nothing when cancelled. As
+    // the system's own dialogs do, a confirmed choice makes the chosen file's folder the current
+    // directory (where the export then writes its package script).
+    std::optional<std::string> chooseFileToOpen() { return enterFolderOf(askFileToOpen()); }
+    std::optional<std::string> chooseFileToSave() { return enterFolderOf(askFileToSave()); }
 
     // The name-column choice of the object import (frmSelect): the index of the chosen
     // header, or -1 when cancelled.
@@ -48,6 +50,14 @@ public:
     // Runs a long wait (the package builder) while the window shows that it is busy and takes
     // no input.
     virtual void whileBusy(const std::function<void()>& work) = 0;
+
+protected:
+    // The dialogs themselves.
+    virtual std::optional<std::string> askFileToOpen() = 0;
+    virtual std::optional<std::string> askFileToSave() = 0;
+
+private:
+    static std::optional<std::string> enterFolderOf(std::optional<std::string> chosen);
 };
 
 }  // namespace quorvia::platform

@@ -13,14 +13,10 @@ namespace {
 const QColor kAttributeColour(0, 0, 255);
 }  // namespace
 
-DisplayTreeModel::DisplayTreeModel(model::Tree& tree, QObject* parent)
-    : QAbstractItemModel(parent), m_tree(tree) {
-    m_tree.addObserver(this);
-}
+DisplayTreeModel::DisplayTreeModel(const model::Tree& tree, QObject* parent)
+    : QAbstractItemModel(parent), m_tree(tree) {}
 
-DisplayTreeModel::~DisplayTreeModel() {
-    m_tree.removeObserver(this);
-}
+DisplayTreeModel::~DisplayTreeModel() = default;
 
 model::Node* DisplayTreeModel::nodeOf(const QModelIndex& index) const {
     return index.isValid() ? static_cast<model::Node*>(index.internalPointer()) : nullptr;
@@ -47,7 +43,7 @@ int DisplayTreeModel::rowCount(const QModelIndex& parent) const {
     if (parent.column() > 0) {
         return 0;
     }
-    return m_tree.announcedChildCount(nodeOf(parent));
+    return m_notifier.announcedChildCount(nodeOf(parent));
 }
 
 int DisplayTreeModel::columnCount(const QModelIndex&) const {
@@ -96,11 +92,11 @@ void DisplayTreeModel::resetDone() {
     }
 }
 
-void DisplayTreeModel::aboutToAppend(const model::Node* parent, int first, int last) {
+void DisplayTreeModel::aboutToInsert(const model::Node* parent, int first, int last) {
     beginInsertRows(indexOf(parent), first, last);
 }
 
-void DisplayTreeModel::appended(const model::Node*, int, int) {
+void DisplayTreeModel::inserted(const model::Node*, int, int) {
     endInsertRows();
 }
 

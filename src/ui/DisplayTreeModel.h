@@ -6,15 +6,15 @@
 #include <QAbstractItemModel>
 
 #include "model/Tree.h"
-#include "model/TreeObserver.h"
+#include "model/ViewNotifier.h"
 
 namespace quorvia::ui {
 
-class DisplayTreeModel final : public QAbstractItemModel, private model::TreeObserver {
+class DisplayTreeModel final : public QAbstractItemModel, private model::ViewObserver {
     Q_OBJECT
 
 public:
-    explicit DisplayTreeModel(model::Tree& tree, QObject* parent = nullptr);
+    explicit DisplayTreeModel(const model::Tree& tree, QObject* parent = nullptr);
     ~DisplayTreeModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -27,7 +27,7 @@ public:
 
     QModelIndex indexOf(const model::Node* node) const;
     model::Node* nodeOf(const QModelIndex& index) const;
-    model::Tree& tree() const { return m_tree; }
+    const model::Tree& tree() const { return m_tree; }
 
 signals:
     // The logic changed a node's expanded state, selected a node (invalid: none), or asks for a
@@ -39,8 +39,8 @@ signals:
 private:
     void aboutToReset() override;
     void resetDone() override;
-    void aboutToAppend(const model::Node* parent, int first, int last) override;
-    void appended(const model::Node* parent, int first, int last) override;
+    void aboutToInsert(const model::Node* parent, int first, int last) override;
+    void inserted(const model::Node* parent, int first, int last) override;
     void aboutToRemove(const model::Node* node) override;
     void removed(const model::Node* parent, int row) override;
     void changed(const model::Node* node) override;
@@ -48,7 +48,8 @@ private:
     void selectionChanged(const model::Node* node) override;
     void scrollRequested(const model::Node* node) override;
 
-    model::Tree& m_tree;
+    const model::Tree& m_tree;
+    model::ViewNotifier m_notifier{m_tree, *this};
 };
 
 }  // namespace quorvia::ui

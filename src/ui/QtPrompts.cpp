@@ -1,9 +1,6 @@
 #include "ui/QtPrompts.h"
 
-#include <unistd.h>
-
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <exception>
 #include <thread>
@@ -54,17 +51,14 @@ std::optional<std::string> QtPrompts::chooseFile(QFileDialog& dialog) {
     }
     const QString chosen = dialog.selectedFiles().constFirst();
     dialog.selectFile(chosen);
-    // As the system's own dialogs do, a confirmed choice makes the chosen file's folder the
-    // current directory (where the export then writes its package script).
-    (void)::chdir(QFileInfo(chosen).absolutePath().toLocal8Bit().constData());
     return toBytes(chosen);
 }
 
-std::optional<std::string> QtPrompts::chooseFileToOpen() {
+std::optional<std::string> QtPrompts::askFileToOpen() {
     return chooseFile(*m_openDialog);
 }
 
-std::optional<std::string> QtPrompts::chooseFileToSave() {
+std::optional<std::string> QtPrompts::askFileToSave() {
     return chooseFile(*m_saveDialog);
 }
 

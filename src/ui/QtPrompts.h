@@ -17,13 +17,15 @@ public:
     void showError(const std::string& message) override;
     void warn(const std::string& message) override;
     bool confirm(const std::string& question) override;
-    std::optional<std::string> chooseFileToOpen() override;
-    std::optional<std::string> chooseFileToSave() override;
     int chooseNameColumn(const std::vector<std::string>& headers) override;
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
     std::optional<platform::AttributeFields> editAttribute(
         const platform::AttributeFields& shown) override;
     void whileBusy(const std::function<void()>& work) override;
+
+protected:
+    std::optional<std::string> askFileToOpen() override;
+    std::optional<std::string> askFileToSave() override;
 
 private:
     std::optional<std::string> chooseFile(QFileDialog& dialog);

@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 
 #include "editing/Containment.h"
@@ -28,17 +29,80 @@ namespace {
 
 constexpr QSize kStartSize(313, 427);
 
-QAction* addItem(QMenu* menu, const char* objectName, const char* caption) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromLatin1(objectName));
-    return action;
-}
+using Handler = void (frmMain::*)();
 
-QMenu* nameMenu(QMenu* menu, const char* objectName, const char* caption) {
-    menu->setObjectName(QString::fromLatin1(objectName));
-    menu->setTitle(QString::fromUtf8(caption));
-    return menu;
-}
+// One item of the menus: the menu it belongs to, its component name and caption ("-": a
+// separator line), its handler and shortcuts. An item with a caption and no handler is a submenu,
+// filled by the items that name it.
+struct MenuItem {
+    const char* menu;
+    const char* name;
+    const char* caption;
+    Handler handler = nullptr;
+    QKeyCombination key = {};
+    QKeyCombination alternateKey = {};
+};
+
+constexpr const char* kMenuBar = "MainMenu1";
+
+const MenuItem kMenuItems[] = {
+    {kMenuBar, "File1", "File"},
+    {"File1", "mmOpen", "Open...", &frmMain::mmOpenClick},
+    {"File1", "mmSave", "Save", &frmMain::mmSaveClick},
+    {"File1", "mmSaveas", "Save as...", &frmMain::mmSaveasClick},
+    {"File1", "N2", "-"},
+    {"File1", "mmImport", "Import"},
+    {"mmImport", "mmObjects", "Objects...", &frmMain::mmImportObjectClick},
+    {"mmImport", "mmAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
+    {"mmImport", "Nokia7650database1", "Nokia 7650 database...",
+     &frmMain::Nokia7650database1Click},
+    {"File1", "mmExport", "Export to Nokia 7650 database...", &frmMain::tbExportClick},
+    {"File1", "N1", "-"},
+    {"File1", "mmExit", "Exit", &frmMain::mmExitClick},
+    {kMenuBar, "mmEdit", "Edit"},
+    {"mmEdit", "mmCut", "Cut", &frmMain::mmCutClick, Qt::CTRL | Qt::Key_X},
+    {"mmEdit", "mmCopy", "Copy", &frmMain::mmCopyClick, Qt::CTRL | Qt::Key_C},
+    {"mmEdit", "mmPaste", "Paste", &frmMain::mmPasteClick, Qt::CTRL | Qt::Key_V},
+    {kMenuBar, "Items1", "Items"},
+    {"Items1", "mmAdd", "Add"},
+    {"mmAdd", "mmAddobj", "Object...", &frmMain::mmAddObjectClick},
+    {"mmAdd", "mmAddAttr", "Attribute...", &frmMain::mmAddAttributeClick},
+    {"Items1", "mmEdt", "Edit...", &frmMain::mmEdtClick},
+    {"Items1", "mmDel", "Delete...", &frmMain::tbDeleteClick},
+    {kMenuBar, "Help1", "Help"},
+    {"Help1", "mmHelp", "Help", &frmMain::mmHelpClick},
+    {"Help1", "N3", "-"},
+    {"Help1", "mmAbout", "About", &frmMain::mmAboutClick},
+    // The toolbar's drop-down menus.
+    {"PopupMenu1", "mmAddObject", "Add Object...", &frmMain::mmAddObjectClick},
+    {"PopupMenu1", "mmAddAttribute", "Add Attribute...", &frmMain::mmAddAttributeClick},
+    {"PopupMenu2", "mmImportObject", "Objects...", &frmMain::mmImportObjectClick},
+    {"PopupMenu2", "mmImportAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
+    {"PopupMenu2", "mmNokia7650database", "Nokia 7650 database...",
+     &frmMain::Nokia7650database1Click},
+};
+
+// One toolbar button: a handler, or the drop-down menu it opens instead.
+struct ToolButton {
+    const char* name;
+    ToolbarPicture picture;
+    const char* hint;
+    Handler handler;
+    const char* menu;
+};
+
+const ToolButton kToolButtons[] = {
+    {"tbNew", ToolbarPicture::New, "New database", &frmMain::tbNewClick, nullptr},
+    {"tbOpen", ToolbarPicture::Open, "Open database", &frmMain::tbOpenClick, nullptr},
+    {"tbSave", ToolbarPicture::Save, "Save database", &frmMain::tbSaveClick, nullptr},
+    {"tbAdd", ToolbarPicture::Add, "Add object or attribute", nullptr, "PopupMenu1"},
+    {"tbDelete", ToolbarPicture::Delete, "Delete object or attribute", &frmMain::tbDeleteClick,
+     nullptr},
+    {"tbImport", ToolbarPicture::Import, "Import objects or attributes from a text file", nullptr,
+     "PopupMenu2"},
+    {"tbExport", ToolbarPicture::Export, "Export to N7650 database", &frmMain::tbExportClick,
+     nullptr},
+};
 
 }  // namespace
 
@@ -62,7 +126,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent)
     QFont bold = font();
     bold.setBold(true);
     tvMain->setFont(bold);
-    m_displayModel = std::make_unique<DisplayTreeModel>(m_trees.tvMain);
+    m_displayModel = std::make_unique<DisplayTreeModel>(m_trees.display());
     tvMain->setModel(m_displayModel.get());
     tvMain->setEvents(this);
     setCentralWidget(tvMain);
@@ -101,67 +165,39 @@ bool frmMain::runCommand(Body&& body) {
 
 void frmMain::buildMenus() {
     QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-
-    QMenu* file = nameMenu(bar->addMenu(QString()), "File1", "File");
-    connect(addItem(file, "mmOpen", "Open..."), &QAction::triggered, this, &frmMain::mmOpenClick);
-    connect(addItem(file, "mmSave", "Save"), &QAction::triggered, this, &frmMain::mmSaveClick);
-    connect(addItem(file, "mmSaveas", "Save as..."), &QAction::triggered, this,
-            &frmMain::mmSaveasClick);
-    file->addSeparator()->setObjectName(QStringLiteral("N2"));
-    QMenu* import = nameMenu(file->addMenu(QString()), "mmImport", "Import");
-    connect(addItem(import, "mmObjects", "Objects..."), &QAction::triggered, this,
-            &frmMain::mmImportObjectClick);
-    connect(addItem(import, "mmAttributes", "Attributes..."), &QAction::triggered, this,
-            &frmMain::mmImportAttributesClick);
-    connect(addItem(import, "Nokia7650database1", "Nokia 7650 database..."), &QAction::triggered,
-            this, &frmMain::Nokia7650database1Click);
-    connect(addItem(file, "mmExport", "Export to Nokia 7650 database..."), &QAction::triggered,
-            this, &frmMain::tbExportClick);
-    file->addSeparator()->setObjectName(QStringLiteral("N1"));
-    connect(addItem(file, "mmExit", "Exit"), &QAction::triggered, this, &frmMain::mmExitClick);
-
-    QMenu* edit = nameMenu(bar->addMenu(QString()), "mmEdit", "Edit");
-    QAction* cut = addItem(edit, "mmCut", "Cut");
-    cut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    connect(cut, &QAction::triggered, this, &frmMain::mmCutClick);
-    QAction* copy = addItem(edit, "mmCopy", "Copy");
-    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    connect(copy, &QAction::triggered, this, &frmMain::mmCopyClick);
-    QAction* paste = addItem(edit, "mmPaste", "Paste");
-    paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    connect(paste, &QAction::triggered, this, &frmMain::mmPasteClick);
-
-    QMenu* items = nameMenu(bar->addMenu(QString()), "Items1", "Items");
-    QMenu* add = nameMenu(items->addMenu(QString()), "mmAdd", "Add");
-    connect(addItem(add, "mmAddobj", "Object..."), &QAction::triggered, this,
-            &frmMain::mmAddObjectClick);
-    connect(addItem(add, "mmAddAttr", "Attribute..."), &QAction::triggered, this,
-            &frmMain::mmAddAttributeClick);
-    connect(addItem(items, "mmEdt", "Edit..."), &QAction::triggered, this, &frmMain::mmEdtClick);
-    connect(addItem(items, "mmDel", "Delete..."), &QAction::triggered, this,
-            &frmMain::tbDeleteClick);
-
-    QMenu* help = nameMenu(bar->addMenu(QString()), "Help1", "Help");
-    connect(addItem(help, "mmHelp", "Help"), &QAction::triggered, this, &frmMain::mmHelpClick);
-    help->addSeparator()->setObjectName(QStringLiteral("N3"));
-    connect(addItem(help, "mmAbout", "About"), &QAction::triggered, this, &frmMain::mmAboutClick);
-
+    bar->setObjectName(QString::fromLatin1(kMenuBar));
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    connect(addItem(PopupMenu1, "mmAddObject", "Add Object..."), &QAction::triggered, this,
-            &frmMain::mmAddObjectClick);
-    connect(addItem(PopupMenu1, "mmAddAttribute", "Add Attribute..."), &QAction::triggered, this,
-            &frmMain::mmAddAttributeClick);
-
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    connect(addItem(PopupMenu2, "mmImportObject", "Objects..."), &QAction::triggered, this,
-            &frmMain::mmImportObjectClick);
-    connect(addItem(PopupMenu2, "mmImportAttributes", "Attributes..."), &QAction::triggered, this,
-            &frmMain::mmImportAttributesClick);
-    connect(addItem(PopupMenu2, "mmNokia7650database", "Nokia 7650 database..."),
-            &QAction::triggered, this, &frmMain::Nokia7650database1Click);
+    QHash<QString, QMenu*> menus{{PopupMenu1->objectName(), PopupMenu1},
+                                 {PopupMenu2->objectName(), PopupMenu2}};
+
+    for (const MenuItem& item : kMenuItems) {
+        const QString name = QString::fromLatin1(item.name);
+        const QString caption = QString::fromUtf8(item.caption);
+        QMenu* menu = menus.value(QString::fromLatin1(item.menu));
+        if (item.handler == nullptr && caption != QLatin1String("-")) {
+            QMenu* submenu = menu != nullptr ? menu->addMenu(caption) : bar->addMenu(caption);
+            submenu->setObjectName(name);
+            menus.insert(name, submenu);
+            continue;
+        }
+        if (item.handler == nullptr) {
+            menu->addSeparator()->setObjectName(name);
+            continue;
+        }
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        QList<QKeySequence> keys;
+        for (const QKeyCombination key : {item.key, item.alternateKey}) {
+            if (key.key() != Qt::Key(0)) {
+                keys.append(QKeySequence(key));
+            }
+        }
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, item.handler);
+    }
 }
 
 void frmMain::buildToolBar() {
@@ -175,26 +211,7 @@ void frmMain::buildToolBar() {
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
-    struct Button {
-        const char* name;
-        ToolbarPicture picture;
-        const char* hint;
-        void (frmMain::*handler)();
-        QMenu* menu;
-    };
-    const Button buttons[] = {
-        {"tbNew", ToolbarPicture::New, "New database", &frmMain::tbNewClick, nullptr},
-        {"tbOpen", ToolbarPicture::Open, "Open database", &frmMain::tbOpenClick, nullptr},
-        {"tbSave", ToolbarPicture::Save, "Save database", &frmMain::tbSaveClick, nullptr},
-        {"tbAdd", ToolbarPicture::Add, "Add object or attribute", nullptr, PopupMenu1},
-        {"tbDelete", ToolbarPicture::Delete, "Delete object or attribute", &frmMain::tbDeleteClick,
-         nullptr},
-        {"tbImport", ToolbarPicture::Import, "Import objects or attributes from a text file",
-         nullptr, PopupMenu2},
-        {"tbExport", ToolbarPicture::Export, "Export to N7650 database", &frmMain::tbExportClick,
-         nullptr},
-    };
-    for (const Button& button : buttons) {
+    for (const ToolButton& button : kToolButtons) {
         auto* tool = new QToolButton(ToolBar1);
         tool->setObjectName(QString::fromLatin1(button.name));
         tool->setIcon(Pictures::instance().toolbarIcon(button.picture));
@@ -204,7 +221,7 @@ void frmMain::buildToolBar() {
         tool->setFocusPolicy(Qt::NoFocus);
         if (button.menu != nullptr) {
             // No action of its own: pressing it drops its menu down below it.
-            tool->setMenu(button.menu);
+            tool->setMenu(findChild<QMenu*>(QString::fromLatin1(button.menu)));
             tool->setPopupMode(QToolButton::InstantPopup);
             tool->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
         } else {
@@ -220,16 +237,23 @@ void frmMain::connectTree() {
     // The view's current node is the display tree's selected node.
     connect(tvMain->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                m_trees.tvMain.select(m_displayModel->nodeOf(current));
+                if (!m_showingLogic) {
+                    m_trees.select(m_displayModel->nodeOf(current));
+                }
                 if (current.isValid() && !tvMain->selectionModel()->isSelected(current)) {
                     tvMain->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
                 }
             });
-    connect(
-        m_displayModel.get(), &DisplayTreeModel::expandRequested, tvMain,
-        [this](const QModelIndex& index, bool expanded) { tvMain->setExpanded(index, expanded); });
+    // What the logic asks of the view is shown there, and not handed back to the logic as if
+    // the user had done it.
+    connect(m_displayModel.get(), &DisplayTreeModel::expandRequested, tvMain,
+            [this](const QModelIndex& index, bool expanded) {
+                const QScopedValueRollback showing(m_showingLogic, true);
+                tvMain->setExpanded(index, expanded);
+            });
     connect(m_displayModel.get(), &DisplayTreeModel::selectRequested, tvMain,
             [this](const QModelIndex& index) {
+                const QScopedValueRollback showing(m_showingLogic, true);
                 tvMain->selectionModel()->setCurrentIndex(index,
                                                           QItemSelectionModel::ClearAndSelect);
             });
@@ -240,7 +264,7 @@ void frmMain::connectTree() {
 void frmMain::FormCreate() {
     // A failed start-up is shown and the database is opened all the same, so the window is
     // usable and no empty tree is ever saved over an existing file.
-    runCommand([&] { m_workspace->InitWorkspace(); });
+    runCommand([&] { m_workspace->start(); });
     runCommand([&] { m_workspace->loadCurrentDatabase(); });
 }
 
@@ -297,14 +321,11 @@ void frmMain::mmExitClick() {
 }
 
 void frmMain::mmImportObjectClick() {
-    runCommand(
-        [&] { importing::mmImportObjectClick(m_trees, m_workspace->fieldList(), *m_prompts); });
+    runCommand([&] { importing::importObjects(m_trees, *m_prompts); });
 }
 
 void frmMain::mmImportAttributesClick() {
-    runCommand([&] {
-        importing::mmImportAttributesClick(m_trees, m_workspace->fieldList(), *m_prompts);
-    });
+    runCommand([&] { importing::importAttributes(m_trees, *m_prompts); });
 }
 
 void frmMain::Nokia7650database1Click() {
@@ -312,35 +333,35 @@ void frmMain::Nokia7650database1Click() {
 }
 
 void frmMain::tbExportClick() {
-    runCommand([&] { exporting::tbExportClick(m_trees.tvMirror, *m_prompts); });
+    runCommand([&] { exporting::exportPhoneDatabase(m_trees.records(), *m_prompts); });
 }
 
 void frmMain::mmCutClick() {
-    m_clipboard.mmCutClick();
+    m_clipboard.cut();
 }
 
 void frmMain::mmCopyClick() {
-    m_clipboard.mmCopyClick();
+    m_clipboard.copy();
 }
 
 void frmMain::mmPasteClick() {
-    runCommand([&] { editing::mmPasteClick(m_trees, m_clipboard, *m_prompts); });
+    runCommand([&] { editing::paste(m_trees, m_clipboard, *m_prompts); });
 }
 
 void frmMain::mmAddObjectClick() {
-    runCommand([&] { editing::addObject(m_trees, m_workspace->fieldList(), *m_prompts); });
+    runCommand([&] { editing::addObject(m_trees, *m_prompts); });
 }
 
 void frmMain::mmAddAttributeClick() {
-    runCommand([&] { editing::addAttribute(m_trees, m_workspace->fieldList(), *m_prompts); });
+    runCommand([&] { editing::addAttribute(m_trees, *m_prompts); });
 }
 
 void frmMain::mmEdtClick() {
-    runCommand([&] { editing::EditSelected(m_trees, m_workspace->fieldList(), *m_prompts); });
+    runCommand([&] { editing::editSelected(m_trees, *m_prompts); });
 }
 
 void frmMain::tbDeleteClick() {
-    runCommand([&] { editing::DeleteSelected(m_trees, *m_prompts); });
+    runCommand([&] { editing::deleteSelected(m_trees, *m_prompts); });
 }
 
 void frmMain::mmHelpClick() {
@@ -353,19 +374,15 @@ void frmMain::mmAboutClick() {
 }
 
 void frmMain::tvMainExpanding(const QModelIndex& index) {
-    runCommand([&] {
-        model::Node* node = m_displayModel->nodeOf(index);
-        model::followExpand(m_trees, node);
-        m_trees.tvMain.setExpanded(node, true);
-    });
+    if (!m_showingLogic) {
+        runCommand([&] { m_trees.setExpanded(m_displayModel->nodeOf(index), true); });
+    }
 }
 
 void frmMain::tvMainCollapsing(const QModelIndex& index) {
-    runCommand([&] {
-        model::Node* node = m_displayModel->nodeOf(index);
-        model::followCollapse(m_trees, node);
-        m_trees.tvMain.setExpanded(node, false);
-    });
+    if (!m_showingLogic) {
+        runCommand([&] { m_trees.setExpanded(m_displayModel->nodeOf(index), false); });
+    }
 }
 
 void frmMain::tvMainMouseDown(const QPoint& position, Qt::MouseButton button) {
@@ -378,7 +395,7 @@ void frmMain::tvMainMouseDown(const QPoint& position, Qt::MouseButton button) {
 bool frmMain::tvMainDragOver(const QPoint& position) {
     tvMain->autoScroll(position);
     const model::Node* target = m_displayModel->nodeOf(tvMain->indexAt(position));
-    return editing::acceptsDrop(m_trees.tvMain.selected(), target, true);
+    return editing::acceptsDrop(m_trees.display().selected(), target, true);
 }
 
 void frmMain::tvMainDragDrop(const QPoint& position) {
@@ -389,17 +406,17 @@ void frmMain::tvMainDragDrop(const QPoint& position) {
 }
 
 void frmMain::tvMainDblClick() {
-    const model::Node* selected = m_trees.tvMain.selected();
+    const model::Node* selected = m_trees.display().selected();
     if (selected != nullptr && !selected->hasChildren()) {
-        runCommand([&] { editing::EditSelected(m_trees, m_workspace->fieldList(), *m_prompts); });
+        mmEdtClick();
     }
 }
 
 void frmMain::tvMainKeyPress(char character) {
-    const model::Node* selected = m_trees.tvMain.selected();
+    const model::Node* selected = m_trees.display().selected();
     if (character == DisplayTreeView::kEnterCharacter && selected != nullptr &&
         !selected->isTopLevel()) {
-        runCommand([&] { editing::EditSelected(m_trees, m_workspace->fieldList(), *m_prompts); });
+        mmEdtClick();
     }
 }
 

@@ -91,13 +91,15 @@ private:
     void connectTree();
 
     model::PairedTrees m_trees;
-    editing::Clipboard m_clipboard{m_trees.tvMain};
+    editing::Clipboard m_clipboard{m_trees.display()};
     std::unique_ptr<platform::UserPrompts> m_ownPrompts;
     platform::UserPrompts* m_prompts;
     std::unique_ptr<workspace::Workspace> m_workspace;
     // Goes before the trees it watches; the view only borrows it.
     std::unique_ptr<DisplayTreeModel> m_displayModel;
     bool m_centred = false;
+    // Set while the view shows a change the logic asked for, so it is not reported back.
+    bool m_showingLogic = false;
 };
 
 }  // namespace quorvia::ui

@@ -11,45 +11,41 @@ namespace quorvia::workspace {
 
 Workspace::Workspace(model::PairedTrees& trees, platform::UserPrompts& prompts)
     : m_trees(trees), m_prompts(prompts) {
-    m_trees.tvMirror.addObserver(this);
+    m_trees.records().addObserver(this);
 }
 
 Workspace::~Workspace() {
-    m_trees.tvMirror.removeObserver(this);
+    m_trees.records().removeObserver(this);
 }
 
 std::string Workspace::settingsPath() const {
     return platform::joinPath(m_startDirectory, kSettingsFileName);
 }
 
-void Workspace::InitWorkspace() {
+void Workspace::start() {
     m_startDirectory = platform::currentDirectory();
     m_currentDatabasePath = platform::joinPath(m_startDirectory, kDefaultDatabaseName);
-    ReadSettings();
+    readSettings();
 }
 
-void Workspace::ReadSettings() {
+void Workspace::readSettings() {
     if (!platform::fileExists(settingsPath())) {
-        WriteSettings();
+        writeSettings();
         return;
     }
     platform::TextLineReader settings = platform::openTextFile(settingsPath());
     m_currentDatabasePath = std::string(settings.readLine());
 }
 
-void Workspace::WriteSettings() {
+void Workspace::writeSettings() {
     platform::TextFileWriter settings(settingsPath());
     settings.writeLine(m_currentDatabasePath);
     settings.commit();
 }
 
-void Workspace::DoneWorkspace() {
-    WriteSettings();
-}
-
 void Workspace::loadCurrentDatabase() {
     m_protected = false;
-    const auto failure = model::loadDatabase(m_trees, m_fieldList, m_currentDatabasePath);
+    const auto failure = model::loadDatabase(m_trees, m_currentDatabasePath);
     if (failure) {
         m_protected = true;
         m_prompts.warn(failure->message());
@@ -57,7 +53,7 @@ void Workspace::loadCurrentDatabase() {
 }
 
 void Workspace::save() {
-    model::writeDatabaseFile(m_trees.tvMirror, m_currentDatabasePath);
+    model::writeDatabaseFile(m_trees.records(), m_currentDatabasePath);
     m_protected = false;
 }
 
@@ -71,7 +67,7 @@ void Workspace::changeDatabasePath(const std::string& path) {
     const std::string previous = m_currentDatabasePath;
     m_currentDatabasePath = path;
     try {
-        WriteSettings();
+        writeSettings();
     } catch (...) {
         // Nothing may later be written over the chosen file with the old database.
         m_currentDatabasePath = previous;
@@ -109,7 +105,7 @@ void Workspace::saveAs() {
 
 void Workspace::close() {
     saveUnlessProtected();
-    DoneWorkspace();
+    writeSettings();
 }
 
 void Workspace::adoptDatabase(const std::string& path) {
@@ -126,7 +122,7 @@ void Workspace::importPhoneDatabase() {
     if (!target) {
         return;
     }
-    if (importing::convertPhoneDatabase(m_fieldList, *source, *target) ==
+    if (importing::convertPhoneDatabase(*source, *target) ==
         importing::PhoneConversion::Converted) {
         adoptDatabase(*target);
     }

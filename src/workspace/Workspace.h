@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "model/FieldList.h"
 #include "model/PairedTrees.h"
 #include "model/TreeObserver.h"
 #include "platform/UserPrompts.h"
@@ -27,11 +26,9 @@ public:
 
     // Start: the start directory and default path, then the settings file (read, or written
     // when missing).
-    void InitWorkspace();
-    void ReadSettings();
-    void WriteSettings();
-    // Close: the settings file once more.
-    void DoneWorkspace();
+    void start();
+    void readSettings();
+    void writeSettings();
 
     // Loads the database at the current path into both trees. A file that exists but cannot be
     // loaded is named in a warning and protected from being written over by the program's own
@@ -55,7 +52,6 @@ public:
     const std::string& startDirectory() const { return m_startDirectory; }
     const std::string& currentDatabasePath() const { return m_currentDatabasePath; }
     std::string settingsPath() const;
-    model::FieldList& fieldList() { return m_fieldList; }
     // True while the current file failed to load and has not been changed or saved since.
     bool isProtected() const { return m_protected; }
 
@@ -65,7 +61,7 @@ private:
     void changeDatabasePath(const std::string& path);
     void openChosen(const std::optional<std::string>& chosen);
 
-    void appended(const model::Node*, int, int) override { m_protected = false; }
+    void appended(const model::Node*) override { m_protected = false; }
     void removed(const model::Node*, int) override { m_protected = false; }
     void changed(const model::Node*) override { m_protected = false; }
 
@@ -73,7 +69,6 @@ private:
     platform::UserPrompts& m_prompts;
     std::string m_startDirectory;
     std::string m_currentDatabasePath;
-    model::FieldList m_fieldList;  // the one field list of the program
     bool m_protected = false;
 };
 

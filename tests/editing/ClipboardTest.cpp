@@ -11,23 +11,22 @@ class ClipboardTest : public EditingFixture {
 protected:
     void paste(int target) {
         select(target);
-        mmPasteClick(trees, clipboard, prompts);
+        editing::paste(trees, clipboard, prompts);
     }
     void copy(int node) {
         select(node);
-        clipboard.mmCopyClick();
+        clipboard.copy();
     }
     void cut(int node) {
         select(node);
-        clipboard.mmCutClick();
+        clipboard.cut();
     }
 
-    Clipboard clipboard{trees.tvMain};
+    Clipboard clipboard{trees.display()};
     const std::string warning = "warn: Object can contain only Objects or Attributes";
 };
 
 TEST_F(ClipboardTest, CopyPastesOnceWithEveryFieldAndOrder) {
-    trees.tvMain.setImageIndex(display(kAttributes), 3);
     copy(kAttributes);
     EXPECT_FALSE(clipboard.moveFlag());
     paste(kEmpty);
@@ -41,10 +40,9 @@ TEST_F(ClipboardTest, CopyPastesOnceWithEveryFieldAndOrder) {
     const model::Node* copied = display(kEmpty)->lastChild();
     EXPECT_EQ(copied->text(), "Attributes");
     EXPECT_EQ(copied->iconIndex(), 3);
-    EXPECT_EQ(trees.tvMain.imageIndex(copied), 3);
     EXPECT_EQ(copied->firstChild()->text(), "a: 1");
     EXPECT_EQ(copied->lastChild()->text(), "Mixed");
-    EXPECT_EQ(trees.tvMirror.nodeAt(kEmpty)->lastChild()->firstChild()->text(), "T;a;1");
+    EXPECT_EQ(trees.records().nodeAt(kEmpty)->lastChild()->firstChild()->text(), "T;a;1");
     EXPECT_EQ(display(kAttributes)->childCount(), 2) << "the source stays";
 }
 
@@ -67,18 +65,18 @@ TEST_F(ClipboardTest, ALaterCopyReplacesACut) {
     paste(kChild);
     EXPECT_EQ(display(kChild)->lastChild()->text(), "Empty");
     EXPECT_EQ(display(kRoot)->childCount(), 4);
-    EXPECT_EQ(trees.tvMain.childAt(display(kRoot), 2), loose) << "the cut node stayed";
+    EXPECT_EQ(trees.display().childAt(display(kRoot), 2), loose) << "the cut node stayed";
 }
 
 TEST_F(ClipboardTest, NothingSelectedNothingPasted) {
-    trees.tvMain.select(nullptr);
-    clipboard.mmCopyClick();
+    trees.select(nullptr);
+    clipboard.copy();
     paste(kEmpty);
-    trees.tvMain.select(nullptr);
-    clipboard.mmCutClick();
+    trees.select(nullptr);
+    clipboard.cut();
     paste(kEmpty);
     EXPECT_TRUE(prompts.asked.empty());
-    EXPECT_EQ(trees.tvMain.count(), 11);
+    EXPECT_EQ(trees.display().count(), 11);
 }
 
 TEST_F(ClipboardTest, PasteRules) {
@@ -86,8 +84,8 @@ TEST_F(ClipboardTest, PasteRules) {
     paste(kLoose);
     EXPECT_EQ(prompts.takeAsked(), Asked{warning}) << "onto an attribute below the top level";
     EXPECT_EQ(clipboard.clipNode(), display(kLeaf)) << "a refusal keeps the clipboard";
-    trees.tvMain.select(nullptr);
-    mmPasteClick(trees, clipboard, prompts);
+    trees.select(nullptr);
+    editing::paste(trees, clipboard, prompts);
     EXPECT_EQ(prompts.takeAsked(), Asked{warning});
 
     paste(kSecond);
@@ -111,7 +109,7 @@ TEST_F(ClipboardTest, NeverIntoItsOwnSubtree) {
     EXPECT_EQ(prompts.takeAsked(), Asked{warning}) << "a top-level node below itself";
     paste(kSecond);
     EXPECT_EQ(display(kSecond)->lastChild()->text(), "db") << "but beside it";
-    EXPECT_EQ(trees.tvMain.count(), 11 + 11 - 2);
+    EXPECT_EQ(trees.display().count(), 11 + 11 - 2);
 }
 
 TEST_F(ClipboardTest, AClipNodeThatLeavesTheTreeLeavesTheClipboard) {
@@ -119,20 +117,20 @@ TEST_F(ClipboardTest, AClipNodeThatLeavesTheTreeLeavesTheClipboard) {
     copy(kLeaf);
     select(kAttributes);
     prompts.confirmAnswers = {true, true};
-    DeleteSelected(trees, prompts);
+    deleteSelected(trees, prompts);
     EXPECT_EQ(clipboard.clipNode(), nullptr) << "deleted with an ancestor";
 
-    trees.tvMain.select(empty);
-    clipboard.mmCopyClick();
-    DeleteSelected(trees, prompts);
+    trees.select(empty);
+    clipboard.copy();
+    deleteSelected(trees, prompts);
     EXPECT_EQ(clipboard.clipNode(), nullptr) << "deleted itself";
 
     copy(kRoot);
     testing::loadPaired(trees, "root\n\tO;A;1\n");
     EXPECT_EQ(clipboard.clipNode(), nullptr) << "another database was loaded";
     select(1);
-    mmPasteClick(trees, clipboard, prompts);
-    EXPECT_EQ(trees.tvMain.count(), 2);
+    editing::paste(trees, clipboard, prompts);
+    EXPECT_EQ(trees.display().count(), 2);
 }
 
 TEST_F(ClipboardTest, MovingOntoItsOwnParentPutsItLast) {
@@ -144,21 +142,20 @@ TEST_F(ClipboardTest, MovingOntoItsOwnParentPutsItLast) {
 }
 
 TEST_F(ClipboardTest, AMillionLevelsDeepCopyWithoutRecursion) {
-    model::Node* empty = display(kEmpty);
-    model::Node* second = display(kSecond);
-    model::Node* node = empty;
+    const model::NodePair empty = trees.pairOf(display(kEmpty));
+    const model::NodePair second = trees.pairOf(display(kSecond));
+    model::NodePair node = empty;
     for (int i = 0; i < 1'000'000; ++i) {
-        node = trees.tvMain.appendChild(node, "x");
+        node = trees.appendPair(node, "x", 1, "O;x;1");
     }
     testing::runOnSmallStack([&] {
-        const model::Node* copy = CopySubtree(trees.tvMain, empty, second);
-        EXPECT_EQ(trees.tvMain.absoluteIndexOf(copy), 1'000'011);
-        EXPECT_EQ(trees.tvMain.count(), 2'000'012);
-        EXPECT_EQ(copy->firstChild()->text(), "x");
+        const model::NodePair copy = trees.copySubtree(empty, second);
+        EXPECT_EQ(trees.display().absoluteIndexOf(copy.display), 1'000'011);
+        EXPECT_EQ(trees.records().count(), 2'000'012);
+        EXPECT_EQ(copy.record->firstChild()->text(), "O;x;1");
     });
-    // Only the display tree was grown; shrink it back for the fixture's pairing check.
-    trees.tvMain.removeSubtree(second->lastChild());
-    trees.tvMain.removeSubtree(empty->firstChild());
+    trees.removePair(trees.pairOf(second.display->lastChild()));
+    trees.removePair(trees.pairOf(empty.display->firstChild()));
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ TEST_F(ContainmentTest, DragAcceptanceMatrix) {
 }
 
 TEST_F(ContainmentTest, AnAttributeIsAnyNodeWithIconMinusOne) {
-    trees.tvMain.setIconIndex(display(kEmpty), -1);
+    const model::NodePair empty = trees.pairOf(display(kEmpty));
+    trees.setPair(empty, "Empty", -1, "O;Empty;-1");
     EXPECT_FALSE(mayAddAttribute(display(kEmpty)));
     EXPECT_TRUE(mayAddObject(display(kEmpty))) << "an attribute without children takes objects";
 }

@@ -35,10 +35,10 @@ protected:
     }
     void TearDown() override { EXPECT_TRUE(testing::arePaired(trees)); }
 
-    model::Node* display(int index) { return trees.tvMain.nodeAt(index); }
-    void select(int index) { trees.tvMain.select(display(index)); }
-    std::string displayed() const { return testing::outline(trees.tvMain, true); }
-    std::string records() const { return testing::outline(trees.tvMirror); }
+    model::Node* display(int index) { return trees.display().nodeAt(index); }
+    void select(int index) { trees.select(display(index)); }
+    std::string displayed() const { return testing::outline(trees.display(), true); }
+    std::string records() const { return testing::outline(trees.records()); }
 
     model::PairedTrees trees;
     model::FieldList fields;

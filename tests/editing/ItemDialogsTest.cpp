@@ -10,12 +10,12 @@ using Asked = std::vector<std::string>;
 
 TEST_F(ItemDialogsTest, RefusedAddsWarnAndOpenNoDialog) {
     select(kAttributes);
-    addObject(trees, fields, prompts);
-    trees.tvMain.select(nullptr);
-    addObject(trees, fields, prompts);
+    addObject(trees, prompts);
+    trees.select(nullptr);
+    addObject(trees, prompts);
     for (int node : {kRoot, kObjects, kLeaf}) {
         select(node);
-        addAttribute(trees, fields, prompts);
+        addAttribute(trees, prompts);
     }
     const std::string warning = "warn: Object can contain only Objects or Attributes";
     EXPECT_EQ(prompts.takeAsked(), Asked(5, warning));
@@ -24,37 +24,37 @@ TEST_F(ItemDialogsTest, RefusedAddsWarnAndOpenNoDialog) {
 TEST_F(ItemDialogsTest, AddObjectAppendsTheLastChildInBothTreesAndSelectsIt) {
     select(kMixed);
     prompts.objectAnswers.push_back(platform::ObjectFields{"Phone;book", 7});
-    addObject(trees, fields, prompts);
+    addObject(trees, prompts);
     EXPECT_EQ(prompts.takeAsked(), Asked{"object: |0"}) << "a new object opens empty, entry 0";
 
     model::Node* added = display(kMixed)->lastChild();
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->text(), "Phone;book");
     EXPECT_EQ(added->iconIndex(), 7);
-    EXPECT_EQ(trees.tvMain.selected(), added);
+    EXPECT_EQ(trees.display().selected(), added);
     EXPECT_TRUE(display(kAttributes)->isExpanded() && display(kMixed)->isExpanded());
-    model::Node* record = trees.tvMirror.selected();
+    model::Node* record = trees.records().selected();
     EXPECT_EQ(record->text(), "O;Phone;book;7") << "semicolons are stored as typed";
-    EXPECT_EQ(trees.tvMirror.absoluteIndexOf(record), trees.tvMain.absoluteIndexOf(added));
+    EXPECT_EQ(trees.records().absoluteIndexOf(record), trees.display().absoluteIndexOf(added));
     EXPECT_TRUE(record->parent()->isExpanded());
 }
 
 TEST_F(ItemDialogsTest, AddAttributeWritesRecordAndDisplayText) {
     select(kAttributes);
     prompts.attributeAnswers.push_back(platform::AttributeFields{"Mail", "a;b"});
-    addAttribute(trees, fields, prompts);
+    addAttribute(trees, prompts);
     select(kAttributes);
     prompts.attributeAnswers.push_back(platform::AttributeFields{"", ""});
-    addAttribute(trees, fields, prompts);
+    addAttribute(trees, prompts);
     EXPECT_EQ(prompts.takeAsked(), (Asked{"attribute: |", "attribute: |"}));
     const model::Node* attributes = display(kAttributes);
     EXPECT_EQ(attributes->childCount(), 4);
-    EXPECT_EQ(trees.tvMain.childAt(attributes, 2)->text(), "Mail: a;b");
-    EXPECT_EQ(trees.tvMain.childAt(attributes, 2)->iconIndex(), -1);
-    EXPECT_EQ(trees.tvMain.childAt(attributes, 3)->text(), ": ");
-    const model::Node* records = trees.tvMirror.nodeAt(kAttributes);
-    EXPECT_EQ(trees.tvMirror.childAt(records, 2)->text(), "T;Mail;a;b");
-    EXPECT_EQ(trees.tvMirror.childAt(records, 3)->text(), "T;;");
+    EXPECT_EQ(trees.display().childAt(attributes, 2)->text(), "Mail: a;b");
+    EXPECT_EQ(trees.display().childAt(attributes, 2)->iconIndex(), -1);
+    EXPECT_EQ(trees.display().childAt(attributes, 3)->text(), ": ");
+    const model::Node* records = trees.records().nodeAt(kAttributes);
+    EXPECT_EQ(trees.records().childAt(records, 2)->text(), "T;Mail;a;b");
+    EXPECT_EQ(trees.records().childAt(records, 3)->text(), "T;;");
 }
 
 TEST_F(ItemDialogsTest, EditFillsOnlyRecordsOfExactlyThreeFields) {
@@ -72,10 +72,9 @@ TEST_F(ItemDialogsTest, EditFillsOnlyRecordsOfExactlyThreeFields) {
                           {"T;x;y", false, "attribute: x|y"},
                           {"T;x;", false, "attribute: x|"},
                           {"T;a;b;c", false, "attribute: |"}}) {
-        trees.tvMirror.setText(trees.tvMirror.nodeAt(kChild), c.record);
-        trees.tvMain.setIconIndex(display(kChild), c.object ? 2 : -1);
+        trees.setPair(trees.pairOf(display(kChild)), "Child", c.object ? 2 : -1, c.record);
         select(kChild);
-        EditSelected(trees, fields, prompts);
+        editSelected(trees, prompts);
         EXPECT_EQ(prompts.takeAsked(), Asked{std::string("UNSCRIPTED ") + c.shown}) << c.record;
     }
 }
@@ -83,26 +82,26 @@ TEST_F(ItemDialogsTest, EditFillsOnlyRecordsOfExactlyThreeFields) {
 TEST_F(ItemDialogsTest, EditWritesOverTheSelectedPair) {
     select(kLeaf);
     prompts.attributeAnswers.push_back(platform::AttributeFields{"b", "2"});
-    EditSelected(trees, fields, prompts);
+    editSelected(trees, prompts);
     EXPECT_EQ(display(kLeaf)->text(), "b: 2");
-    EXPECT_EQ(trees.tvMirror.nodeAt(kLeaf)->text(), "T;b;2");
+    EXPECT_EQ(trees.records().nodeAt(kLeaf)->text(), "T;b;2");
 
     select(kEmpty);
     prompts.objectAnswers.push_back(platform::ObjectFields{"Renamed", -1});
-    EditSelected(trees, fields, prompts);
+    editSelected(trees, prompts);
     EXPECT_EQ(display(kEmpty)->text(), "Renamed");
     EXPECT_EQ(display(kEmpty)->iconIndex(), -1) << "no icon chosen: now counted as an attribute";
-    EXPECT_EQ(trees.tvMirror.nodeAt(kEmpty)->text(), "O;Renamed;-1");
+    EXPECT_EQ(trees.records().nodeAt(kEmpty)->text(), "O;Renamed;-1");
     EXPECT_TRUE(isAttribute(display(kEmpty)));
 }
 
 TEST_F(ItemDialogsTest, OpeningSelectsAndShowsTheRecordNodeEvenWhenTheDisplayIsCollapsed) {
     select(kMixed);
     prompts.objectAnswers.push_back(std::nullopt);
-    EditSelected(trees, fields, prompts);
-    EXPECT_EQ(trees.tvMirror.selected(), trees.tvMirror.nodeAt(kMixed));
-    EXPECT_TRUE(trees.tvMirror.nodeAt(kAttributes)->isExpanded());
-    EXPECT_TRUE(trees.tvMirror.nodeAt(kRoot)->isExpanded());
+    editSelected(trees, prompts);
+    EXPECT_EQ(trees.records().selected(), trees.records().nodeAt(kMixed));
+    EXPECT_TRUE(trees.records().nodeAt(kAttributes)->isExpanded());
+    EXPECT_TRUE(trees.records().nodeAt(kRoot)->isExpanded());
     EXPECT_FALSE(display(kAttributes)->isExpanded()) << "the display is left as it was";
 }
 
@@ -110,13 +109,13 @@ TEST_F(ItemDialogsTest, CancelChangesNothingAndEditIgnoresTheTopLevel) {
     const std::string before = displayed() + records();
     select(kChild);
     prompts.objectAnswers.push_back(std::nullopt);
-    addObject(trees, fields, prompts);
+    addObject(trees, prompts);
     prompts.objectAnswers.push_back(std::nullopt);
-    EditSelected(trees, fields, prompts);
+    editSelected(trees, prompts);
     select(kRoot);
-    EditSelected(trees, fields, prompts);
-    trees.tvMain.select(nullptr);
-    EditSelected(trees, fields, prompts);
+    editSelected(trees, prompts);
+    trees.select(nullptr);
+    editSelected(trees, prompts);
     EXPECT_EQ(prompts.takeAsked(), (Asked{"object: |0", "object: Child|2"}));
     EXPECT_EQ(displayed() + records(), before);
 }

@@ -6,6 +6,7 @@
 
 #include "export/InstallPackage.h"
 #include "export/PhoneExport.h"
+#include "model/PhoneDatabase.h"
 #include "support/FakePrompts.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
@@ -21,13 +22,13 @@ TEST(PhoneDatabaseFile, LevelAndRecordFromIndexOneOn) {
     testing::fillTree(tree,
                       "root\n\tO;Contacts;3\n\t\tT;Phone;555\n\t\tT;v;a;b\n\tO;Notes;0\nO;Top;1\n"
                       "\tT;x;y\n");
-    EXPECT_EQ(formatPhoneDatabase(tree),
+    EXPECT_EQ(model::formatPhoneDatabase(tree),
               "1;O;Contacts;3\r\n2;T;Phone;555\r\n2;T;v;a;b\r\n1;O;Notes;0\r\n0;O;Top;1\r\n"
               "1;T;x;y\r\n");
     model::Tree rootOnly;
     testing::fillTree(rootOnly, "root\n");
-    EXPECT_EQ(formatPhoneDatabase(rootOnly), "");
-    EXPECT_EQ(formatPhoneDatabase(model::Tree()), "");
+    EXPECT_EQ(model::formatPhoneDatabase(rootOnly), "");
+    EXPECT_EQ(model::formatPhoneDatabase(model::Tree()), "");
 }
 
 TEST(PackageScript, FourLinesByteForByte) {
@@ -74,7 +75,7 @@ protected:
     std::string package() const { return dir.path("out dir/phone.sis"); }
     void run() {
         prompts.saveAnswers.push_back(exported());
-        tbExportClick(records, prompts);
+        exportPhoneDatabase(records, prompts);
     }
 
     testing::TempDir dir;
@@ -91,12 +92,13 @@ TEST_F(ExportTest, RunsTheInstalledBuilderOnTheScriptAndCleansUp) {
     testing::FaultyFileSystem files;
     run();
     EXPECT_EQ(dir.read("log/args"), "qv.pkg|" + package() + "|");
-    EXPECT_EQ(dir.read("log/cwd"), dir.path() + "\n");
+    EXPECT_EQ(dir.read("log/cwd"), dir.path("out dir") + "\n")
+        << "the builder and the script are in the folder chosen in the save dialog";
     EXPECT_EQ(dir.read("log/pkg"), packageScript(exported()));
     EXPECT_EQ(dir.read("log/p"), phoneFile);
     EXPECT_FALSE(dir.exists("log/old package")) << "an old package is deleted first";
     EXPECT_EQ(testing::readBytes(package()), "built\n");
-    EXPECT_FALSE(dir.exists("qv.pkg"));
+    EXPECT_FALSE(dir.exists("out dir/qv.pkg"));
     EXPECT_FALSE(dir.exists("out dir/phone.txt"));
     EXPECT_EQ(files.removed(), (std::vector<std::string>{package(), "qv.pkg", exported()}));
     EXPECT_EQ(prompts.takeAsked(), (Asked{"save", "busy"}));
@@ -124,7 +126,7 @@ TEST_F(ExportTest, ABuilderThatGivesNoPackageIsNamedAndTheExportIsKept) {
         run();
         EXPECT_EQ(prompts.takeAsked(), (Asked{"save", "busy", "warn: " + c.warning}));
         EXPECT_EQ(testing::readBytes(exported()), phoneFile);
-        EXPECT_FALSE(dir.exists("qv.pkg"));
+        EXPECT_FALSE(dir.exists("out dir/qv.pkg"));
     }
     testing::writeBytes(dir.path("bin/makesis.exe"), "#!/nonexistent/shell\n");
     run();
@@ -136,7 +138,7 @@ TEST_F(ExportTest, ABuilderThatGivesNoPackageIsNamedAndTheExportIsKept) {
 TEST_F(ExportTest, WithoutABuilderTheBuiltInOneWritesThePackage) {
     run();
     EXPECT_EQ(testing::readBytes(package()), buildInstallPackage("phone.txt", phoneFile));
-    EXPECT_FALSE(dir.exists("qv.pkg"));
+    EXPECT_FALSE(dir.exists("out dir/qv.pkg"));
     EXPECT_FALSE(dir.exists("out dir/phone.txt"));
     EXPECT_EQ(prompts.takeAsked(), Asked{"save"});
 }
@@ -155,7 +157,7 @@ TEST_F(ExportTest, TheBuiltInPackagesEqualTheReferencePackages) {
         testing::fillTree(tree, c.database);
         const std::string name = c.name;
         prompts.saveAnswers.push_back(dir.path("out dir/" + name + ".txt"));
-        tbExportClick(tree, prompts);
+        exportPhoneDatabase(tree, prompts);
         EXPECT_EQ(testing::readBytes(dir.path("out dir/" + name + ".sis")),
                   testing::readBytes(fixtures + name + ".sis"))
             << name;
@@ -164,7 +166,7 @@ TEST_F(ExportTest, TheBuiltInPackagesEqualTheReferencePackages) {
 
 TEST_F(ExportTest, APhoneFileNamedLikeItsPackageEndsAsThePackage) {
     prompts.saveAnswers.push_back(package());
-    tbExportClick(records, prompts);
+    exportPhoneDatabase(records, prompts);
     EXPECT_EQ(testing::readBytes(package()), buildInstallPackage("phone.sis", phoneFile));
 }
 
@@ -174,16 +176,16 @@ TEST_F(ExportTest, WriteFailuresEndTheExport) {
         testing::FaultyFileSystem files;
         files.failAt(testing::FileCall::Create, 1, EACCES);
         prompts.saveAnswers.push_back(exported());
-        EXPECT_THROW(tbExportClick(records, prompts), Error);
+        EXPECT_THROW(exportPhoneDatabase(records, prompts), Error);
     }
-    EXPECT_FALSE(dir.exists("qv.pkg"));
+    EXPECT_FALSE(dir.exists("out dir/qv.pkg"));
     EXPECT_FALSE(dir.exists("log/args")) << "the builder did not run";
     {
         testing::FaultyFileSystem files;
         files.failAt(testing::FileCall::Create, 2, EROFS);
         prompts.saveAnswers.push_back(exported());
         try {
-            tbExportClick(records, prompts);
+            exportPhoneDatabase(records, prompts);
             FAIL();
         } catch (const Error& error) {
             EXPECT_EQ(error.message(), "Accès au fichier refusé");
@@ -196,7 +198,7 @@ TEST_F(ExportTest, WriteFailuresEndTheExport) {
 
 TEST_F(ExportTest, CancelWritesNothing) {
     prompts.saveAnswers.push_back(std::nullopt);
-    tbExportClick(records, prompts);
+    exportPhoneDatabase(records, prompts);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"bin", "log", "out dir"}));
 }
 

@@ -53,18 +53,18 @@ void checkLoad(const std::string& bytes, const model::Tree& parsed, bool readabl
     std::optional<Error> failure;
     bool shortRecord = false;
     try {
-        failure = model::loadDatabase(trees, fields, folder.path("db"));
+        failure = model::loadDatabase(trees, folder.path("db"));
     } catch (const Error& error) {
         check(startsWith(error.message(), "Indice de liste hors limites ("),
               "a load raises only the short-record error");
         shortRecord = true;
     }
-    check(trees.tvMain.updateDepth() == 0 && trees.tvMirror.updateDepth() == 0,
+    check(trees.display().updateDepth() == 0 && trees.records().updateDepth() == 0,
           "a load ends its bulk updates");
     check(static_cast<bool>(quorvia::testing::arePaired(trees)), "a load leaves the trees paired");
     check(failure.has_value() != readable, "the load fails exactly when the reader does");
 
-    const auto records = fuzz::shapeOf(trees.tvMirror);
+    const auto records = fuzz::shapeOf(trees.records());
     if (readable && !parsed.isEmpty()) {
         check(records == fuzz::shapeOf(parsed), "the record tree holds the file");
     } else {
@@ -72,13 +72,13 @@ void checkLoad(const std::string& bytes, const model::Tree& parsed, bool readabl
               "an unreadable or empty file gives one root named after it");
     }
 
-    const model::Node* display = trees.tvMain.firstTopLevel();
+    const model::Node* display = trees.display().firstTopLevel();
     check(display->text() == "db" && display->iconIndex() == model::kRootIcon,
           "the display root is named after the file");
     model::FieldList decoding;
     model::DecodedRecord decoded;
     bool anyShort = false;
-    const model::Node* record = trees.tvMirror.firstTopLevel();
+    const model::Node* record = trees.records().firstTopLevel();
     for (display = model::Tree::nextInPreorder(display),
         record = model::Tree::nextInPreorder(record);
          display != nullptr; display = model::Tree::nextInPreorder(display),

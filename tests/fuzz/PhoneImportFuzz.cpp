@@ -30,7 +30,7 @@ void checkLoads(const std::string& target) {
     model::PairedTrees trees;
     model::FieldList fields;
     try {
-        const std::optional<Error> failure = model::loadDatabase(trees, fields, target);
+        const std::optional<Error> failure = model::loadDatabase(trees, target);
         if (failure) {
             std::fprintf(stderr, "%s\n", failure->what());
         }

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quorvia::testing::FakePrompts prompts;
     workspace::Workspace workspace(trees, prompts);
     try {
-        workspace.InitWorkspace();
+        workspace.start();
     } catch (const Error&) {
         check(false, "an existing settings file always reads");
     }

@@ -28,7 +28,7 @@ constexpr const char* kDatabase =
 void checkTrees(const model::PairedTrees& trees) {
     check(static_cast<bool>(quorvia::testing::arePaired(trees)),
           "an import leaves the trees paired");
-    check(trees.tvMain.updateDepth() == 0 && trees.tvMirror.updateDepth() == 0,
+    check(trees.display().updateDepth() == 0 && trees.records().updateDepth() == 0,
           "an import ends its bulk updates");
 }
 
@@ -63,7 +63,7 @@ template <typename Import>
 void runImport(Import import, model::PairedTrees& trees, model::FieldList& fields,
                quorvia::testing::FakePrompts& prompts) {
     try {
-        import(trees, fields, prompts);
+        import(trees, prompts);
     } catch (const Error&) {
         // An error box for the user; the trees must still be sound.
     }
@@ -95,22 +95,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     model::FieldList fields;
     quorvia::testing::FakePrompts prompts;
 
-    trees.tvMain.select(trees.tvMain.nodeAt(byte(1) % trees.tvMain.count()));
+    trees.select(trees.display().nodeAt(byte(1) % trees.display().count()));
     prompts.openAnswers.push_back(folder.path("attributes.txt"));
-    const bool attributeTarget = importing::mayImportAttributesInto(trees.tvMain.selected());
-    runImport(importing::mmImportAttributesClick, trees, fields, prompts);
+    const bool attributeTarget = importing::mayImportAttributesInto(trees.display().selected());
+    runImport(importing::mmImportAttributesClick, trees, prompts);
     if (!attributeTarget) {
         prompts.openAnswers.clear();
     }
 
-    trees.tvMain.select(trees.tvMain.nodeAt(byte(1) / 8 % trees.tvMain.count()));
-    if (importing::mayImportObjectsInto(trees.tvMain.selected())) {
+    trees.select(trees.display().nodeAt(byte(1) / 8 % trees.display().count()));
+    if (importing::mayImportObjectsInto(trees.display().selected())) {
         prompts.openAnswers.push_back(folder.path("objects.txt"));
         if (const int headers = headerCount(objects); headers >= 0) {
             prompts.columnAnswers.push_back(byte(0) % (headers + 1) - 1);
         }
     }
-    runImport(importing::mmImportObjectClick, trees, fields, prompts);
-    checkSaves(trees.tvMirror);
+    runImport(importing::mmImportObjectClick, trees, prompts);
+    checkSaves(trees.records());
     return 0;
 }

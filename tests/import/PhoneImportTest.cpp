@@ -19,7 +19,7 @@ protected:
     std::string convert(const std::string& source) {
         dir.write("phone.txt", source);
         try {
-            if (convertPhoneDatabase(fields, dir.path("phone.txt"), dir.path("target.db")) ==
+            if (convertPhoneDatabase(dir.path("phone.txt"), dir.path("target.db")) ==
                 PhoneConversion::NothingAfterHeader) {
                 return "(nothing) " + dir.read("target.db");
             }
@@ -111,7 +111,7 @@ TEST_F(PhoneImportTest, AFailedConversionLeavesTheTargetAsItWas) {
     }
     dir.write("target.db", "old target");
     try {
-        convertPhoneDatabase(fields, dir.path("missing.txt"), dir.path("target.db"));
+        convertPhoneDatabase(dir.path("missing.txt"), dir.path("target.db"));
         FAIL();
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), "Fichier introuvable");
@@ -136,9 +136,9 @@ class PhoneImportCommandTest : public ::testing::Test {
 protected:
     PhoneImportCommandTest() : inside(dir.path()) {
         dir.write("Quorvia", "Quorvia\r\n\tO;Old;1\r\n");
-        workspace.InitWorkspace();
+        workspace.start();
         workspace.loadCurrentDatabase();
-        trees.tvMirror.setText(trees.tvMirror.nodeAt(1), "O;Unsaved;1");
+        trees.setPair(trees.pairOf(trees.display().nodeAt(1)), "Unsaved", 1, "O;Unsaved;1");
     }
     void run(const std::string& source) {
         dir.write("phone.txt", source);
@@ -156,9 +156,9 @@ protected:
 
 TEST_F(PhoneImportCommandTest, TheConvertedFileBecomesTheCurrentDatabase) {
     run("0;Phone book\r\n1;O;Contacts;3\r\n2;T;Phone;555\r\n");
-    EXPECT_EQ(testing::outline(trees.tvMain, true),
+    EXPECT_EQ(testing::outline(trees.display(), true),
               "book.db [1]\n\tContacts [3]\n\t\tPhone: 555 [-1]\n");
-    EXPECT_EQ(testing::outline(trees.tvMirror), "Phone book\n\tO;Contacts;3\n\t\tT;Phone;555\n");
+    EXPECT_EQ(testing::outline(trees.records()), "Phone book\n\tO;Contacts;3\n\t\tT;Phone;555\n");
     EXPECT_EQ(workspace.currentDatabasePath(), dir.path("book.db"));
     EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("book.db") + "\r\n");
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;Old;1\r\n") << "the old one is not saved";
@@ -173,14 +173,14 @@ TEST_F(PhoneImportCommandTest, OnFailureOrNothingToConvertTheCurrentDatabaseStay
         }
         EXPECT_EQ(workspace.currentDatabasePath(), dir.path("Quorvia"));
         EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("Quorvia") + "\r\n");
-        EXPECT_EQ(trees.tvMirror.nodeAt(1)->text(), "O;Unsaved;1");
+        EXPECT_EQ(trees.records().nodeAt(1)->text(), "O;Unsaved;1");
     }
     prompts.openAnswers.push_back(std::nullopt);
     workspace.importPhoneDatabase();
     prompts.openAnswers.push_back(dir.path("phone.txt"));
     prompts.saveAnswers.push_back(std::nullopt);
     workspace.importPhoneDatabase();
-    EXPECT_EQ(trees.tvMirror.nodeAt(1)->text(), "O;Unsaved;1");
+    EXPECT_EQ(trees.records().nodeAt(1)->text(), "O;Unsaved;1");
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "editing/Containment.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
+#include "model/ViewNotifier.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
@@ -24,35 +26,35 @@ protected:
     }
     void TearDown() override {
         EXPECT_TRUE(testing::arePaired(trees));
-        EXPECT_EQ(trees.tvMain.updateDepth(), 0);
-        EXPECT_EQ(trees.tvMirror.updateDepth(), 0);
+        EXPECT_EQ(trees.display().updateDepth(), 0);
+        EXPECT_EQ(trees.records().updateDepth(), 0);
     }
 
     // Imports `bytes` into node `target`, the file chosen in the open dialog.
     void importAttributes(int target, const std::string& bytes) {
         dir.write("in.txt", bytes);
-        trees.tvMain.select(trees.tvMain.nodeAt(target));
+        trees.select(trees.display().nodeAt(target));
         prompts.openAnswers.push_back(dir.path("in.txt"));
-        mmImportAttributesClick(trees, fields, prompts);
+        importing::importAttributes(trees, prompts);
     }
     void importObjects(int target, const std::string& bytes, int nameColumn) {
         dir.write("in.txt", bytes);
-        trees.tvMain.select(trees.tvMain.nodeAt(target));
+        trees.select(trees.display().nodeAt(target));
         prompts.openAnswers.push_back(dir.path("in.txt"));
         prompts.columnAnswers.push_back(nameColumn);
-        mmImportObjectClick(trees, fields, prompts);
+        importing::importObjects(trees, prompts);
     }
     // The subtree of node `index`: display texts with icons, then records.
     std::string under(int index) {
         std::string text;
-        for (model::Tree* tree : {&trees.tvMain, &trees.tvMirror}) {
+        for (const model::Tree* tree : {&trees.display(), &trees.records()}) {
             const model::Node* top = tree->nodeAt(index);
             for (const model::Node* node = model::Tree::nextInPreorder(top);
                  node != nullptr && node->isWithin(top);
                  node = model::Tree::nextInPreorder(node)) {
                 text.append(static_cast<size_t>(node->level() - top->level() - 1), '\t');
                 text.append(node->text());
-                if (tree == &trees.tvMain) {
+                if (tree == &trees.display()) {
                     text.append(" [" + std::to_string(node->iconIndex()) + "]");
                 }
                 text.append("\n");
@@ -81,15 +83,17 @@ TEST_F(TextImportTest, TargetTests) {
                           {kAttributes, true, false},
                           {kEmpty, true, true},
                           {kChild, true, true}}) {
-        EXPECT_EQ(mayImportAttributesInto(trees.tvMain.nodeAt(c.node)), c.attributes) << c.node;
-        EXPECT_EQ(mayImportObjectsInto(trees.tvMain.nodeAt(c.node)), c.objects) << c.node;
+        EXPECT_EQ(editing::mayImportAttributesInto(trees.display().nodeAt(c.node)), c.attributes)
+            << c.node;
+        EXPECT_EQ(editing::mayImportObjectsInto(trees.display().nodeAt(c.node)), c.objects)
+            << c.node;
     }
-    EXPECT_FALSE(mayImportAttributesInto(nullptr));
-    EXPECT_FALSE(mayImportObjectsInto(nullptr));
+    EXPECT_FALSE(editing::mayImportAttributesInto(nullptr));
+    EXPECT_FALSE(editing::mayImportObjectsInto(nullptr));
 
-    trees.tvMain.select(trees.tvMain.nodeAt(kRoot));
-    mmImportAttributesClick(trees, fields, prompts);
-    mmImportObjectClick(trees, fields, prompts);
+    trees.select(trees.display().nodeAt(kRoot));
+    importing::importAttributes(trees, prompts);
+    importing::importObjects(trees, prompts);
     EXPECT_EQ(prompts.takeAsked(),
               (Asked{"warn: Select an empty object or an object which contains already attributes",
                      "warn: Select an empty object or an object which contains already objects"}))
@@ -101,9 +105,9 @@ TEST_F(TextImportTest, AttributeLinesOfExactlyTwoFields) {
     EXPECT_EQ(under(kAttributes),
               "a: 1 [-1]\nx:1 [-1]\na: [-1]\n:b [-1]\nlast:line [-1]\n--\n"
               "T;a;1\nT;x;1\nT;a;\nT;;b\nT;last;line\n--\n");
-    EXPECT_TRUE(trees.tvMain.nodeAt(kAttributes)->isExpanded());
-    EXPECT_TRUE(trees.tvMirror.nodeAt(kAttributes)->isExpanded());
-    EXPECT_EQ(trees.tvMirror.selected(), trees.tvMirror.nodeAt(kAttributes));
+    EXPECT_TRUE(trees.display().nodeAt(kAttributes)->isExpanded());
+    EXPECT_TRUE(trees.records().nodeAt(kAttributes)->isExpanded());
+    EXPECT_EQ(trees.records().selected(), trees.records().nodeAt(kAttributes));
     EXPECT_EQ(prompts.takeAsked(), Asked{"open"});
 }
 
@@ -120,26 +124,25 @@ TEST_F(TextImportTest, LineRules) {
 
 TEST_F(TextImportTest, ImportedAttributesGainTheirBlankOnTheNextLoad) {
     importAttributes(kEmpty, "Phone;555\n");
-    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty + 1)->text(), "Phone:555");
-    model::writeDatabaseFile(trees.tvMirror, dir.path("db"));
-    model::loadDatabase(trees, fields, dir.path("db"));
-    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty + 1)->text(), "Phone: 555");
+    EXPECT_EQ(trees.display().nodeAt(kEmpty + 1)->text(), "Phone:555");
+    model::writeDatabaseFile(trees.records(), dir.path("db"));
+    model::loadDatabase(trees, dir.path("db"));
+    EXPECT_EQ(trees.display().nodeAt(kEmpty + 1)->text(), "Phone: 555");
 }
 
 TEST_F(TextImportTest, AppendsInBulkOnePerParent) {
-    struct Counter : model::TreeObserver {
-        void appended(const model::Node*, int, int) override { ++appends; }
+    struct Counter : model::ViewObserver {
+        void inserted(const model::Node*, int, int) override { ++appends; }
         int appends = 0;
     } counter;
-    trees.tvMain.addObserver(&counter);
+    model::ViewNotifier notifier(trees.display(), counter);
     std::string bytes;
     for (int i = 0; i < 1000; ++i) {
         bytes += "n" + std::to_string(i) + ";v\n";
     }
     importAttributes(kEmpty, bytes);
-    trees.tvMain.removeObserver(&counter);
     EXPECT_EQ(counter.appends, 1);
-    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 1000);
+    EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 1000);
 }
 
 TEST_F(TextImportTest, ObjectRowsBecomeObjectsWithAttributesInColumnOrder) {
@@ -151,7 +154,7 @@ TEST_F(TextImportTest, ObjectRowsBecomeObjectsWithAttributesInColumnOrder) {
         "Child [2]\nAnn [2]\n\tPhone:555 [-1]\n\tMail:a@x [-1]\n [2]\n\tPhone: [-1]\n"
         "\tMail: [-1]\n--\nO;Child;2\nO;Ann;2\n\tT;Phone;555\n\tT;Mail;a@x\nO;;2\n\tT;Phone;\n"
         "\tT;Mail;\n--\n");
-    EXPECT_TRUE(trees.tvMain.nodeAt(kObjects)->isExpanded());
+    EXPECT_TRUE(trees.display().nodeAt(kObjects)->isExpanded());
 }
 
 TEST_F(TextImportTest, OneColumnMakesObjectsOfEveryLineEvenEmptyOnes) {
@@ -162,38 +165,38 @@ TEST_F(TextImportTest, OneColumnMakesObjectsOfEveryLineEvenEmptyOnes) {
 TEST_F(TextImportTest, HeaderOnlyEmptyFileAndCancel) {
     importObjects(kEmpty, "Name;Phone\r\n", 0);
     EXPECT_EQ(prompts.takeAsked(), (Asked{"open", "columns: Name|Phone"}));
-    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 0);
-    EXPECT_TRUE(trees.tvMain.nodeAt(kEmpty)->isExpanded()) << "the target still opens";
+    EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 0);
+    EXPECT_TRUE(trees.display().nodeAt(kEmpty)->isExpanded()) << "the target still opens";
 
     prompts.columnAnswers.clear();
     dir.write("in.txt", "");
-    trees.tvMain.select(trees.tvMain.nodeAt(kEmpty));
+    trees.select(trees.display().nodeAt(kEmpty));
     prompts.openAnswers.push_back(dir.path("in.txt"));
-    mmImportObjectClick(trees, fields, prompts);
+    importing::importObjects(trees, prompts);
     EXPECT_EQ(prompts.takeAsked(), Asked{"open"}) << "an empty file asks for no column";
 
     importObjects(kEmpty, "Name;Phone\r\nAnn;555\r\n", -1);
-    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 0) << "cancelled: nothing added";
+    EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 0) << "cancelled: nothing added";
 
-    trees.tvMain.select(trees.tvMain.nodeAt(kEmpty));
+    trees.select(trees.display().nodeAt(kEmpty));
     prompts.openAnswers.push_back(std::nullopt);
-    mmImportAttributesClick(trees, fields, prompts);
-    EXPECT_EQ(trees.tvMain.nodeAt(kEmpty)->childCount(), 0);
+    importing::importAttributes(trees, prompts);
+    EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 0);
 }
 
 TEST_F(TextImportTest, AMissingFileIsAnErrorAndTheBulkUpdatesEnd) {
-    trees.tvMain.select(trees.tvMain.nodeAt(kEmpty));
+    trees.select(trees.display().nodeAt(kEmpty));
     for (int run = 0; run < 2; ++run) {
         prompts.openAnswers.push_back(dir.path("missing.txt"));
         try {
-            run == 0 ? mmImportAttributesClick(trees, fields, prompts)
-                     : mmImportObjectClick(trees, fields, prompts);
+            run == 0 ? importing::importAttributes(trees, prompts)
+                     : importing::importObjects(trees, prompts);
             ADD_FAILURE() << "no error";
         } catch (const Error& error) {
             EXPECT_EQ(error.message(), "Fichier introuvable");
         }
-        EXPECT_EQ(trees.tvMain.updateDepth(), 0);
-        EXPECT_EQ(trees.tvMirror.updateDepth(), 0);
+        EXPECT_EQ(trees.display().updateDepth(), 0);
+        EXPECT_EQ(trees.records().updateDepth(), 0);
     }
 }
 

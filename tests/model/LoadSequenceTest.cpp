@@ -13,10 +13,10 @@ using testing::outline;
 class LoadSequence : public ::testing::Test {
 protected:
     std::optional<Error> load(const std::string& name) {
-        return loadDatabase(trees, fields, dir.path(name));
+        return loadDatabase(trees, dir.path(name));
     }
-    std::string display() const { return outline(trees.tvMain, true); }
-    std::string records() const { return outline(trees.tvMirror); }
+    std::string display() const { return outline(trees.display(), true); }
+    std::string records() const { return outline(trees.records()); }
 
     testing::TempDir dir;
     PairedTrees trees;
@@ -31,8 +31,8 @@ TEST_F(LoadSequence, DecodesEveryRecordAndNamesTheRootAfterTheFile) {
               "phone.db [1]\n\tContacts [3]\n\t\tPhone: 555 [-1]\n\tNotes [0]\nSecond [3]\n");
     EXPECT_EQ(records(), "Quorvia\n\tO;Contacts;3\n\t\tT;Phone;555\n\tO;Notes;0\nO;Second;3\n");
     EXPECT_TRUE(testing::arePaired(trees));
-    EXPECT_EQ(trees.tvMain.updateDepth(), 0);
-    EXPECT_EQ(trees.tvMirror.updateDepth(), 0);
+    EXPECT_EQ(trees.display().updateDepth(), 0);
+    EXPECT_EQ(trees.records().updateDepth(), 0);
 }
 
 TEST_F(LoadSequence, AMissingOrEmptyFileGivesARootNamedAfterIt) {
@@ -45,9 +45,9 @@ TEST_F(LoadSequence, AMissingOrEmptyFileGivesARootNamedAfterIt) {
     EXPECT_EQ(records(), "empty\n");
 
     // A folder is no database file.
-    EXPECT_FALSE(loadDatabase(trees, fields, dir.path()));
+    EXPECT_FALSE(loadDatabase(trees, dir.path()));
     EXPECT_EQ(records(), dir.path().substr(dir.path().rfind('/') + 1) + "\n");
-    EXPECT_FALSE(loadDatabase(trees, fields, dir.path() + "/"));
+    EXPECT_FALSE(loadDatabase(trees, dir.path() + "/"));
     EXPECT_EQ(display(), " [1]\n") << "a path ending in a separator names an empty root";
 }
 
@@ -85,7 +85,7 @@ TEST_F(LoadSequence, ShortRecordsAreAllDecodedBeforeTheFirstIsReported) {
     }
     EXPECT_EQ(display(),
               "db [1]\n\tA [1]\n\tx:  [-1]\n\t\t [0]\n:  [-1]\n\tName [0]\n\tok: 1 [-1]\n");
-    EXPECT_EQ(trees.tvMain.updateDepth(), 0) << "the display is still redrawn";
+    EXPECT_EQ(trees.display().updateDepth(), 0) << "the display is still redrawn";
     EXPECT_TRUE(testing::arePaired(trees));
 
     dir.write("blank", "root\r\n\r\n");
@@ -101,13 +101,13 @@ TEST_F(LoadSequence, ShortRecordsAreAllDecodedBeforeTheFirstIsReported) {
 TEST_F(LoadSequence, ReloadingLeavesEverythingCollapsedAndUnselected) {
     dir.write("db", "root\r\n\tO;A;1\r\n\t\tT;x;y\r\n");
     load("db");
-    trees.tvMain.setExpanded(trees.tvMain.nodeAt(0), true);
-    trees.tvMirror.setExpanded(trees.tvMirror.nodeAt(1), true);
-    trees.tvMain.select(trees.tvMain.nodeAt(2));
+    trees.setExpanded(trees.display().nodeAt(0), true);
+    trees.setExpanded(trees.display().nodeAt(1), true);
+    trees.select(trees.display().nodeAt(2));
     load("db");
-    EXPECT_EQ(outline(trees.tvMain, false, true), "db\n\tA\n\t\tx: y\n");
-    EXPECT_EQ(outline(trees.tvMirror, false, true), "root\n\tO;A;1\n\t\tT;x;y\n");
-    EXPECT_EQ(trees.tvMain.selected(), nullptr);
+    EXPECT_EQ(outline(trees.display(), false, true), "db\n\tA\n\t\tx: y\n");
+    EXPECT_EQ(outline(trees.records(), false, true), "root\n\tO;A;1\n\t\tT;x;y\n");
+    EXPECT_EQ(trees.display().selected(), nullptr);
 }
 
 }  // namespace

@@ -15,52 +15,64 @@ protected:
     void SetUp() override {
         dir.write("db",
                   "root\r\n\tO;A;1\r\n\t\tO;A1;2\r\n\t\t\tT;x;y\r\n\tO;B;1\r\n\t\tT;p;q\r\n");
-        loadDatabase(trees, fields, dir.path("db"));
+        loadDatabase(trees, dir.path("db"));
     }
 
     testing::TempDir dir;
     PairedTrees trees;
-    FieldList fields;
 };
 
 TEST_F(PairedTreesTest, PartnersShareTheAbsoluteIndex) {
-    EXPECT_EQ(partnerOf(trees.tvMain, trees.tvMain.nodeAt(5), trees.tvMirror)->text(), "T;p;q");
-    Tree shorter;
-    shorter.appendChild(nullptr, "root");
-    try {
-        partnerOf(trees.tvMain, trees.tvMain.nodeAt(5), shorter);
-        FAIL();
-    } catch (const Error& error) {
-        EXPECT_EQ(error.message(), "Index incorrect");
-    }
+    EXPECT_EQ(trees.pairOf(trees.display().nodeAt(5)).record->text(), "T;p;q");
+    EXPECT_FALSE(trees.pairOf(nullptr));
 }
 
 TEST_F(PairedTreesTest, CurrentRecordFollowsTheDisplaySelectionWhateverIsCollapsed) {
-    EXPECT_EQ(selectCurrentRecord(trees), nullptr);
-    trees.tvMain.select(trees.tvMain.nodeAt(3));
-    Node* record = selectCurrentRecord(trees);
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->text(), "T;x;y");
-    EXPECT_EQ(trees.tvMirror.selected(), record);
+    EXPECT_FALSE(trees.selectCurrentRecord());
+    trees.select(trees.display().nodeAt(3));
+    const NodePair pair = trees.selectCurrentRecord();
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(pair.record->text(), "T;x;y");
+    EXPECT_EQ(trees.records().selected(), pair.record);
 }
 
 TEST_F(PairedTreesTest, RecordTreeFollowsExpandAndCollapse) {
-    Tree& display = trees.tvMain;
+    const Tree& display = trees.display();
     for (int i : {0, 1, 2}) {
-        display.setExpanded(display.nodeAt(i), true);
-        followExpand(trees, display.nodeAt(i));
+        trees.setExpanded(display.nodeAt(i), true);
     }
-    EXPECT_EQ(outline(trees.tvMirror, false, true),
+    EXPECT_EQ(outline(trees.records(), false, true),
               "+root\n\t+O;A;1\n\t\t+O;A1;2\n\t\t\tT;x;y\n\tO;B;1\n\t\tT;p;q\n");
-    followCollapse(trees, display.nodeAt(1));
-    display.setExpanded(display.nodeAt(1), false);
-    followExpand(trees, display.nodeAt(1));
-    display.setExpanded(display.nodeAt(1), true);
+    trees.setExpanded(display.nodeAt(1), false);
+    trees.setExpanded(display.nodeAt(1), true);
     EXPECT_EQ(outline(display, false, true), "+db\n\t+A\n\t\t+A1\n\t\t\tx: y\n\tB\n\t\tp: q\n")
         << "the display keeps the children's states";
-    EXPECT_EQ(outline(trees.tvMirror, false, true),
+    EXPECT_EQ(outline(trees.records(), false, true),
               "+root\n\t+O;A;1\n\t\tO;A1;2\n\t\t\tT;x;y\n\tO;B;1\n\t\tT;p;q\n")
         << "the record tree collapsed the whole subtree";
+}
+
+TEST_F(PairedTreesTest, EveryEditKeepsTheTreesPaired) {
+    const Tree& display = trees.display();
+    const NodePair b = trees.pairOf(display.nodeAt(4));
+    const NodePair added = trees.appendPair(b, "n: v", -1, "T;n;v");
+    EXPECT_TRUE(testing::arePaired(trees));
+    trees.setPair(added, "C", 3, "O;C;3");
+    const NodePair a = trees.pairOf(display.nodeAt(1));
+    trees.copySubtree(a, added);
+    EXPECT_TRUE(testing::arePaired(trees));
+    trees.moveSubtree(trees.pairOf(display.nodeAt(2)), trees.pairOf(display.nodeAt(0)));
+    EXPECT_TRUE(testing::arePaired(trees));
+    EXPECT_EQ(outline(trees.records()),
+              "root\n\tO;A;1\n\tO;B;1\n\t\tT;p;q\n\t\tO;C;3\n\t\t\tO;A;1\n\t\t\t\tO;A1;2"
+              "\n\t\t\t\t\tT;x;y\n\tO;A1;2\n\t\tT;x;y\n");
+    EXPECT_EQ(outline(display, true),
+              "db [1]\n\tA [1]\n\tB [1]\n\t\tp: q [-1]\n\t\tC [3]\n\t\t\tA [1]\n\t\t\t\tA1 [2]"
+              "\n\t\t\t\t\tx: y [-1]\n\tA1 [2]\n\t\tx: y [-1]\n");
+    trees.removePair(trees.pairOf(display.nodeAt(4)));
+    EXPECT_TRUE(testing::arePaired(trees));
+    EXPECT_EQ(outline(trees.records()),
+              "root\n\tO;A;1\n\tO;B;1\n\t\tT;p;q\n\tO;A1;2\n\t\tT;x;y\n");
 }
 
 }  // namespace

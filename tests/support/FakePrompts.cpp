@@ -31,12 +31,12 @@ bool FakePrompts::confirm(const std::string& question) {
     return next(confirmAnswers, asked, false);
 }
 
-std::optional<std::string> FakePrompts::chooseFileToOpen() {
+std::optional<std::string> FakePrompts::askFileToOpen() {
     asked.push_back("open");
     return next(openAnswers, asked, std::optional<std::string>());
 }
 
-std::optional<std::string> FakePrompts::chooseFileToSave() {
+std::optional<std::string> FakePrompts::askFileToSave() {
     asked.push_back("save");
     return next(saveAnswers, asked, std::optional<std::string>());
 }

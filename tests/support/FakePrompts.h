@@ -17,14 +17,17 @@ public:
     void showError(const std::string& message) override;
     void warn(const std::string& message) override;
     bool confirm(const std::string& question) override;
-    std::optional<std::string> chooseFileToOpen() override;
-    std::optional<std::string> chooseFileToSave() override;
     int chooseNameColumn(const std::vector<std::string>& headers) override;
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
     std::optional<platform::AttributeFields> editAttribute(
         const platform::AttributeFields& shown) override;
     void whileBusy(const std::function<void()>& work) override;
 
+protected:
+    std::optional<std::string> askFileToOpen() override;
+    std::optional<std::string> askFileToSave() override;
+
+public:
     // What was asked, in order: "error: ...", "warn: ...", "confirm: ...", "open", "save",
     // "columns: a|b", "object: name|icon", "attribute: name|value", "busy".
     std::vector<std::string> asked;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/DatabaseFile.h"
-#include "model/DisplayRebuild.h"
+#include "model/LoadSequence.h"
 
 namespace quorvia::testing {
 
@@ -17,11 +17,8 @@ void fillTree(model::Tree& tree, const std::string& lines) {
 }
 
 void loadPaired(model::PairedTrees& trees, const std::string& lines) {
-    fillTree(trees.tvMirror, lines);
-    model::FieldList fields;
-    model::BulkUpdate update(trees.tvMain);
-    fillTree(trees.tvMain, lines);
-    if (auto failure = model::rebuildDisplay(trees.tvMain, fields, "db")) {
+    if (auto failure =
+            model::loadDatabaseContent(trees, std::make_shared<std::string>(lines), "db")) {
         throw *failure;
     }
 }
@@ -44,9 +41,9 @@ std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) 
 }
 
 ::testing::AssertionResult arePaired(const model::PairedTrees& trees) {
-    if (trees.tvMain.count() != trees.tvMirror.count()) {
-        return ::testing::AssertionFailure() << "display tree has " << trees.tvMain.count()
-                                             << " nodes, record tree " << trees.tvMirror.count();
+    if (trees.display().count() != trees.records().count()) {
+        return ::testing::AssertionFailure() << "display tree has " << trees.display().count()
+                                             << " nodes, record tree " << trees.records().count();
     }
     // One walk each, so that trees of any depth are compared in linear time.
     struct Shape {
@@ -55,12 +52,12 @@ std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) 
         std::string_view text;
     };
     std::vector<Shape> display;
-    model::forEachWithLevel(trees.tvMain, [&](const model::Node& node, int level) {
+    model::forEachWithLevel(trees.display(), [&](const model::Node& node, int level) {
         display.push_back({level, node.childCount(), node.text()});
     });
     size_t index = 0;
     std::string difference;
-    model::forEachWithLevel(trees.tvMirror, [&](const model::Node& node, int level) {
+    model::forEachWithLevel(trees.records(), [&](const model::Node& node, int level) {
         const Shape& partner = display[index];
         if (difference.empty() &&
             (partner.level != level || partner.children != node.childCount())) {

@@ -14,10 +14,9 @@ using quorvia::ui::DisplayTreeModel;
 namespace {
 
 void load(model::Tree& tree, const std::string& lines) {
-    model::FieldList fields;
     model::BulkUpdate update(tree);
     model::parseDatabase(tree, std::make_shared<const std::string>(lines));
-    (void)model::rebuildDisplay(tree, fields, "db");
+    (void)model::rebuildDisplay(tree, "db");
 }
 
 }  // namespace

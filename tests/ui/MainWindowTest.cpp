@@ -46,7 +46,7 @@ private:
         return window;
     }
     QModelIndex indexOf(frmMain& window, int absoluteIndex) {
-        return window.displayModel()->indexOf(window.trees().tvMain.nodeAt(absoluteIndex));
+        return window.displayModel()->indexOf(window.trees().display().nodeAt(absoluteIndex));
     }
     QPoint centreOf(frmMain& window, const QModelIndex& index) {
         return window.tvMain->visualRect(index).center();
@@ -168,7 +168,7 @@ private slots:
         auto window = startWindow(false);
         QCOMPARE(QString::fromStdString(m_dir->read("Quorvia.ini")),
                  QString::fromStdString(m_dir->path("Quorvia") + "\r\n"));
-        QCOMPARE(QString::fromStdString(support::outline(window->trees().tvMain, true)),
+        QCOMPARE(QString::fromStdString(support::outline(window->trees().display(), true)),
                  QStringLiteral("Quorvia [1]\n"));
         QVERIFY(m_prompts->asked.empty());
     }
@@ -180,12 +180,13 @@ private slots:
                  (std::vector<std::string>{"error: Accès au fichier refusé"}));
         QVERIFY(window->isVisible());
         // The database was opened all the same.
-        QCOMPARE(window->trees().tvMain.count(), 6);
+        QCOMPARE(window->trees().display().count(), 6);
     }
 
     void closingSavesAndAFailedCloseKeepsTheWindowOpen() {
         auto window = startWindow();
-        window->trees().tvMirror.setText(window->trees().tvMirror.nodeAt(0), "Edited");
+        model::PairedTrees& trees = window->trees();
+        trees.setPair(trees.pairOf(trees.display().nodeAt(0)), "Quorvia", 1, "Edited");
         QVERIFY(window->close());
         QVERIFY(QString::fromStdString(m_dir->read("Quorvia")).startsWith("Edited\r\n"));
 
@@ -203,7 +204,7 @@ private slots:
         auto window = startWindow();
         m_prompts->saveAnswers.push_back(m_dir->path("new.db"));
         window->findChild<QToolButton*>(QStringLiteral("tbNew"))->click();
-        QCOMPARE(window->trees().tvMain.nodeAt(0)->text(), std::string_view("new.db"));
+        QCOMPARE(window->trees().display().nodeAt(0)->text(), std::string_view("new.db"));
         m_prompts->openAnswers.push_back(m_dir->path("Quorvia"));
         window->findChild<QAction*>(QStringLiteral("mmOpen"))->trigger();
         m_prompts->saveAnswers.push_back(m_dir->path("copy.db"));
@@ -220,19 +221,19 @@ private slots:
         window->tvMain->expand(indexOf(*window, 0));
         window->tvMain->expand(indexOf(*window, 1));
         window->tvMain->expand(indexOf(*window, 2));
-        QCOMPARE(QString::fromStdString(support::outline(trees.tvMirror, false, true)),
+        QCOMPARE(QString::fromStdString(support::outline(trees.records(), false, true)),
                  QStringLiteral("+Quorvia\n\t+O;Contacts;3\n\t\t+O;Ann;6\n\t\t\tT;Phone;555\n"
                                 "\tO;Notes;9\n\t\tT;Todo;milk\n"));
         window->tvMain->collapse(indexOf(*window, 1));
-        QCOMPARE(QString::fromStdString(support::outline(trees.tvMirror, false, true)),
+        QCOMPARE(QString::fromStdString(support::outline(trees.records(), false, true)),
                  QStringLiteral("+Quorvia\n\tO;Contacts;3\n\t\tO;Ann;6\n\t\t\tT;Phone;555\n"
                                 "\tO;Notes;9\n\t\tT;Todo;milk\n"));
         // The display keeps the child's state.
-        QVERIFY(trees.tvMain.nodeAt(2)->isExpanded());
+        QVERIFY(trees.display().nodeAt(2)->isExpanded());
 
         QTest::mouseClick(window->tvMain->viewport(), Qt::LeftButton, {},
                           centreOf(*window, indexOf(*window, 4)));
-        QCOMPARE(trees.tvMain.selected(), trees.tvMain.nodeAt(4));
+        QCOMPARE(trees.display().selected(), trees.display().nodeAt(4));
         QVERIFY(window->tvMain->selectionModel()->isSelected(indexOf(*window, 4)));
     }
 

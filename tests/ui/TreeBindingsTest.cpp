@@ -25,7 +25,8 @@ class TreeBindingsTest : public QObject {
 
 private:
     QModelIndex index(int absoluteIndex) {
-        return m_window->displayModel()->indexOf(m_window->trees().tvMain.nodeAt(absoluteIndex));
+        return m_window->displayModel()->indexOf(
+            m_window->trees().display().nodeAt(absoluteIndex));
     }
     QPoint textPoint(int absoluteIndex) {
         const QRect rect = m_window->tvMain->visualRect(index(absoluteIndex));
@@ -52,7 +53,7 @@ private:
         moveTo(to);
         QTest::mouseRelease(viewport(), Qt::LeftButton, {}, to);
     }
-    std::string records() { return support::outline(m_window->trees().tvMirror); }
+    std::string records() { return support::outline(m_window->trees().records()); }
     void expandAll() {
         for (int i : {kRoot, kContacts, kAnn, kNotes}) {
             m_window->tvMain->expand(index(i));
@@ -94,16 +95,16 @@ private slots:
     }
 
     void enterEditsBelowTheTopLevelOnly() {
-        m_window->trees().tvMain.select(m_window->trees().tvMain.nodeAt(kRoot));
+        m_window->trees().select(m_window->trees().display().nodeAt(kRoot));
         QTest::keyClick(m_window->tvMain, Qt::Key_Return);
         QVERIFY(m_prompts->asked.empty());
-        m_window->trees().tvMain.select(m_window->trees().tvMain.nodeAt(kContacts));
+        m_window->trees().select(m_window->trees().display().nodeAt(kContacts));
         QTest::keyClick(m_window->tvMain, Qt::Key_Enter);
         QCOMPARE(m_prompts->takeAsked(), Asked{"UNSCRIPTED object: Contacts|3"});
     }
 
     void deleteWithAnyModifierAsks() {
-        m_window->trees().tvMain.select(m_window->trees().tvMain.nodeAt(kTodo));
+        m_window->trees().select(m_window->trees().display().nodeAt(kTodo));
         for (auto modifier : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier}) {
             m_prompts->confirmAnswers.push_back(false);
             QTest::keyClick(m_window->tvMain, Qt::Key_Delete, modifier);
@@ -112,7 +113,7 @@ private slots:
                  Asked(3, "confirm: Please confirm deletion, Are you sure ?"));
         m_prompts->confirmAnswers.push_back(true);
         QTest::keyClick(m_window->tvMain, Qt::Key_Delete);
-        QCOMPARE(m_window->trees().tvMain.count(), 6);
+        QCOMPARE(m_window->trees().display().count(), 6);
     }
 
     void dragAndDropMovesTheNode() {
@@ -120,7 +121,8 @@ private slots:
         QCOMPARE(QString::fromStdString(records()),
                  QStringLiteral("Quorvia\n\tO;Contacts;3\n\t\tO;Ann;6\n\t\t\tT;Phone;555\n"
                                 "\t\tO;Empty;2\n\tO;Notes;9\n\t\tT;Todo;milk\n"));
-        QCOMPARE(m_window->trees().tvMain.selected(), m_window->trees().tvMain.nodeAt(kContacts));
+        QCOMPARE(m_window->trees().display().selected(),
+                 m_window->trees().display().nodeAt(kContacts));
         QVERIFY(m_window->tvMain->isExpanded(index(kContacts)));
         QCOMPARE(m_window->tvMain->dragState(), ui::DisplayTreeView::DragState::Idle);
     }
@@ -143,15 +145,14 @@ private slots:
     void dropInTheIndentationIsOnTheNode() {
         const QRect ann = m_window->tvMain->visualRect(index(kAnn));
         drag(kTodo, QPoint(ann.left() - 30, ann.center().y()));
-        QCOMPARE(m_window->trees().tvMain.nodeAt(kAnn)->childCount(), 2);
+        QCOMPARE(m_window->trees().display().nodeAt(kAnn)->childCount(), 2);
     }
 
     void dragNearTheEdgesScrollsOneLine() {
-        model::Tree& tree = m_window->trees().tvMain;
-        model::Tree& records = m_window->trees().tvMirror;
+        model::PairedTrees& trees = m_window->trees();
+        const model::NodePair empty = trees.pairOf(trees.display().nodeAt(kEmpty));
         for (int i = 0; i < 60; ++i) {
-            tree.setIconIndex(tree.appendChild(tree.nodeAt(kEmpty), "row"), 0);
-            records.appendChild(records.nodeAt(kEmpty), "O;row;0");
+            trees.appendPair(empty, "row", 0, "O;row;0");
         }
         m_window->tvMain->expand(index(kEmpty));
         QScrollBar* bar = m_window->tvMain->verticalScrollBar();
@@ -172,13 +173,13 @@ private slots:
         m_window.reset();
         QFile::remove(QString::fromStdString(m_dir->path("Quorvia")));
         m_window = std::make_unique<frmMain>(m_prompts.get());
-        model::Tree& display = m_window->trees().tvMain;
-        display.select(display.nodeAt(0));
+        model::PairedTrees& trees = m_window->trees();
+        trees.select(trees.display().nodeAt(0));
         m_prompts->objectAnswers.push_back(platform::ObjectFields{"Contacts", 3});
         m_window->mmAddObjectClick();
         m_prompts->attributeAnswers.push_back(platform::AttributeFields{"Phone", "555"});
         m_window->mmAddAttributeClick();  // the new object is selected
-        display.select(display.nodeAt(0));
+        trees.select(trees.display().nodeAt(0));
         m_prompts->objectAnswers.push_back(platform::ObjectFields{"Notes", 9});
         m_window->mmAddObjectClick();
         m_window->mmSaveClick();
@@ -188,7 +189,7 @@ private slots:
         m_prompts->openAnswers.push_back(m_dir->path("Quorvia"));
         m_window->tbOpenClick();
         QCOMPARE(
-            QString::fromStdString(support::outline(m_window->trees().tvMain, true)),
+            QString::fromStdString(support::outline(m_window->trees().display(), true)),
             QStringLiteral("Quorvia [1]\n\tContacts [3]\n\t\tPhone: 555 [-1]\n\tNotes [9]\n"));
         QVERIFY(m_prompts->takeAsked().size() == 4);
     }

@@ -40,13 +40,12 @@ struct Session {
         dir.write("source.txt", "0;Phone book\r\n1;O;A;1\r\n");
         dir.write("book.db", "old book");
         std::filesystem::create_directory(dir.path("bin"));
-        workspace.InitWorkspace();
+        workspace.start();
         workspace.loadCurrentDatabase();
-        trees.tvMain.setIconIndex(trees.tvMain.appendChild(trees.tvMain.nodeAt(0), "Added"), 2);
-        trees.tvMirror.appendChild(trees.tvMirror.nodeAt(0), "O;Added;2");
+        trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "Added", 2, "O;Added;2");
     }
     std::string bothTrees() const {
-        return testing::outline(trees.tvMain, true) + testing::outline(trees.tvMirror);
+        return testing::outline(trees.display(), true) + testing::outline(trees.records());
     }
 
     testing::TempDir dir;
@@ -121,7 +120,7 @@ std::vector<Scenario> scenarios() {
         {"Settings at start-up",
          [](Session& s) {
              std::filesystem::remove(s.dir.path("Quorvia.ini"));
-             s.workspace.InitWorkspace();
+             s.workspace.start();
          },
          [](Session& s) {
              return std::map<std::string, Contents>{
@@ -130,7 +129,7 @@ std::vector<Scenario> scenarios() {
         {"Export",
          [](Session& s) {
              s.prompts.saveAnswers.push_back(s.dir.path("phone.txt"));
-             exporting::tbExportClick(s.trees.tvMirror, s.prompts);
+             exporting::exportPhoneDatabase(s.trees.records(), s.prompts);
          },
          [](Session& s) {
              return std::map<std::string, Contents>{
@@ -213,12 +212,12 @@ TEST_P(FaultInjection, EveryFailurePointKeepsEverythingSound) {
             }
             EXPECT_EQ(session.bothTrees(), before) << where;
             EXPECT_TRUE(testing::arePaired(session.trees)) << where;
-            EXPECT_EQ(session.trees.tvMain.updateDepth(), 0) << where;
+            EXPECT_EQ(session.trees.display().updateDepth(), 0) << where;
 
             // The next command works.
             session.workspace.save();
             EXPECT_EQ(testing::readBytes(session.workspace.currentDatabasePath()),
-                      model::formatDatabase(session.trees.tvMirror))
+                      model::formatDatabase(session.trees.records()))
                 << where;
         }
     }

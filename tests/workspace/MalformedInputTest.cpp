@@ -54,17 +54,17 @@ protected:
     void loadAndRoundTrip(const std::string& path) {
         model::PairedTrees trees;
         model::FieldList fields;
-        runs(path + " as database", [&] { model::loadDatabase(trees, fields, path); });
-        ASSERT_GE(trees.tvMirror.count(), 1);
+        runs(path + " as database", [&] { model::loadDatabase(trees, path); });
+        ASSERT_GE(trees.records().count(), 1);
         EXPECT_TRUE(testing::arePaired(trees)) << path;
-        EXPECT_EQ(trees.tvMain.updateDepth(), 0);
-        model::writeDatabaseFile(trees.tvMirror, dir.path("saved.db"));
+        EXPECT_EQ(trees.display().updateDepth(), 0);
+        model::writeDatabaseFile(trees.records(), dir.path("saved.db"));
         model::PairedTrees again;
-        runs("saved copy", [&] { model::loadDatabase(again, fields, dir.path("saved.db")); });
-        EXPECT_EQ(testing::outline(again.tvMirror), testing::outline(trees.tvMirror)) << path;
+        runs("saved copy", [&] { model::loadDatabase(again, dir.path("saved.db")); });
+        EXPECT_EQ(testing::outline(again.records()), testing::outline(trees.records())) << path;
 
         prompts.saveAnswers.push_back(dir.path("export.txt"));
-        exporting::tbExportClick(trees.tvMirror, prompts);
+        exporting::exportPhoneDatabase(trees.records(), prompts);
         EXPECT_TRUE(dir.exists("export.sis")) << path;
     }
 
@@ -72,26 +72,24 @@ protected:
         model::PairedTrees trees;
         model::FieldList fields;
         testing::loadPaired(trees, "root\n\tO;Target;1\n");
-        trees.tvMain.select(trees.tvMain.nodeAt(1));
+        trees.select(trees.display().nodeAt(1));
         prompts.openAnswers.push_back(path);
-        runs(path + " as attributes",
-             [&] { importing::mmImportAttributesClick(trees, fields, prompts); });
+        runs(path + " as attributes", [&] { importing::importAttributes(trees, prompts); });
         testing::loadPaired(trees, "root\n\tO;Target;1\n");
-        trees.tvMain.select(trees.tvMain.nodeAt(1));
+        trees.select(trees.display().nodeAt(1));
         prompts.openAnswers.push_back(path);
         prompts.columnAnswers.push_back(0);
-        runs(path + " as objects",
-             [&] { importing::mmImportObjectClick(trees, fields, prompts); });
+        runs(path + " as objects", [&] { importing::importObjects(trees, prompts); });
         EXPECT_TRUE(testing::arePaired(trees)) << path;
-        EXPECT_EQ(trees.tvMain.updateDepth(), 0);
-        EXPECT_EQ(trees.tvMirror.updateDepth(), 0);
+        EXPECT_EQ(trees.display().updateDepth(), 0);
+        EXPECT_EQ(trees.records().updateDepth(), 0);
     }
 
     void readAsSettings(const std::string& path) {
         fs::copy_file(path, dir.path("Quorvia.ini"), fs::copy_options::overwrite_existing);
         model::PairedTrees trees;
         Workspace workspace(trees, prompts);
-        runs(path + " as settings", [&] { workspace.InitWorkspace(); });
+        runs(path + " as settings", [&] { workspace.start(); });
         EXPECT_EQ(workspace.currentDatabasePath().find_first_of("\r\n"), std::string::npos);
         runs("its database", [&] { workspace.loadCurrentDatabase(); });
         EXPECT_TRUE(testing::arePaired(trees));
@@ -103,13 +101,12 @@ protected:
         model::FieldList fields;
         dir.write("converted.db", "before");
         try {
-            if (importing::convertPhoneDatabase(fields, path, dir.path("converted.db")) ==
+            if (importing::convertPhoneDatabase(path, dir.path("converted.db")) ==
                 importing::PhoneConversion::Converted) {
                 model::PairedTrees trees;
                 std::optional<Error> failure;
-                runs("converted", [&] {
-                    failure = model::loadDatabase(trees, fields, dir.path("converted.db"));
-                });
+                runs("converted",
+                     [&] { failure = model::loadDatabase(trees, dir.path("converted.db")); });
                 EXPECT_FALSE(failure) << path << ": " << failure->message();
             }
         } catch (const Error& error) {
@@ -144,23 +141,23 @@ TEST_F(MalformedInput, WhatTheReadersMakeOfThem) {
     const std::string folder = std::string(std::getenv("QUORVIA_FIXTURES")) + "/malformed/";
     model::PairedTrees trees;
     model::FieldList fields;
-    EXPECT_FALSE(model::loadDatabase(trees, fields, folder + "byte-order-mark.txt"));
-    EXPECT_EQ(trees.tvMirror.nodeAt(0)->text(), "\xEF\xBB\xBFRoot");
-    EXPECT_EQ(testing::outline(trees.tvMain), "byte-order-mark.txt\n\tA\n\t\tPhone: 555\n");
+    EXPECT_FALSE(model::loadDatabase(trees, folder + "byte-order-mark.txt"));
+    EXPECT_EQ(trees.records().nodeAt(0)->text(), "\xEF\xBB\xBFRoot");
+    EXPECT_EQ(testing::outline(trees.display()), "byte-order-mark.txt\n\tA\n\t\tPhone: 555\n");
 
-    EXPECT_FALSE(model::loadDatabase(trees, fields, folder + "nul-bytes.txt"));
-    EXPECT_EQ(testing::outline(trees.tvMirror), "Root\n\tO;A;1\n\tT;x;y\n");
+    EXPECT_FALSE(model::loadDatabase(trees, folder + "nul-bytes.txt"));
+    EXPECT_EQ(testing::outline(trees.records()), "Root\n\tO;A;1\n\tT;x;y\n");
 
-    EXPECT_FALSE(model::loadDatabase(trees, fields, folder + "ctrl-z-inside.txt"));
-    EXPECT_EQ(trees.tvMirror.count(), 5) << "a database file has no end-of-file byte";
+    EXPECT_FALSE(model::loadDatabase(trees, folder + "ctrl-z-inside.txt"));
+    EXPECT_EQ(trees.records().count(), 5) << "a database file has no end-of-file byte";
 
-    const auto tooDeep = model::loadDatabase(trees, fields, folder + "tabs-too-deep.txt");
+    const auto tooDeep = model::loadDatabase(trees, folder + "tabs-too-deep.txt");
     ASSERT_TRUE(tooDeep);
     EXPECT_EQ(tooDeep->message(), "Niveau incorrect (2) pour l'élément \"O;A;1\"");
-    EXPECT_EQ(testing::outline(trees.tvMain), "tabs-too-deep.txt\n");
+    EXPECT_EQ(testing::outline(trees.display()), "tabs-too-deep.txt\n");
 
     try {
-        model::loadDatabase(trees, fields, folder + "short-records.txt");
+        model::loadDatabase(trees, folder + "short-records.txt");
         ADD_FAILURE();
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), "Indice de liste hors limites (2)");
@@ -168,21 +165,20 @@ TEST_F(MalformedInput, WhatTheReadersMakeOfThem) {
 
     dir.write("converted.db", "before");
     try {
-        importing::convertPhoneDatabase(fields, folder + "phone-levels.txt",
-                                        dir.path("converted.db"));
+        importing::convertPhoneDatabase(folder + "phone-levels.txt", dir.path("converted.db"));
         ADD_FAILURE();
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), "Niveau incorrect (214748364) pour l'élément \"O;B;1\"");
     }
     try {
-        importing::convertPhoneDatabase(fields, folder + "phone-overflow-levels.txt",
+        importing::convertPhoneDatabase(folder + "phone-overflow-levels.txt",
                                         dir.path("converted.db"));
         ADD_FAILURE();
     } catch (const Error& error) {
         // Stopped before the overflowing digit, and so without the sign.
         EXPECT_EQ(error.message(), "Niveau incorrect (214748364) pour l'élément \"O;E;1\"");
     }
-    EXPECT_EQ(importing::convertPhoneDatabase(fields, folder + "phone-negative-levels.txt",
+    EXPECT_EQ(importing::convertPhoneDatabase(folder + "phone-negative-levels.txt",
                                               dir.path("converted.db")),
               importing::PhoneConversion::Converted);
     EXPECT_EQ(dir.read("converted.db"), "Root\r\nO;B;1\r\nO;C;2\r\nO;D;3\r\n\tT;a;b\r\n");
@@ -228,8 +224,7 @@ TEST_F(MalformedInput, AMillionLevelsOfPhoneDatabase) {
     dir.write("converted.db", "before");
     model::FieldList fields;
     try {
-        importing::convertPhoneDatabase(fields, dir.path("deep-phone.txt"),
-                                        dir.path("converted.db"));
+        importing::convertPhoneDatabase(dir.path("deep-phone.txt"), dir.path("converted.db"));
         FAIL() << "converted half a terabyte";
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), "Erreur E/S 112");

@@ -780,7 +780,7 @@ private:
     // Writes the database files, starts the workspace and loads its database; returns what
     // the program asked.
     std::vector<std::string> start() {
-        m_workspace.InitWorkspace();
+        m_workspace.start();
         // Every path is formed from the start directory as the workspace itself forms it.
         const std::string base = m_workspace.startDirectory() + "/";
         m_model.files[base + "Quorvia"] = randomDatabase(chance(0.2));
@@ -931,11 +931,10 @@ private:
     std::vector<std::string> runProgram(const Step& step) {
         model::Node* dropTarget = nullptr;
         if (step.select) {
-            m_trees.tvMain.select(*step.select < 0 ? nullptr
-                                                   : m_trees.tvMain.nodeAt(*step.select));
+            m_trees.select(*step.select < 0 ? nullptr : m_trees.display().nodeAt(*step.select));
         }
         if (step.command == Command::Drop && step.dropTarget != kNone) {
-            dropTarget = m_trees.tvMain.nodeAt(step.dropTarget);
+            dropTarget = m_trees.display().nodeAt(step.dropTarget);
         }
         m_prompts.objectAnswers.push_back(step.object);
         m_prompts.attributeAnswers.push_back(step.attribute);
@@ -945,38 +944,37 @@ private:
         if (step.command == Command::ImportAttributes || step.command == Command::ImportObjects) {
             m_dir.write("import.txt", step.importBytes);
         }
-        model::FieldList& fields = m_workspace.fieldList();
         try {
             switch (step.command) {
                 case Command::AddObject:
-                    editing::addObject(m_trees, fields, m_prompts);
+                    editing::addObject(m_trees, m_prompts);
                     break;
                 case Command::AddAttribute:
-                    editing::addAttribute(m_trees, fields, m_prompts);
+                    editing::addAttribute(m_trees, m_prompts);
                     break;
                 case Command::Edit:
-                    editing::EditSelected(m_trees, fields, m_prompts);
+                    editing::editSelected(m_trees, m_prompts);
                     break;
                 case Command::Delete:
-                    editing::DeleteSelected(m_trees, m_prompts);
+                    editing::deleteSelected(m_trees, m_prompts);
                     break;
                 case Command::Copy:
-                    m_clipboard.mmCopyClick();
+                    m_clipboard.copy();
                     break;
                 case Command::Cut:
-                    m_clipboard.mmCutClick();
+                    m_clipboard.cut();
                     break;
                 case Command::Paste:
-                    editing::mmPasteClick(m_trees, m_clipboard, m_prompts);
+                    editing::paste(m_trees, m_clipboard, m_prompts);
                     break;
                 case Command::Drop:
                     editing::dropOnto(m_trees, m_clipboard, dropTarget);
                     break;
                 case Command::ImportAttributes:
-                    importing::mmImportAttributesClick(m_trees, fields, m_prompts);
+                    importing::importAttributes(m_trees, m_prompts);
                     break;
                 case Command::ImportObjects:
-                    importing::mmImportObjectClick(m_trees, fields, m_prompts);
+                    importing::importObjects(m_trees, m_prompts);
                     break;
                 case Command::Save:
                     m_workspace.save();
@@ -1052,7 +1050,7 @@ private:
         model::FieldList fields;
         std::string thrown;
         try {
-            if (const auto failure = model::loadDatabase(fresh, fields, path)) {
+            if (const auto failure = model::loadDatabase(fresh, path)) {
                 thrown = failure->message();
             }
         } catch (const Error& error) {
@@ -1060,12 +1058,12 @@ private:
         }
         std::string error;
         const std::vector<Entry> expected = Model::loaded(lines, fileNameOf(path), error);
-        if (testing::outline(fresh.tvMirror) != modelOutline(expected, false, false) ||
-            testing::outline(fresh.tvMain, true) != modelOutline(expected, true, false) ||
+        if (testing::outline(fresh.records()) != modelOutline(expected, false, false) ||
+            testing::outline(fresh.display(), true) != modelOutline(expected, true, false) ||
             thrown != error) {
             out << "loading the saved file gives records:\n"
-                << testing::outline(fresh.tvMirror) << "display:\n"
-                << testing::outline(fresh.tvMain, true) << "error: " << thrown << "\n"
+                << testing::outline(fresh.records()) << "display:\n"
+                << testing::outline(fresh.display(), true) << "error: " << thrown << "\n"
                 << "expected records:\n"
                 << modelOutline(expected, false, false) << "display:\n"
                 << modelOutline(expected, true, false) << "error: " << error << "\n";
@@ -1079,28 +1077,28 @@ private:
             out << "asked [" << joined(observed, "; ") << "], expected ["
                 << joined(m_model.asked, "; ") << "]\n";
         }
-        if (m_trees.tvMain.updateDepth() != 0 || m_trees.tvMirror.updateDepth() != 0) {
-            out << "bulk updates left open: " << m_trees.tvMain.updateDepth() << ", "
-                << m_trees.tvMirror.updateDepth() << "\n";
+        if (m_trees.display().updateDepth() != 0 || m_trees.records().updateDepth() != 0) {
+            out << "bulk updates left open: " << m_trees.display().updateDepth() << ", "
+                << m_trees.records().updateDepth() << "\n";
         }
         if (const auto paired = testing::arePaired(m_trees); !paired) {
             out << "trees not paired: " << paired.message() << "\n";
         }
-        const std::string records = testing::outline(m_trees.tvMirror, false, true);
+        const std::string records = testing::outline(m_trees.records(), false, true);
         if (records != modelOutline(m_model.nodes, false, true)) {
             out << "record tree:\n"
                 << records << "expected:\n"
                 << modelOutline(m_model.nodes, false, true);
         }
-        const std::string display = testing::outline(m_trees.tvMain, true, true);
+        const std::string display = testing::outline(m_trees.display(), true, true);
         if (display != modelOutline(m_model.nodes, true, true)) {
             out << "display tree:\n"
                 << display << "expected:\n"
                 << modelOutline(m_model.nodes, true, true);
         }
-        const int selected = indexIn(m_trees.tvMain, m_trees.tvMain.selected());
-        const int recordSelected = indexIn(m_trees.tvMirror, m_trees.tvMirror.selected());
-        const int clip = indexIn(m_trees.tvMain, m_clipboard.clipNode());
+        const int selected = indexIn(m_trees.display(), m_trees.display().selected());
+        const int recordSelected = indexIn(m_trees.records(), m_trees.records().selected());
+        const int clip = indexIn(m_trees.display(), m_clipboard.clipNode());
         if (selected != m_model.find(m_model.selected) ||
             recordSelected != m_model.find(m_model.recordSelected) ||
             clip != m_model.find(m_model.clip) || m_clipboard.moveFlag() != m_model.moveFlag) {
@@ -1143,7 +1141,7 @@ private:
     model::PairedTrees m_trees;
     testing::FakePrompts m_prompts;
     Workspace m_workspace{m_trees, m_prompts};
-    editing::Clipboard m_clipboard{m_trees.tvMain};
+    editing::Clipboard m_clipboard{m_trees.display()};
     Model m_model;
     std::vector<std::string> m_pool;  // the database files an open may choose
     std::vector<std::string> m_log;

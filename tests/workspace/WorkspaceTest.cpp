@@ -22,11 +22,16 @@ protected:
     WorkspaceTest() : inside(dir.path()) {}
 
     void start() {
-        workspace.InitWorkspace();
+        workspace.start();
         workspace.loadCurrentDatabase();
     }
-    std::string display() const { return outline(trees.tvMain, true); }
-    std::string records() const { return outline(trees.tvMirror); }
+    std::string display() const { return outline(trees.display(), true); }
+    std::string records() const { return outline(trees.records()); }
+    // A change of the database that only the saved file shows.
+    void renameRootRecord(const std::string& text) {
+        const model::NodePair root = trees.pairOf(trees.display().nodeAt(0));
+        trees.setPair(root, root.display->text(), root.display->iconIndex(), text);
+    }
     std::string errorOf(void (Workspace::*command)()) {
         try {
             (workspace.*command)();
@@ -64,13 +69,13 @@ TEST_F(WorkspaceTest, OnlyTheFirstLineOfTheSettingsCounts) {
           Case{"/data/lf.db\n", "/data/lf.db"}, Case{"/data/end.db", "/data/end.db"},
           Case{"/da\rta/cr.db\r\n", "/data/cr.db"}, Case{"", ""}}) {
         dir.write("Quorvia.ini", c.bytes);
-        workspace.InitWorkspace();
+        workspace.start();
         EXPECT_EQ(workspace.currentDatabasePath(), c.path);
         EXPECT_EQ(dir.read("Quorvia.ini"), c.bytes) << "reading leaves the file alone";
     }
     dir.write("Quorvia.ini", "/data/one.db\r\n/data/two.db\r\n");
-    workspace.InitWorkspace();
-    workspace.WriteSettings();
+    workspace.start();
+    workspace.writeSettings();
     EXPECT_EQ(dir.read("Quorvia.ini"), "/data/one.db\r\n");
 }
 
@@ -96,7 +101,7 @@ TEST_F(WorkspaceTest, AnEmptySettingsFileLeavesNoPathToSaveTo) {
 TEST_F(WorkspaceTest, NewAndOpenSaveFirstThenLoadTheChosenFile) {
     start();
     dir.write("other.db", "Other\r\n\tO;A;2\r\n");
-    trees.tvMirror.setText(trees.tvMirror.nodeAt(0), "Changed");
+    renameRootRecord("Changed");
     prompts.saveAnswers.push_back(dir.path("other.db"));
     workspace.newDatabase();
     EXPECT_EQ(dir.read("Quorvia"), "Changed\r\n") << "the old database was saved";
@@ -115,8 +120,7 @@ TEST_F(WorkspaceTest, NewAndOpenSaveFirstThenLoadTheChosenFile) {
 
 TEST_F(WorkspaceTest, OpeningTheCurrentFileSavesItAndReadsItBack) {
     start();
-    trees.tvMirror.appendChild(trees.tvMirror.nodeAt(0), "O;Added;3");
-    trees.tvMain.appendChild(trees.tvMain.nodeAt(0), "Added");
+    trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "Added", 3, "O;Added;3");
     prompts.openAnswers.push_back(dir.path("Quorvia"));
     workspace.openDatabase();
     EXPECT_EQ(display(), "Quorvia [1]\n\tAdded [3]\n");
@@ -164,10 +168,10 @@ TEST_F(WorkspaceTest, SettingsErrorsUseTheSystemMessages) {
          {Case{EACCES, "Accès au fichier refusé"}, Case{EROFS, "Accès au fichier refusé"},
           Case{EBUSY, "Erreur E/S 32"}, Case{ENOSPC, "Erreur E/S 112"}}) {
         files.failAt(testing::FileCall::Create, 1, c.error);
-        EXPECT_EQ(errorOf(&Workspace::WriteSettings), c.message);
+        EXPECT_EQ(errorOf(&Workspace::writeSettings), c.message);
     }
     files.failAt(testing::FileCall::OpenToRead, 1, EACCES);
-    EXPECT_EQ(errorOf(&Workspace::ReadSettings), "Accès au fichier refusé");
+    EXPECT_EQ(errorOf(&Workspace::readSettings), "Accès au fichier refusé");
 }
 
 TEST_F(WorkspaceTest, AStartDirectoryThatIsGoneIsABadFileName) {
@@ -175,10 +179,10 @@ TEST_F(WorkspaceTest, AStartDirectoryThatIsGoneIsABadFileName) {
     std::string gone = other.path("gone");
     ASSERT_EQ(::mkdir(gone.c_str(), 0755), 0);
     testing::ScopedCurrentDirectory into(gone);
-    workspace.InitWorkspace();
+    workspace.start();
     ::unlink((gone + "/Quorvia.ini").c_str());
     ASSERT_EQ(::rmdir(gone.c_str()), 0);
-    EXPECT_EQ(errorOf(&Workspace::WriteSettings), "Nom de fichier incorrect");
+    EXPECT_EQ(errorOf(&Workspace::writeSettings), "Nom de fichier incorrect");
 }
 
 TEST_F(WorkspaceTest, AFailedSettingsWriteRestoresThePreviousPath) {
@@ -203,7 +207,7 @@ TEST_F(WorkspaceTest, AFailedStartUpStillOpensTheDatabase) {
     {
         testing::FaultyFileSystem files;
         files.failAt(testing::FileCall::OpenToRead, 1, EACCES);
-        EXPECT_EQ(errorOf(&Workspace::InitWorkspace), "Accès au fichier refusé");
+        EXPECT_EQ(errorOf(&Workspace::start), "Accès au fichier refusé");
     }
     workspace.loadCurrentDatabase();
     EXPECT_EQ(display(), "Quorvia [1]\n\tA [1]\n");
@@ -231,8 +235,7 @@ TEST_F(WorkspaceTest, AFileThatFailsToLoadIsNamedAndProtected) {
     prompts.openAnswers.push_back(dir.path("Quorvia"));
     workspace.openDatabase();
     EXPECT_TRUE(workspace.isProtected()) << "loaded again, so protected again";
-    trees.tvMirror.appendChild(trees.tvMirror.nodeAt(0), "O;New;1");
-    trees.tvMain.appendChild(trees.tvMain.nodeAt(0), "New");
+    trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "New", 1, "O;New;1");
     EXPECT_FALSE(workspace.isProtected()) << "a change to the database ends the protection";
     workspace.close();
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;New;1\r\n");
@@ -249,7 +252,7 @@ TEST_F(WorkspaceTest, AnExplicitSaveWritesAProtectedFile) {
 TEST_F(WorkspaceTest, AdoptingAConvertedDatabaseDoesNotSaveTheOldOne) {
     start();
     dir.write("converted.db", "Phone book\r\n\tO;A;1\r\n");
-    trees.tvMirror.setText(trees.tvMirror.nodeAt(0), "unsaved");
+    renameRootRecord("unsaved");
     workspace.adoptDatabase(dir.path("converted.db"));
     EXPECT_FALSE(dir.exists("Quorvia"));
     EXPECT_EQ(display(), "converted.db [1]\n\tA [1]\n");

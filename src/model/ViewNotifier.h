@@ -1,0 +1,79 @@
+// What a view needs to hear of a tree: appends made inside a bulk update told once per parent at
+// the end of the outermost update (thousands of appends must not mean thousands of signals), a
+// tree emptied inside one told as one reset, and nothing of a node the view was not yet told of.
+#pragma once
+
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "model/Tree.h"
+#include "model/TreeObserver.h"
+
+namespace quorvia::model {
+
+class ViewObserver {
+public:
+    virtual ~ViewObserver() = default;
+
+    // The tree is about to be emptied; until resetDone() nothing else is told.
+    virtual void aboutToReset() {}
+    virtual void resetDone() {}
+    // Rows first..last of `parent` (nullptr: the top level) are about to appear, or have.
+    virtual void aboutToInsert(const Node* parent, int first, int last) {}
+    virtual void inserted(const Node* parent, int first, int last) {}
+    // `node` and its subtree are about to go, or have gone from row `row` of `parent`.
+    virtual void aboutToRemove(const Node* node) {}
+    virtual void removed(const Node* parent, int row) {}
+    virtual void changed(const Node* node) {}
+    virtual void expandedChanged(const Node* node) {}
+    virtual void selectionChanged(const Node* node) {}
+    virtual void scrollRequested(const Node* node) {}
+};
+
+class ViewNotifier final : private TreeObserver {
+public:
+    ViewNotifier(const Tree& tree, ViewObserver& view);
+    ~ViewNotifier() override;
+    ViewNotifier(const ViewNotifier&) = delete;
+    ViewNotifier& operator=(const ViewNotifier&) = delete;
+
+    // How many children of `parent` the view has been told of.
+    int announcedChildCount(const Node* parent) const;
+
+private:
+    void aboutToReset() override;
+    void resetDone() override;
+    void aboutToAppend(const Node* parent, int row) override;
+    void appended(const Node* node) override;
+    void aboutToRemove(const Node* node) override;
+    void removed(const Node* parent, int row) override;
+    void changed(const Node* node) override;
+    void expandedChanged(const Node* node) override;
+    void selectionChanged(const Node* node) override;
+    void scrollRequested(const Node* node) override;
+    void updateEnded() override;
+
+    bool isBatching() const { return m_tree.updateDepth() > 0; }
+    // Appended in the running update and not yet told: the view cannot hear of it.
+    bool isUnannounced(const Node* node);
+    // Tells the view of every append held back so far.
+    void tellPendingAppends();
+    // Before a change of `node` can be told, the view must know the node.
+    bool makeKnown(const Node* node);
+
+    const Tree& m_tree;
+    ViewObserver& m_view;
+    bool m_resetting = false;  // emptied inside the running update
+    // Known parents with appends held back, in the order of their first append, with the child
+    // count the view knows.
+    std::vector<const Node*> m_pendingParents;
+    std::unordered_map<const Node*, int> m_announcedCounts;
+    // Unannounced nodes that were given children: a node is unannounced when its parent is one
+    // of these, or a pending parent whose announced count it lies beyond.
+    std::unordered_set<const Node*> m_unannouncedParents;
+    const Node* m_lastAsked = nullptr;
+    bool m_lastAnswer = false;
+};
+
+}  // namespace quorvia::model
