@@ -42,13 +42,8 @@ Figure rawScan(const std::string& key, const std::string& label, const std::stri
 
 // A root holding one empty object, selected: ready for an import.
 void prepareImportTarget(model::PairedTrees& trees) {
-    for (model::Tree* tree : {&trees.display(), &trees.records()}) {
-        tree->clear();
-        tree->appendChild(tree->appendChild(nullptr, "Quorvia"), "O;Target;1");
-    }
-    trees.display().setIconIndex(trees.display().nodeAt(0), 1);
-    trees.display().setText(trees.display().nodeAt(1), "Target");
-    trees.display().setIconIndex(trees.display().nodeAt(1), 1);
+    model::loadDatabaseContent(trees, std::make_shared<std::string>("Quorvia\r\n\tO;Target;1\r\n"),
+                               "Quorvia");
     trees.select(trees.display().nodeAt(1));
 }
 
@@ -82,7 +77,6 @@ void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs
     single.reset();
 
     auto trees = std::make_unique<model::PairedTrees>();
-    model::FieldList fields;
     Figure load = timeIt(
         "load_sequence_ms", "load sequence (both trees + rebuild)", runs,
         [&] { trees = std::make_unique<model::PairedTrees>(); },
@@ -92,14 +86,14 @@ void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs
 
     const std::string saved = inputs.folder + "/saved.qv";
     Figure save = timeIt("save_ms", "save", runs, nullptr,
-                         [&] { model::writeDatabaseFile(trees->tvMirror, saved); });
+                         [&] { model::writeDatabaseFile(trees->records(), saved); });
     save.baselineKey = "cp_ms";
     figures.push_back(save);
     platform::deleteFile(saved);
 
     const std::string exported = inputs.folder + "/exported.txt";
     Figure exporting = timeIt("export_ms", "export, without the package builder", runs, nullptr,
-                              [&] { exporting::writeExportFiles(trees->tvMirror, exported); });
+                              [&] { exporting::writeExportFiles(trees->records(), exported); });
     exporting.baselineKey = "cp_ms";
     figures.push_back(exporting);
     platform::deleteFile(exported);

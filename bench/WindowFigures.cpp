@@ -122,10 +122,12 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
             window->trees().select(window->trees().display().firstTopLevel());
         },
         [&] {
-            model::Tree& display = window->trees().display();
-            model::Node* last = display.nodeAt(display.count() - 1);
-            display.makeVisible(last);
-            display.select(last);
+            const model::Tree& display = window->trees().display();
+            // As the view does it for the user: the parents open, the record tree follows.
+            const QModelIndex last =
+                window->displayModel()->indexOf(display.nodeAt(display.count() - 1));
+            window->tvMain->scrollTo(last);
+            window->tvMain->setCurrentIndex(last);
             PaintCounter(window->tvMain->viewport()).waitForFrame();
         }));
 

@@ -1,5 +1,6 @@
 #include "import/TextImport.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,23 @@ private:
     std::string m_record;
 };
 
+// The file to import into the selected node, when the rule allows it there: the warning when
+// not, nothing when the open dialog is cancelled.
+std::optional<std::string> chooseSource(bool allowed, const char* warning,
+                                        platform::UserPrompts& prompts) {
+    if (!allowed) {
+        prompts.warn(warning);
+        return std::nullopt;
+    }
+    return prompts.chooseFileToOpen();
+}
+
 }  // namespace
 
 void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts) {
     model::Node* target = trees.display().selected();
-    if (!editing::mayImportAttributesInto(target)) {
-        prompts.warn(kAttributeTargetWarning);
-        return;
-    }
-    const auto path = prompts.chooseFileToOpen();
+    const auto path =
+        chooseSource(editing::mayImportAttributesInto(target), kAttributeTargetWarning, prompts);
     if (!path) {
         return;
     }
@@ -58,11 +67,8 @@ void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts)
 
 void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
     model::Node* target = trees.display().selected();
-    if (!editing::mayImportObjectsInto(target)) {
-        prompts.warn(kObjectTargetWarning);
-        return;
-    }
-    const auto path = prompts.chooseFileToOpen();
+    const auto path =
+        chooseSource(editing::mayImportObjectsInto(target), kObjectTargetWarning, prompts);
     if (!path) {
         return;
     }
