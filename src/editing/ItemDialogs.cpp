@@ -7,8 +7,6 @@ namespace quorvia::editing {
 
 namespace {
 
-constexpr int kIconEntries = 15;
-
 model::Node* showCurrentRecord(model::PairedTrees& trees) {
     model::Node* record = model::selectCurrentRecord(trees);
     if (record != nullptr) {
@@ -65,9 +63,9 @@ platform::ObjectFields showObjectDialog(model::PairedTrees& trees, model::FieldL
         fields.split(record->text());
         if (fields.count() == 3) {
             shown.name = std::string(fields.field(1));
-            const std::int32_t icon = model::parseIntegerField(fields.field(2));
-            // An icon index the list does not hold leaves no entry chosen.
-            shown.iconIndex = icon >= 0 && icon < kIconEntries ? icon : -1;
+            // Passed on even when the list holds no such entry: the dialog then chooses none
+            // and gives the index back unless the user picks another.
+            shown.iconIndex = model::parseIntegerField(fields.field(2));
         }
     }
     return shown;

@@ -2,25 +2,44 @@
 
 #include <unistd.h>
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <exception>
 #include <thread>
 
 #include "ui/MessageBoxes.h"
-#include "ui/Text.h"
 #include "ui/frmAttribute.h"
 #include "ui/frmObject.h"
 #include "ui/frmSelect.h"
 
 namespace quorvia::ui {
 
+namespace {
+
+// A path typed and confirmed with Return while its completion list shows closes the dialog
+// but not the list, which would then keep the keyboard: the list goes with its dialog.
+void closeCompletionsWithDialog(QFileDialog* dialog) {
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog] {
+        for (const QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+            if (completer->popup() != nullptr) {
+                completer->popup()->hide();
+            }
+        }
+    });
+}
+
+}  // namespace
+
 QFileDialog* makeOpenDialog(QWidget* window) {
     auto* dialog = new QFileDialog(window, QStringLiteral("Open"));
     dialog->setObjectName(QStringLiteral("OpenDlg"));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile);
+    closeCompletionsWithDialog(dialog);
     return dialog;
 }
 
@@ -29,6 +48,7 @@ QFileDialog* makeSaveDialog(QWidget* window) {
     dialog->setObjectName(QStringLiteral("SaveDlg"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
+    closeCompletionsWithDialog(dialog);
     return dialog;
 }
 
@@ -56,8 +76,9 @@ std::optional<std::string> QtPrompts::chooseFile(QFileDialog& dialog) {
     dialog.selectFile(chosen);
     // As the system's own dialogs do, a confirmed choice makes the chosen file's folder the
     // current directory (where the export then writes its package script).
-    (void)::chdir(QFileInfo(chosen).absolutePath().toLocal8Bit().constData());
-    return toBytes(chosen);
+    (void)::chdir(QFile::encodeName(QFileInfo(chosen).absolutePath()).constData());
+    // A path is in the file system's encoding, whatever code page the texts are shown in.
+    return QFile::encodeName(chosen).toStdString();
 }
 
 std::optional<std::string> QtPrompts::chooseFileToOpen() {

@@ -225,6 +225,14 @@ void frmMain::connectTree() {
                     tvMain->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
                 }
             });
+    // The view never shows an empty selection while it has a current node: that node is the
+    // one the commands act on.
+    connect(tvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        QItemSelectionModel* selection = tvMain->selectionModel();
+        if (!selection->hasSelection() && selection->currentIndex().isValid()) {
+            selection->select(selection->currentIndex(), QItemSelectionModel::ClearAndSelect);
+        }
+    });
     connect(
         m_displayModel.get(), &DisplayTreeModel::expandRequested, tvMain,
         [this](const QModelIndex& index, bool expanded) { tvMain->setExpanded(index, expanded); });
