@@ -56,6 +56,12 @@ bool setCodePage(const QString& name) {
     return true;
 }
 
+bool isKnownCodePage(const QString& name) {
+    const QByteArray encoded = name.toLatin1();
+    return QStringDecoder(encoded.constData()).isValid() &&
+           QStringEncoder(encoded.constData()).isValid();
+}
+
 QString codePage() {
     return codePageInUse().name;
 }

@@ -14,6 +14,7 @@ inline constexpr const char* kDefaultCodePage = "UTF-8";
 // Chooses the code page by any name QStringDecoder knows; false, and nothing changes, when it
 // knows no such name.
 bool setCodePage(const QString& name);
+bool isKnownCodePage(const QString& name);
 QString codePage();
 
 // Bytes as shown. Under UTF-8 a text that is not valid UTF-8 is read as Windows-1252, so it

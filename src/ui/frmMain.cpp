@@ -42,7 +42,8 @@ QMenu* nameMenu(QMenu* menu, const char* objectName, const char* caption) {
 
 }  // namespace
 
-frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent)
+frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
+                 const std::optional<std::string>& databasePath)
     : QMainWindow(parent), m_prompts(prompts) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -77,7 +78,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent)
 
     resize(kStartSize);
     tvMain->setFocus();
-    FormCreate();
+    FormCreate(databasePath);
 }
 
 frmMain::~frmMain() {
@@ -245,10 +246,16 @@ void frmMain::connectTree() {
             [this](const QModelIndex& index) { tvMain->scrollTo(index); });
 }
 
-void frmMain::FormCreate() {
+void frmMain::FormCreate(const std::optional<std::string>& databasePath) {
     // A failed start-up is shown and the database is opened all the same, so the window is
     // usable and no empty tree is ever saved over an existing file.
-    runCommand([&] { m_workspace->InitWorkspace(); });
+    runCommand([&] {
+        if (databasePath) {
+            m_workspace->InitWorkspace(*databasePath);
+        } else {
+            m_workspace->InitWorkspace();
+        }
+    });
     runCommand([&] { m_workspace->loadCurrentDatabase(); });
 }
 

@@ -28,6 +28,14 @@ void Workspace::InitWorkspace() {
     ReadSettings();
 }
 
+void Workspace::InitWorkspace(const std::string& databasePath) {
+    m_startDirectory = platform::currentDirectory();
+    const bool absolute = !databasePath.empty() && databasePath.front() == '/';
+    m_currentDatabasePath =
+        absolute ? databasePath : platform::joinPath(m_startDirectory, databasePath);
+    WriteSettings();
+}
+
 void Workspace::ReadSettings() {
     if (!platform::fileExists(settingsPath())) {
         WriteSettings();

@@ -28,6 +28,10 @@ public:
     // Start: the start directory and default path, then the settings file (read, or written
     // when missing).
     void InitWorkspace();
+    // Start with the database named on the command line: `databasePath` (taken from the start
+    // directory when relative) replaces the settings file's path and is written into it, as
+    // Open does.
+    void InitWorkspace(const std::string& databasePath);
     void ReadSettings();
     void WriteSettings();
     // Close: the settings file once more.
