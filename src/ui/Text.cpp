@@ -76,6 +76,10 @@ QString toQString(std::string_view bytes) {
     return (*current.decoder)(view);
 }
 
+QString fromProgramText(std::string_view bytes) {
+    return decodeUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
 std::string toBytes(const QString& text) {
     CodePage& current = codePageInUse();
     if (!current.encoder) {

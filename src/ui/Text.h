@@ -20,6 +20,9 @@ QString codePage();
 // Bytes as shown. Under UTF-8 a text that is not valid UTF-8 is read as Windows-1252, so it
 // shows its letters instead of replacement characters.
 QString toQString(std::string_view bytes);
+// The program's own texts (its messages, with the file names in them) are UTF-8 whatever
+// code page the database is shown in; read with the same Windows-1252 fallback.
+QString fromProgramText(std::string_view bytes);
 // Typed text as bytes in the code page.
 std::string toBytes(const QString& text);
 // What a dialog's field writes back: the very bytes it was shown with while its text is
