@@ -9,6 +9,7 @@ packages=(
     libgtest-dev zlib1g-dev
     xvfb xauth fonts-dejavu-core
     clang libclang-rt-14-dev
+    dpkg-dev file desktop-file-utils appstream lintian
 )
 if [ "$#" -gt 0 ]; then
     packages+=("$@")

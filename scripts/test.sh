@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quorvia with its tests and runs every test: the normal build,
-# the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of
-# each fuzz target where Clang is installed.
+# the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, a short run of each
+# fuzz target where Clang is installed, and the Debian package built and checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,3 +25,6 @@ cmake --build build/asan -j "$jobs"
 
 echo "== Fuzz targets, 20 seconds each"
 bash scripts/fuzz.sh 20
+
+echo "== Debian package"
+bash scripts/package.sh

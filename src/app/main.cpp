@@ -1,10 +1,13 @@
 // Teslund Quorvia: the application and its main window.
 #include <QApplication>
+#include <cstdio>
 #include <exception>
 
 #include "platform/Error.h"
+#include "ui/CommandLine.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Pictures.h"
+#include "ui/Text.h"
 #include "ui/frmMain.h"
 
 namespace {
@@ -30,12 +33,27 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Read before the application object exists, so --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const quorvia::ui::CommandLine commandLine = quorvia::ui::readCommandLine(arguments);
+    std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
+    std::fputs(commandLine.errors.toLocal8Bit().constData(), stderr);
+    if (!commandLine.start) {
+        return commandLine.exitCode;
+    }
+    if (!commandLine.start->codePage.isEmpty()) {
+        quorvia::ui::setCodePage(commandLine.start->codePage);
+    }
+
     QuorviaApplication application(argc, argv);
     // The application title; no display name is set, so window captions stay exactly as given.
     QApplication::setApplicationName(QString::fromUtf8(quorvia::ui::kApplicationTitle));
     QApplication::setWindowIcon(quorvia::ui::Pictures::instance().programIcon());
 
-    quorvia::ui::frmMain window;
+    quorvia::ui::frmMain window(nullptr, nullptr, commandLine.start->databasePath);
     window.show();
     application.exec();
     return 0;

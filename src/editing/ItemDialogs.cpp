@@ -8,7 +8,6 @@ namespace quorvia::editing {
 
 namespace {
 
-constexpr int kIconEntries = 15;
 
 // Writes the dialog's result: a new last child in add mode, else the selected pair itself.
 void apply(model::PairedTrees& trees, DialogMode mode, std::string_view displayText,
@@ -51,9 +50,9 @@ platform::ObjectFields showObjectDialog(model::PairedTrees& trees, DialogMode mo
         fields.split(pair.record->text());
         if (fields.count() == 3) {
             shown.name = std::string(fields.field(1));
-            const std::int32_t icon = model::parseIntegerField(fields.field(2));
-            // An icon index the list does not hold leaves no entry chosen.
-            shown.iconIndex = icon >= 0 && icon < kIconEntries ? icon : -1;
+            // Passed on even when the list holds no such entry: the dialog then chooses none
+            // and gives the index back unless the user picks another.
+            shown.iconIndex = model::parseIntegerField(fields.field(2));
         }
     }
     return shown;

@@ -10,7 +10,8 @@
 
 namespace quorvia::platform {
 
-// What the object dialog shows and gives back: the name and the chosen icon entry (-1: none).
+// What the object dialog shows and gives back: the name and the icon index (shown: the
+// record's, which the list may not hold; given back: the chosen entry's, else the shown one).
 struct ObjectFields {
     std::string name;
     int iconIndex = 0;

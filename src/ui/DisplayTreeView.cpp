@@ -2,9 +2,35 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 namespace quorvia::ui {
+
+namespace {
+
+constexpr int kExpandBoxSize = 9;
+
+// A dotted line one pixel wide; the pattern is fixed to the viewport, so the dots of
+// neighbouring rows line up.
+void dottedLine(QPainter* painter, const QRect& line, const QColor& colour) {
+    painter->fillRect(line, QBrush(colour, Qt::Dense4Pattern));
+}
+
+void drawExpandBox(QPainter* painter, QPoint centre, bool expanded, const QPalette& palette) {
+    const int half = kExpandBoxSize / 2;
+    const QRect box(centre.x() - half, centre.y() - half, kExpandBoxSize, kExpandBoxSize);
+    painter->fillRect(box, palette.color(QPalette::Base));
+    painter->setPen(palette.color(QPalette::Dark));
+    painter->drawRect(box.adjusted(0, 0, -1, -1));
+    painter->setPen(palette.color(QPalette::Text));
+    painter->drawLine(centre.x() - 2, centre.y(), centre.x() + 2, centre.y());
+    if (!expanded) {
+        painter->drawLine(centre.x(), centre.y() - 2, centre.x(), centre.y() + 2);
+    }
+}
+
+}  // namespace
 
 DisplayTreeView::DisplayTreeView(QWidget* parent) : QTreeView(parent) {
     setHeaderHidden(true);
@@ -154,6 +180,47 @@ void DisplayTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& opt
         return;
     }
     QTreeView::drawRow(painter, option, index);
+}
+
+void DisplayTreeView::drawBranches(QPainter* painter, const QRect& rect,
+                                   const QModelIndex& index) const {
+    const bool highlighted = index == m_dropTarget ||
+                             (selectionModel() != nullptr && selectionModel()->isSelected(index));
+    if (highlighted) {
+        painter->fillRect(rect, palette().brush(QPalette::Highlight));
+    }
+    const QColor lineColour =
+        palette().color(highlighted ? QPalette::HighlightedText : QPalette::Dark);
+    const int step = indentation();
+    const int top = rect.top();
+    const int bottom = rect.bottom();
+    const int middle = rect.top() + rect.height() / 2;
+    // One column per level, the node's own column rightmost; the top level has none.
+    int columnLeft = rect.right() + 1 - step;
+    for (QModelIndex level = index; level.parent().isValid(); level = level.parent()) {
+        const int x = columnLeft + step / 2;
+        const bool hasNextSibling = level.sibling(level.row() + 1, 0).isValid();
+        if (level == index) {
+            dottedLine(painter, QRect(x, top, 1, (hasNextSibling ? bottom : middle) - top + 1),
+                       lineColour);
+            dottedLine(painter, QRect(x, middle, columnLeft + step - x, 1), lineColour);
+            if (model()->hasChildren(index)) {
+                drawExpandBox(painter, QPoint(x, middle), isExpanded(index), palette());
+            }
+        } else if (hasNextSibling) {
+            dottedLine(painter, QRect(x, top, 1, bottom - top + 1), lineColour);
+        }
+        columnLeft -= step;
+    }
+}
+
+QItemSelectionModel::SelectionFlags DisplayTreeView::selectionCommand(const QModelIndex& index,
+                                                                      const QEvent* event) const {
+    if (event != nullptr && event->type() == QEvent::MouseButtonRelease) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return index.isValid() ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                           : QItemSelectionModel::NoUpdate;
 }
 
 }  // namespace quorvia::ui

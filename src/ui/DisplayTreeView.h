@@ -59,6 +59,14 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
+    // Dotted lines joining each node below the top level to its parent and its later siblings,
+    // with a boxed plus or minus on the nodes that have children.
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
+    // Every click or key selects exactly one node, whatever Ctrl, Shift or Alt say: the tree
+    // never loses its selection to the view's own toggling.
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex& index, const QEvent* event = nullptr) const override;
 
 private:
     DisplayTreeEvents* m_events = nullptr;

@@ -17,7 +17,8 @@ constexpr const char* kNo = "&Non";
 
 std::unique_ptr<QMessageBox> makeBox(QMessageBox::Icon icon, const char* title,
                                      const std::string& text) {
-    auto box = std::make_unique<QMessageBox>(icon, QString::fromUtf8(title), toQString(text));
+    auto box =
+        std::make_unique<QMessageBox>(icon, QString::fromUtf8(title), fromProgramText(text));
     box->setTextFormat(Qt::PlainText);
     return box;
 }

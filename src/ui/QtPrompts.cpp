@@ -1,23 +1,42 @@
 #include "ui/QtPrompts.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <exception>
 #include <thread>
 
 #include "ui/MessageBoxes.h"
-#include "ui/Text.h"
 #include "ui/frmAttribute.h"
 #include "ui/frmObject.h"
 #include "ui/frmSelect.h"
 
 namespace quorvia::ui {
 
+namespace {
+
+// A path typed and confirmed with Return while its completion list shows closes the dialog
+// but not the list, which would then keep the keyboard: the list goes with its dialog.
+void closeCompletionsWithDialog(QFileDialog* dialog) {
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog] {
+        for (const QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+            if (completer->popup() != nullptr) {
+                completer->popup()->hide();
+            }
+        }
+    });
+}
+
+}  // namespace
+
 QFileDialog* makeOpenDialog(QWidget* window) {
     auto* dialog = new QFileDialog(window, QStringLiteral("Open"));
     dialog->setObjectName(QStringLiteral("OpenDlg"));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile);
+    closeCompletionsWithDialog(dialog);
     return dialog;
 }
 
@@ -26,6 +45,7 @@ QFileDialog* makeSaveDialog(QWidget* window) {
     dialog->setObjectName(QStringLiteral("SaveDlg"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
+    closeCompletionsWithDialog(dialog);
     return dialog;
 }
 
@@ -51,7 +71,8 @@ std::optional<std::string> QtPrompts::chooseFile(QFileDialog& dialog) {
     }
     const QString chosen = dialog.selectedFiles().constFirst();
     dialog.selectFile(chosen);
-    return toBytes(chosen);
+    // A path is in the file system's encoding, whatever code page the texts are shown in.
+    return QFile::encodeName(chosen).toStdString();
 }
 
 std::optional<std::string> QtPrompts::askFileToOpen() {

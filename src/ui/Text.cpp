@@ -1,13 +1,100 @@
 #include "ui/Text.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <optional>
+
 namespace quorvia::ui {
 
+namespace {
+
+constexpr const char* kUtf8Fallback = "windows-1252";
+constexpr auto kStateless = QStringConverter::Flag::Stateless;
+
+// The chosen code page's converters; none for UTF-8, which Qt converts itself.
+struct CodePage {
+    QString name = QString::fromLatin1(kDefaultCodePage);
+    std::optional<QStringDecoder> decoder;
+    std::optional<QStringEncoder> encoder;
+};
+
+CodePage& codePageInUse() {
+    static CodePage current;
+    return current;
+}
+
+QString decodeUtf8(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8, kStateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    static QStringDecoder fallback(kUtf8Fallback, kStateless);
+    fallback.resetState();
+    return fallback(bytes);
+}
+
+}  // namespace
+
+bool setCodePage(const QString& name) {
+    const QByteArray encoded = name.toLatin1();
+    QStringDecoder decoder(encoded.constData(), kStateless);
+    QStringEncoder encoder(encoded.constData(), kStateless);
+    if (!decoder.isValid() || !encoder.isValid()) {
+        return false;
+    }
+    CodePage& current = codePageInUse();
+    current.name = name;
+    if (QString::fromLatin1(decoder.name()).compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) ==
+        0) {
+        current.decoder.reset();
+        current.encoder.reset();
+    } else {
+        current.decoder.emplace(std::move(decoder));
+        current.encoder.emplace(std::move(encoder));
+    }
+    return true;
+}
+
+bool isKnownCodePage(const QString& name) {
+    const QByteArray encoded = name.toLatin1();
+    return QStringDecoder(encoded.constData()).isValid() &&
+           QStringEncoder(encoded.constData()).isValid();
+}
+
+QString codePage() {
+    return codePageInUse().name;
+}
+
 QString toQString(std::string_view bytes) {
-    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    CodePage& current = codePageInUse();
+    if (!current.decoder) {
+        return decodeUtf8(view);
+    }
+    current.decoder->resetState();
+    return (*current.decoder)(view);
+}
+
+QString fromProgramText(std::string_view bytes) {
+    return decodeUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 std::string toBytes(const QString& text) {
-    return text.toLocal8Bit().toStdString();
+    CodePage& current = codePageInUse();
+    if (!current.encoder) {
+        return text.toUtf8().toStdString();
+    }
+    current.encoder->resetState();
+    const QByteArray bytes = (*current.encoder)(text);
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+std::string fieldBytes(const QString& text, std::string_view shown) {
+    if (text == toQString(shown)) {
+        return std::string(shown);
+    }
+    return toBytes(text);
 }
 
 }  // namespace quorvia::ui

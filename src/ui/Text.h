@@ -1,4 +1,5 @@
-// The one place where the program's 8-bit text meets Qt's strings.
+// The one place where the program's 8-bit text meets Qt's strings. The logic keeps bytes; the
+// window shows them, and turns what the user types into bytes, through one code page.
 #pragma once
 
 #include <QString>
@@ -7,7 +8,25 @@
 
 namespace quorvia::ui {
 
+// The code page when none is chosen: the locale's, which Qt 6 takes to be UTF-8.
+inline constexpr const char* kDefaultCodePage = "UTF-8";
+
+// Chooses the code page by any name QStringDecoder knows; false, and nothing changes, when it
+// knows no such name.
+bool setCodePage(const QString& name);
+bool isKnownCodePage(const QString& name);
+QString codePage();
+
+// Bytes as shown. Under UTF-8 a text that is not valid UTF-8 is read as Windows-1252, so it
+// shows its letters instead of replacement characters.
 QString toQString(std::string_view bytes);
+// The program's own texts (its messages, with the file names in them) are UTF-8 whatever
+// code page the database is shown in; read with the same Windows-1252 fallback.
+QString fromProgramText(std::string_view bytes);
+// Typed text as bytes in the code page.
 std::string toBytes(const QString& text);
+// What a dialog's field writes back: the very bytes it was shown with while its text is
+// unchanged (whatever those bytes are), else the text in the code page.
+std::string fieldBytes(const QString& text, std::string_view shown);
 
 }  // namespace quorvia::ui

@@ -33,13 +33,14 @@ frmAttribute::frmAttribute(QWidget* parent) : QDialog(parent) {
 }
 
 void frmAttribute::FormShow(const platform::AttributeFields& shown) {
+    m_shown = shown;
     edName->setText(toQString(shown.name));
     edValue->setText(toQString(shown.value));
     edName->setFocus();
 }
 
 platform::AttributeFields frmAttribute::fields() const {
-    return {toBytes(edName->text()), toBytes(edValue->text())};
+    return {fieldBytes(edName->text(), m_shown.name), fieldBytes(edValue->text(), m_shown.value)};
 }
 
 void frmAttribute::btOKClick() {

@@ -16,6 +16,7 @@ public:
     explicit frmAttribute(QWidget* parent = nullptr);
 
     void FormShow(const platform::AttributeFields& shown);
+    // The fields as the user left them; a text not changed keeps the shown bytes.
     platform::AttributeFields fields() const;
 
     QLineEdit* edName;
@@ -25,6 +26,9 @@ public:
 
 public slots:
     void btOKClick();
+
+private:
+    platform::AttributeFields m_shown;
 };
 
 }  // namespace quorvia::ui

@@ -106,7 +106,8 @@ const ToolButton kToolButtons[] = {
 
 }  // namespace
 
-frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent)
+frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
+                 const std::optional<std::string>& databasePath)
     : QMainWindow(parent), m_prompts(prompts) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -141,7 +142,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent)
 
     resize(kStartSize);
     tvMain->setFocus();
-    FormCreate();
+    FormCreate(databasePath);
 }
 
 frmMain::~frmMain() {
@@ -244,6 +245,14 @@ void frmMain::connectTree() {
                     tvMain->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
                 }
             });
+    // The view never shows an empty selection while it has a current node: that node is the
+    // one the commands act on.
+    connect(tvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        QItemSelectionModel* selection = tvMain->selectionModel();
+        if (!selection->hasSelection() && selection->currentIndex().isValid()) {
+            selection->select(selection->currentIndex(), QItemSelectionModel::ClearAndSelect);
+        }
+    });
     // What the logic asks of the view is shown there, and not handed back to the logic as if
     // the user had done it.
     connect(m_displayModel.get(), &DisplayTreeModel::expandRequested, tvMain,
@@ -261,10 +270,16 @@ void frmMain::connectTree() {
             [this](const QModelIndex& index) { tvMain->scrollTo(index); });
 }
 
-void frmMain::FormCreate() {
+void frmMain::FormCreate(const std::optional<std::string>& databasePath) {
     // A failed start-up is shown and the database is opened all the same, so the window is
     // usable and no empty tree is ever saved over an existing file.
-    runCommand([&] { m_workspace->start(); });
+    runCommand([&] {
+        if (databasePath) {
+            m_workspace->start(*databasePath);
+        } else {
+            m_workspace->start();
+        }
+    });
     runCommand([&] { m_workspace->loadCurrentDatabase(); });
 }
 

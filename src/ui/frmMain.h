@@ -9,6 +9,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "editing/Clipboard.h"
 #include "model/PairedTrees.h"
@@ -26,8 +28,10 @@ public:
     static constexpr const char* kCaption = "Teslund Quorvia for Nokia 7650";
 
     // The window asks its questions through `prompts` when given (tests), else through real
-    // dialogs and message boxes. Creating the window runs FormCreate.
-    explicit frmMain(platform::UserPrompts* prompts = nullptr, QWidget* parent = nullptr);
+    // dialogs and message boxes. Creating the window runs FormCreate, which opens
+    // `databasePath` when given instead of the database the settings file names.
+    explicit frmMain(platform::UserPrompts* prompts = nullptr, QWidget* parent = nullptr,
+                     const std::optional<std::string>& databasePath = std::nullopt);
     ~frmMain() override;
 
     model::PairedTrees& trees() { return m_trees; }
@@ -81,7 +85,7 @@ private:
     void tvMainKeyPress(char character) override;
     void tvMainKeyDown(int virtualKey) override;
 
-    void FormCreate();
+    void FormCreate(const std::optional<std::string>& databasePath);
     // Runs a command; an error it raises is shown in the error box. False after an error.
     template <typename Body>
     bool runCommand(Body&& body);

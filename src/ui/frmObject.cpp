@@ -18,6 +18,8 @@ frmObject::frmObject(QWidget* parent) : QDialog(parent) {
     cbIcon->setGeometry(104, 8, 49, 22);
     cbIcon->setEditable(false);
     cbIcon->setMaxVisibleItems(8);
+    // A list with a scroll bar, not the style's own popup, which would show all 15 entries.
+    cbIcon->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     cbIcon->setIconSize(QSize(16, 16));
     for (int i = 0; i < kStatePictureCount; ++i) {
         cbIcon->addItem(QIcon(Pictures::instance().statePicture(i)), QString());
@@ -41,6 +43,7 @@ frmObject::frmObject(QWidget* parent) : QDialog(parent) {
 }
 
 void frmObject::FormShow(const platform::ObjectFields& shown) {
+    m_shown = shown;
     edName->setText(toQString(shown.name));
     const bool listed = shown.iconIndex >= 0 && shown.iconIndex < kStatePictureCount;
     cbIcon->setCurrentIndex(listed ? shown.iconIndex : -1);
@@ -48,7 +51,10 @@ void frmObject::FormShow(const platform::ObjectFields& shown) {
 }
 
 platform::ObjectFields frmObject::fields() const {
-    return {toBytes(edName->text()), cbIcon->currentIndex()};
+    // No entry chosen means the user left the icon alone: an index the list does not hold
+    // stays as it was instead of turning the object into an attribute.
+    const int entry = cbIcon->currentIndex();
+    return {fieldBytes(edName->text(), m_shown.name), entry >= 0 ? entry : m_shown.iconIndex};
 }
 
 void frmObject::btOKClick() {

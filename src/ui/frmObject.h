@@ -18,7 +18,8 @@ public:
 
     // Fills the fields; an icon index outside the list leaves no entry chosen.
     void FormShow(const platform::ObjectFields& shown);
-    // The fields as the user left them (the chosen entry's index, -1 for none).
+    // The fields as the user left them: the chosen entry's index, or the shown icon index when
+    // no entry is chosen; the shown name's bytes when its text was not changed.
     platform::ObjectFields fields() const;
 
     QComboBox* cbIcon;
@@ -28,6 +29,9 @@ public:
 
 public slots:
     void btOKClick();
+
+private:
+    platform::ObjectFields m_shown;
 };
 
 }  // namespace quorvia::ui

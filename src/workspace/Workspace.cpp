@@ -28,6 +28,14 @@ void Workspace::start() {
     readSettings();
 }
 
+void Workspace::start(const std::string& databasePath) {
+    m_startDirectory = platform::currentDirectory();
+    const bool absolute = !databasePath.empty() && databasePath.front() == '/';
+    m_currentDatabasePath =
+        absolute ? databasePath : platform::joinPath(m_startDirectory, databasePath);
+    writeSettings();
+}
+
 void Workspace::readSettings() {
     if (!platform::fileExists(settingsPath())) {
         writeSettings();

@@ -27,6 +27,10 @@ public:
     // Start: the start directory and default path, then the settings file (read, or written
     // when missing).
     void start();
+    // Start with the database named on the command line: `databasePath` (taken from the start
+    // directory when relative) replaces the settings file's path and is written into it, as
+    // Open does.
+    void start(const std::string& databasePath);
     void readSettings();
     void writeSettings();
 

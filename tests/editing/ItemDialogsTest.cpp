@@ -65,7 +65,7 @@ TEST_F(ItemDialogsTest, EditFillsOnlyRecordsOfExactlyThreeFields) {
     };
     for (const Case& c : {Case{"O;Name;5", true, "object: Name|5"},
                           {"O;Name;014", true, "object: Name|14"},
-                          {"O;Name;99", true, "object: Name|-1"},
+                          {"O;Name;99", true, "object: Name|99"},
                           {"O;Name;-1", true, "object: Name|-1"},
                           {"O;a;b;c", true, "object: |0"},
                           {"O;short", true, "object: |0"},

@@ -3,6 +3,9 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "editing/ItemDialogs.h"
+#include "support/TreeHelpers.h"
+#include "ui/Text.h"
 #include "ui/frmAttribute.h"
 #include "ui/frmObject.h"
 #include "ui/frmSelect.h"
@@ -78,6 +81,49 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(QString::fromStdString(dialog.fields().name), QStringLiteral("Ann;Berg é"));
         QCOMPARE(dialog.fields().iconIndex, 14);
+    }
+
+    void objectDialogKeepsAnIconTheListDoesNotHold() {
+        for (int chosen : {-1, 4}) {
+            model::PairedTrees trees;
+            quorvia::testing::loadPaired(trees, "Quorvia\n\tO;name;20\n");
+            trees.select(trees.display().nodeAt(1));
+            frmObject dialog;
+            dialog.FormShow(editing::showObjectDialog(trees, editing::DialogMode::Edit));
+            QCOMPARE(dialog.cbIcon->currentIndex(), -1);
+            if (chosen >= 0) {
+                dialog.cbIcon->setCurrentIndex(chosen);
+            }
+            dialog.btOKClick();
+            editing::applyObjectDialog(trees, editing::DialogMode::Edit, dialog.fields());
+            const int kept = chosen >= 0 ? chosen : 20;
+            QCOMPARE(QString::fromStdString(std::string(trees.records().nodeAt(1)->text())),
+                     QStringLiteral("O;name;%1").arg(kept));
+            QCOMPARE(trees.display().nodeAt(1)->iconIndex(), kept);
+        }
+    }
+
+    void untouchedFieldsKeepTheirBytesTypedTextTakesTheCodePage() {
+        const std::string latin = "caf\xE9";  // not UTF-8
+        const std::string utf8 = "caf\xC3\xA9";
+        const auto bytes = [](const std::string& text) { return QByteArray::fromStdString(text); };
+        frmAttribute dialog;
+        dialog.FormShow({latin, utf8});
+        QCOMPARE(dialog.edName->text(), QStringLiteral("café"));
+        QCOMPARE(dialog.edValue->text(), QStringLiteral("café"));
+        QCOMPARE(bytes(dialog.fields().name), bytes(latin));
+        QCOMPARE(bytes(dialog.fields().value), bytes(utf8));
+        dialog.edName->setText(QStringLiteral("é"));
+        QCOMPARE(bytes(dialog.fields().name), QByteArray("\xC3\xA9"));
+
+        QVERIFY(!setCodePage(QStringLiteral("no-such-page")));
+        QVERIFY(setCodePage(QStringLiteral("windows-1252")));
+        dialog.FormShow({utf8, "\x80"});
+        QCOMPARE(dialog.edValue->text(), QStringLiteral("€"));
+        QCOMPARE(bytes(dialog.fields().name), bytes(utf8));
+        dialog.edValue->setText(QStringLiteral("é"));
+        QCOMPARE(bytes(dialog.fields().value), QByteArray("\xE9"));
+        QVERIFY(setCodePage(QString::fromLatin1(kDefaultCodePage)));
     }
 
     void attributeDialog() {

@@ -7,6 +7,7 @@
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
+#include "ui/CommandLine.h"
 #include "ui/Help.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
@@ -170,6 +171,44 @@ private slots:
                  QString::fromStdString(m_dir->path("Quorvia") + "\r\n"));
         QCOMPARE(QString::fromStdString(support::outline(window->trees().display(), true)),
                  QStringLiteral("Quorvia [1]\n"));
+        QVERIFY(m_prompts->asked.empty());
+    }
+
+    void commandLine() {
+        const auto read = [](QStringList arguments) {
+            arguments.prepend(QStringLiteral("quorvia"));
+            return ui::readCommandLine(arguments);
+        };
+        for (const char* option : {"--version", "--help"}) {
+            const ui::CommandLine ends = read({QLatin1String(option), QStringLiteral("db")});
+            QVERIFY(!ends.start);
+            QCOMPARE(ends.exitCode, 0);
+            QVERIFY(ends.errors.isEmpty());
+            QVERIFY(ends.output.contains(QStringLiteral("1.1.0")) ||
+                    ends.output.contains(QStringLiteral("--codepage <name>")));
+        }
+        for (const QStringList& wrong : {QStringList{"--bogus"}, QStringList{"a", "b"},
+                                         QStringList{"--codepage", "no-such-page", "db"}}) {
+            const ui::CommandLine ends = read(wrong);
+            QVERIFY(!ends.start);
+            QCOMPARE(ends.exitCode, 2);
+            QVERIFY(ends.output.isEmpty());
+            QVERIFY(ends.errors.startsWith(QStringLiteral("quorvia: ")));
+            QVERIFY(ends.errors.contains(QStringLiteral("\nUsage: quorvia [options] [file]\n")));
+        }
+        QVERIFY(!read({}).start->databasePath);
+        const ui::CommandLine runs = read({"--codepage", "windows-1252", "sub/db"});
+        QCOMPARE(runs.start->codePage, QStringLiteral("windows-1252"));
+
+        // The file replaces the settings file's database and is written into it.
+        m_dir->write("Quorvia.ini", m_dir->path("Quorvia") + "\r\n");
+        QDir(QString::fromStdString(m_dir->path())).mkdir(QStringLiteral("sub"));
+        m_dir->write("sub/db", "Quorvia\r\n\tO;Only;3\r\n");
+        frmMain window(m_prompts.get(), nullptr, runs.start->databasePath);
+        QCOMPARE(QString::fromStdString(m_dir->read("Quorvia.ini")),
+                 QString::fromStdString(m_dir->path("sub/db") + "\r\n"));
+        QCOMPARE(QString::fromStdString(support::outline(window.trees().records())),
+                 QStringLiteral("Quorvia\n\tO;Only;3\n"));
         QVERIFY(m_prompts->asked.empty());
     }
 

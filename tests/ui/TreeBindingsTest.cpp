@@ -103,6 +103,22 @@ private slots:
         QCOMPARE(m_prompts->takeAsked(), Asked{"UNSCRIPTED object: Contacts|3"});
     }
 
+    void modifierClicksSelectLikePlainClicks() {
+        const model::Tree& tree = m_window->trees().display();
+        QItemSelectionModel* selection = m_window->tvMain->selectionModel();
+        for (auto modifier : {Qt::ControlModifier, Qt::ShiftModifier, Qt::AltModifier}) {
+            for (int node : {kAnn, kAnn, kTodo}) {  // once more on the selected node
+                QTest::mouseClick(viewport(), Qt::LeftButton, modifier, textPoint(node));
+                QCOMPARE(tree.selected(), tree.nodeAt(node));
+                QCOMPARE(selection->selectedRows(), QModelIndexList{index(node)});
+            }
+        }
+        QTest::keyClick(m_window->tvMain, Qt::Key_Space, Qt::ControlModifier);
+        selection->clearSelection();
+        QCOMPARE(selection->selectedRows(), QModelIndexList{index(kTodo)});
+        QVERIFY(m_prompts->asked.empty());
+    }
+
     void deleteWithAnyModifierAsks() {
         m_window->trees().select(m_window->trees().display().nodeAt(kTodo));
         for (auto modifier : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier}) {

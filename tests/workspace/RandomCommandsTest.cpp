@@ -336,10 +336,8 @@ public:
             entry.text = attribute->name + ": " + attribute->value;
             entry.icon = -1;
         } else {
-            int icon = filled ? readIconField(fields[2]) : 0;
-            if (icon < 0 || icon > 14) {
-                icon = -1;
-            }
+            // An icon the list does not hold is passed on, so OK alone keeps it.
+            const int icon = filled ? readIconField(fields[2]) : 0;
             asked.push_back("object: " + (filled ? fields[1] : "") + "|" + std::to_string(icon));
             if (!object) {
                 return;

@@ -1,0 +1,34 @@
+// The program's command line, read before any window exists: quorvia [--codepage NAME] [FILE],
+// --help and --version. Reading it needs no display.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+
+namespace quorvia::ui {
+
+// What the program starts with.
+struct StartOptions {
+    // The database to open instead of the settings file's, as given (the workspace makes it
+    // absolute).
+    std::optional<std::string> databasePath;
+    // Empty for the default code page.
+    QString codePage;
+};
+
+struct CommandLine {
+    // Nothing when the program ends at once with `exitCode`, after printing the texts.
+    std::optional<StartOptions> start;
+    int exitCode = 0;
+    QString output;  // for standard output
+    QString errors;  // for standard error
+};
+
+inline constexpr int kUsageExitCode = 2;
+
+// `arguments` as main() received them, the program's name first.
+CommandLine readCommandLine(const QStringList& arguments);
+
+}  // namespace quorvia::ui
