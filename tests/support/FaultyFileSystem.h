@@ -22,6 +22,9 @@ enum class FileCall {
     Close,
     Rename,
     Remove,
+    Truncate,
+    Link,
+    SyncFolder,
     Count
 };
 
@@ -33,6 +36,9 @@ public:
     // Makes call number `nth` (from 1) of `kind` fail with `error`; 0 disarms. Closes count only
     // for files opened for writing.
     void failAt(FileCall kind, int nth, int error = EIO);
+    // Makes call number `nth` of `kind` throw std::bad_alloc, as an allocation made while
+    // serving it would.
+    void runOutOfMemoryAt(FileCall kind, int nth);
     int calls(FileCall kind) const { return m_calls[static_cast<size_t>(kind)]; }
     bool fired() const { return m_fired; }
     // The paths of every remove, in order.
@@ -47,6 +53,12 @@ public:
     int rename(const std::string& from, const std::string& to) override;
     int remove(const std::string& path) override;
     int status(const std::string& path, struct stat& info, bool followLinks) override;
+    int statusOf(int fd, struct stat& info) override;
+    int truncate(int fd, off_t size) override;
+    int linkUnnamed(int fd, const std::string& path) override;
+    int syncFolder(const std::string& folder) override;
+    int listFolder(const std::string& folder, std::vector<std::string>& names) override;
+    off_t seekData(int fd, off_t from) override;
 
 private:
     bool shouldFail(FileCall kind);
@@ -58,6 +70,7 @@ private:
     int m_failAt = 0;
     int m_error = EIO;
     bool m_fired = false;
+    bool m_outOfMemory = false;
     std::vector<std::string> m_removed;
     std::set<int> m_writing;  // descriptors of files opened for writing
 };
