@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <new>
 
 #include "platform/Files.h"
 #include "support/FaultyFileSystem.h"
@@ -106,6 +110,140 @@ TEST(Files, EveryFailureLeavesTheOldFileAndNoTemporary) {
         EXPECT_EQ(dir.read("f"), "old");
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"f"});
     }
+}
+
+TEST(Files, PipesAndDevicesNeverHoldTheProgram) {
+    testing::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
+    std::string content;
+    bool textAfterNul = false;
+    for (const std::string path : {dir.path("fifo"), std::string("/dev/zero")}) {
+        EXPECT_EQ(readWholeFile(path, content), EACCES) << path;
+        EXPECT_EQ(readTextBeforeNul(path, content, textAfterNul), EACCES) << path;
+    }
+    EXPECT_EQ(readTextBeforeNul(dir.path(), content, textAfterNul), EISDIR);
+    EXPECT_EQ(replaceFile(dir.path("fifo"), "x"), ENXIO) << "a pipe nobody reads";
+}
+
+TEST(Files, ReadingStopsAtTheFirstNul) {
+    testing::TempDir dir;
+    const auto read = [&](const std::string& bytes, bool expectTextAfterNul) {
+        dir.write("db", bytes);
+        std::string content;
+        bool textAfterNul = !expectTextAfterNul;
+        EXPECT_EQ(readTextBeforeNul(dir.path("db"), content, textAfterNul), 0);
+        EXPECT_EQ(textAfterNul, expectTextAfterNul) << bytes.size();
+        return content;
+    };
+    EXPECT_EQ(read(std::string("root\r\n\0\r\n\0\n", 10), false), "root\r\n");
+    EXPECT_EQ(read(std::string("root\0x", 6), true), "root");
+    EXPECT_EQ(read(std::string(3'000'000, '\0') + "x", true), "") << "text far behind";
+    EXPECT_EQ(read(std::string(3'000'000, 'q'), false), std::string(3'000'000, 'q'));
+
+    // A sparse file of 64 GiB with three lines at its start; text far out in a second one.
+    for (const bool withText : {false, true}) {
+        const int fd = ::open(dir.path("sparse").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, "r\r\n\tA\r\n\tB\r\n", 11, 0), 11);
+        ASSERT_EQ(::ftruncate(fd, off_t{64} << 30), 0);
+        if (withText) {
+            ASSERT_EQ(::pwrite(fd, "x", 1, off_t{40} << 30), 1);
+        }
+        ::close(fd);
+        std::string content;
+        bool textAfterNul = !withText;
+        EXPECT_EQ(readTextBeforeNul(dir.path("sparse"), content, textAfterNul), 0);
+        EXPECT_EQ(content, "r\r\n\tA\r\n\tB\r\n");
+        EXPECT_LT(content.capacity(), size_t{4} << 20) << "nothing behind the NUL is kept";
+        EXPECT_EQ(textAfterNul, withText);
+    }
+}
+
+TEST(Files, TemporaryNamesFitTheFolderAndNeverCollide) {
+    testing::TempDir dir;
+    const std::string longName(245, 'n');
+    ASSERT_EQ(replaceFile(dir.path(longName), "one"), 0);
+    ASSERT_EQ(replaceFile(dir.path(longName), "two"), 0);
+    EXPECT_EQ(dir.read(longName), "two");
+    // What a killed earlier version left under this very process id.
+    const std::string leftover = ".db.qv-" + std::to_string(::getpid()) + "-0";
+    dir.write(leftover, "");
+    ASSERT_EQ(replaceFile(dir.path("db"), "new"), 0);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"db", longName}));
+}
+
+TEST(Files, NoRoomBesideTheTargetMeansWritingItInPlace) {
+    testing::TempDir dir;
+    dir.write("f", "old and longer");
+    testing::FaultyFileSystem files;
+    files.failAt(testing::FileCall::Create, 1, EACCES);
+    ASSERT_EQ(replaceFile(dir.path("f"), "new"), 0);
+    EXPECT_EQ(dir.read("f"), "new");
+    files.failAt(testing::FileCall::Create, 1, ENAMETOOLONG);
+    ASSERT_EQ(replaceFile(dir.path("g"), "made"), 0);
+    EXPECT_EQ(dir.read("g"), "made");
+
+    // A full disk fails before the old bytes are touched; a failed new file is removed.
+    files.failAt(testing::FileCall::Create, 1, EACCES);
+    files.alsoFailAt(testing::FileCall::Allocate, 1, ENOSPC);
+    EXPECT_EQ(replaceFile(dir.path("f"), "newer"), ENOSPC);
+    EXPECT_EQ(dir.read("f"), "new");
+    files.failAt(testing::FileCall::Create, 1, EPERM);
+    files.alsoFailAt(testing::FileCall::Write, 1, EIO);
+    EXPECT_EQ(replaceFile(dir.path("h"), "lost"), EIO);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"f", "g"}));
+}
+
+TEST(Files, UnfinishedSavesLeaveNothingBehindTheNextSave) {
+    testing::TempDir dir;
+    dir.write("db", "old");
+    dir.write(".other.qv-1-0", "");  // another file's: not ours to remove
+    // Two saves killed before their commit: one where unnamed files are refused.
+    for (const bool unnamedRefused : {true, false}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            testing::FaultyFileSystem files;
+            files.failAt(testing::FileCall::Create, unnamedRefused ? 1 : 0, EOPNOTSUPP);
+            FileReplacement replacement(dir.path("db"));
+            const int created = replacement.create();
+            ::_exit(created != 0 ? created : replacement.write("half"));
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(status, 0);
+    }
+    ASSERT_EQ(dir.entries().size(), 3u) << "the killed save with a named file left it";
+    ASSERT_EQ(replaceFile(dir.path("db"), "new"), 0);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{".other.qv-1-0", "db"}));
+
+    testing::FaultyFileSystem files;
+    files.failAt(testing::FileCall::Link, 1, EIO);
+    const int linked = replaceFile(dir.path("db"), "newer");
+    EXPECT_EQ(linked, files.fired() ? EIO : 0) << "no link where unnamed files are refused";
+    // A folder that cannot be synced is reported, though the file is already replaced.
+    files.failAt(testing::FileCall::SyncFolder, 1, EIO);
+    EXPECT_EQ(replaceFile(dir.path("db"), "newest"), EIO);
+    EXPECT_EQ(dir.read("db"), "newest");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{".other.qv-1-0", "db"}));
+}
+
+TEST(Files, RunningOutOfMemoryWhileReadingLeavesNoFileOpen) {
+    testing::TempDir dir;
+    dir.write("db", "root\r\n");
+    const auto openFiles = [] {
+        const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
+        return std::distance(begin(entries), end(entries));
+    };
+    const auto before = openFiles();
+    testing::FaultyFileSystem files;
+    std::string content;
+    bool textAfterNul = false;
+    files.runOutOfMemoryAt(testing::FileCall::Read, 1);
+    EXPECT_THROW((void)readTextBeforeNul(dir.path("db"), content, textAfterNul), std::bad_alloc);
+    files.runOutOfMemoryAt(testing::FileCall::Read, 1);
+    EXPECT_THROW((void)readWholeFile(dir.path("db"), content), std::bad_alloc);
+    EXPECT_EQ(openFiles(), before);
 }
 
 }  // namespace

@@ -10,27 +10,32 @@ FaultyFileSystem::FaultyFileSystem() : m_installed(*this) {}
 FaultyFileSystem::~FaultyFileSystem() = default;
 
 void FaultyFileSystem::failAt(FileCall kind, int nth, int error) {
-    m_failKind = kind;
-    m_failAt = nth;
-    m_error = error;
+    m_faults.clear();
     m_fired = false;
-    m_outOfMemory = false;
     m_calls.fill(0);
+    alsoFailAt(kind, nth, error);
+}
+
+void FaultyFileSystem::alsoFailAt(FileCall kind, int nth, int error) {
+    m_faults.push_back(Fault{kind, nth, error, false});
 }
 
 void FaultyFileSystem::runOutOfMemoryAt(FileCall kind, int nth) {
     failAt(kind, nth);
-    m_outOfMemory = true;
+    m_faults.back().outOfMemory = true;
 }
 
 bool FaultyFileSystem::shouldFail(FileCall kind) {
     const int call = ++m_calls[static_cast<size_t>(kind)];
-    if (kind == m_failKind && call == m_failAt) {
-        m_fired = true;
-        if (m_outOfMemory) {
-            throw std::bad_alloc();
+    for (const Fault& fault : m_faults) {
+        if (fault.kind == kind && fault.nth == call) {
+            m_fired = true;
+            if (fault.outOfMemory) {
+                throw std::bad_alloc();
+            }
+            m_error = fault.error;
+            return true;
         }
-        return true;
     }
     return false;
 }

@@ -1,5 +1,5 @@
 // A file system that passes every call to the real one but can make the Nth call of one kind
-// fail with a chosen error, and counts the calls of each kind.
+// fail with a chosen error (or throw std::bad_alloc), and counts the calls of each kind.
 #pragma once
 
 #include <array>
@@ -36,6 +36,8 @@ public:
     // Makes call number `nth` (from 1) of `kind` fail with `error`; 0 disarms. Closes count only
     // for files opened for writing.
     void failAt(FileCall kind, int nth, int error = EIO);
+    // One more failing call beside those of failAt().
+    void alsoFailAt(FileCall kind, int nth, int error = EIO);
     // Makes call number `nth` of `kind` throw std::bad_alloc, as an allocation made while
     // serving it would.
     void runOutOfMemoryAt(FileCall kind, int nth);
@@ -66,11 +68,15 @@ private:
     platform::PosixFileSystem m_real;
     platform::ScopedFileSystem m_installed;
     std::array<int, static_cast<size_t>(FileCall::Count)> m_calls{};
-    FileCall m_failKind = FileCall::Count;
-    int m_failAt = 0;
-    int m_error = EIO;
+    struct Fault {
+        FileCall kind;
+        int nth;
+        int error;
+        bool outOfMemory;
+    };
+    std::vector<Fault> m_faults;
+    int m_error = EIO;  // that of the fault that fired last
     bool m_fired = false;
-    bool m_outOfMemory = false;
     std::vector<std::string> m_removed;
     std::set<int> m_writing;  // descriptors of files opened for writing
 };
