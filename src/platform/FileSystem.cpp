@@ -117,6 +117,10 @@ int PosixFileSystem::listFolder(const std::string& folder, std::vector<std::stri
     return result;
 }
 
+int PosixFileSystem::access(const std::string& path, int mode) {
+    return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) < 0 ? -errno : 0;
+}
+
 off_t PosixFileSystem::seekData(int fd, off_t from) {
     const off_t result = ::lseek(fd, from, SEEK_DATA);
     return result < 0 ? -errno : result;

@@ -36,6 +36,8 @@ public:
     virtual int syncFolder(const std::string& folder) = 0;
     // The names in a folder, "." and ".." left out.
     virtual int listFolder(const std::string& folder, std::vector<std::string>& names) = 0;
+    // faccessat() with the effective ids: whether the process may `mode` (R_OK, W_OK...) the path.
+    virtual int access(const std::string& path, int mode) = 0;
     // lseek(SEEK_DATA): the offset of the next byte at or after `from` that is not in a hole.
     virtual off_t seekData(int fd, off_t from) = 0;
 };
@@ -57,6 +59,7 @@ public:
     int linkUnnamed(int fd, const std::string& path) override;
     int syncFolder(const std::string& folder) override;
     int listFolder(const std::string& folder, std::vector<std::string>& names) override;
+    int access(const std::string& path, int mode) override;
     off_t seekData(int fd, off_t from) override;
 };
 

@@ -238,15 +238,24 @@ int readTextBeforeNul(const std::string& path, std::string& content, bool& textA
         return -file.fd();
     }
     content.reserve(std::min(static_cast<size_t>(size), kLargestSizeHint));
+    char chunk[1 << 16];
     for (;;) {
+        // Read into the string's spare capacity while there is some, so that a size hint that
+        // was right costs no reallocation.
         const size_t before = content.size();
-        if (content.capacity() - before < kReadPiece) {
-            content.reserve(before + std::max(before, kReadPiece));
+        const size_t spare = content.capacity() - before;
+        ssize_t got = 0;
+        if (spare >= sizeof chunk) {
+            const size_t piece = std::min(spare, kReadPiece);
+            content.resize(before + piece);
+            got = files.read(file.fd(), content.data() + before, piece);
+            content.resize(before + (got > 0 ? static_cast<size_t>(got) : 0));
+        } else {
+            got = files.read(file.fd(), chunk, sizeof chunk);
+            if (got > 0) {
+                content.append(chunk, static_cast<size_t>(got));
+            }
         }
-        const size_t piece = std::min(content.capacity() - before, kReadPiece);
-        content.resize(before + piece);
-        const ssize_t got = fileSystem().read(file.fd(), content.data() + before, piece);
-        content.resize(before + (got > 0 ? static_cast<size_t>(got) : 0));
         if (got <= 0) {
             if (got < 0) {
                 content.clear();
@@ -325,8 +334,10 @@ int FileReplacement::create() {
     m_folder = slash == std::string::npos ? "." : slash == 0 ? "/" : m_target.substr(0, slash);
     const mode_t mode = exists ? (info.st_mode & 07777) : 0666;
     int result = createTemporary(mode);
-    if (result == -EACCES || result == -EPERM || result == -ENAMETOOLONG) {
-        // Nothing can be made beside the target, but the target itself may still be written.
+    // Writing in place is the riskier way, taken only when nothing can be made beside the
+    // target for certain: the name does not fit, or the folder refuses us new entries.
+    const bool refused = result == -EACCES || result == -EPERM;
+    if (result == -ENAMETOOLONG || (refused && files.access(m_folder, W_OK) != 0)) {
         result = openInPlace(mode, exists);
     } else if (result == 0 && exists) {
         // open() applies the umask; the replaced file's own permissions win.

@@ -176,7 +176,8 @@ TEST(Files, NoRoomBesideTheTargetMeansWritingItInPlace) {
     testing::TempDir dir;
     dir.write("f", "old and longer");
     testing::FaultyFileSystem files;
-    files.failAt(testing::FileCall::Create, 1, EACCES);
+    files.failAt(testing::FileCall::Create, 1, EACCES);  // a folder we may not write in
+    files.alsoFailAt(testing::FileCall::Access, 1, EACCES);
     ASSERT_EQ(replaceFile(dir.path("f"), "new"), 0);
     EXPECT_EQ(dir.read("f"), "new");
     files.failAt(testing::FileCall::Create, 1, ENAMETOOLONG);
@@ -185,10 +186,11 @@ TEST(Files, NoRoomBesideTheTargetMeansWritingItInPlace) {
 
     // A full disk fails before the old bytes are touched; a failed new file is removed.
     files.failAt(testing::FileCall::Create, 1, EACCES);
+    files.alsoFailAt(testing::FileCall::Access, 1, EACCES);
     files.alsoFailAt(testing::FileCall::Allocate, 1, ENOSPC);
     EXPECT_EQ(replaceFile(dir.path("f"), "newer"), ENOSPC);
     EXPECT_EQ(dir.read("f"), "new");
-    files.failAt(testing::FileCall::Create, 1, EPERM);
+    files.failAt(testing::FileCall::Create, 1, ENAMETOOLONG);
     files.alsoFailAt(testing::FileCall::Write, 1, EIO);
     EXPECT_EQ(replaceFile(dir.path("h"), "lost"), EIO);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"f", "g"}));

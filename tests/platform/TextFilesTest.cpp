@@ -103,7 +103,7 @@ TEST(TextFiles, WriterFailuresKeepTheOldFileAndReportTheSystemMessage) {
         int error;
         const char* message;
     };
-    for (const Case& c : {Case{testing::FileCall::Create, EROFS, "Accès au fichier refusé"},
+    for (const Case& c : {Case{testing::FileCall::Create, EACCES, "Accès au fichier refusé"},
                           Case{testing::FileCall::Write, ENOSPC, "Erreur E/S 112"},
                           Case{testing::FileCall::Sync, EIO, nullptr},
                           Case{testing::FileCall::Close, EIO, nullptr},

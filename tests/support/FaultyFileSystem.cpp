@@ -110,6 +110,10 @@ int FaultyFileSystem::listFolder(const std::string& folder, std::vector<std::str
     return m_real.listFolder(folder, names);
 }
 
+int FaultyFileSystem::access(const std::string& path, int mode) {
+    return shouldFail(FileCall::Access) ? -m_error : m_real.access(path, mode);
+}
+
 off_t FaultyFileSystem::seekData(int fd, off_t from) {
     return m_real.seekData(fd, from);
 }

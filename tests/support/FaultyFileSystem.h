@@ -25,6 +25,7 @@ enum class FileCall {
     Truncate,
     Link,
     SyncFolder,
+    Access,
     Count
 };
 
@@ -60,6 +61,7 @@ public:
     int linkUnnamed(int fd, const std::string& path) override;
     int syncFolder(const std::string& folder) override;
     int listFolder(const std::string& folder, std::vector<std::string>& names) override;
+    int access(const std::string& path, int mode) override;
     off_t seekData(int fd, off_t from) override;
 
 private:
