@@ -149,10 +149,9 @@ std::string randomDigits() {
     return hexDigits(device());
 }
 
-// A temporary of `name` left by a save that never finished: the names made now, and those made
-// by earlier versions ("." name ".qv-" process id "-" counter).
-bool isLeftoverOf(std::string_view entry, std::string_view name) {
-    const std::string prefix = temporaryPrefix(name);
+// A temporary of `name` (whose prefix is `prefix`) left by a save that never finished: the
+// names made now, and those made by earlier versions ("." name ".qv-" process id "-" counter).
+bool isLeftoverOf(std::string_view entry, std::string_view name, const std::string& prefix) {
     if (entry.size() == prefix.size() + kRandomDigits &&
         entry.substr(0, prefix.size()) == prefix &&
         entry.find_first_not_of("0123456789abcdef", prefix.size()) == std::string_view::npos) {
@@ -403,8 +402,9 @@ void FileReplacement::removeLeftovers() {
         return;
     }
     const std::string_view name = fileNamePart(m_target);
+    const std::string prefix = temporaryPrefix(name);
     for (const std::string& entry : names) {
-        if (isLeftoverOf(entry, name)) {
+        if (isLeftoverOf(entry, name, prefix)) {
             (void)files.remove(m_folderPrefix + entry);
         }
     }
