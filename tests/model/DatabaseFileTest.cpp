@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <string>
 
 #include "model/DatabaseFile.h"
@@ -88,28 +86,15 @@ TEST(DatabaseReader, OpenError) {
     }
 }
 
-TEST(DatabaseReader, ReadsARegularFileUpToItsNul) {
+TEST(DatabaseReader, ReadsNoFurtherThanTheNul) {
     testing::TempDir dir;
     const char bytes[] = "root\r\n\tO;A;1\0\r\n\tO;B;2\r\n";
     dir.write("db", std::string(bytes, sizeof bytes - 1));
-    dir.write("ends", std::string("root\r\n\0\r\n\0", 9));
     Tree tree;
     bool textAfterNul = false;
     readDatabaseFile(tree, dir.path("db"), &textAfterNul);
     EXPECT_EQ(outline(tree), "root\n\tO;A;1\n");
     EXPECT_TRUE(textAfterNul) << "the B line would be lost by a save";
-    EXPECT_FALSE(readDatabaseText(dir.path("ends")).textAfterNul);
-    EXPECT_EQ(*readDatabaseText(dir.path("ends")).bytes, "root\r\n");
-
-    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
-    for (const std::string path : {dir.path("fifo"), std::string("/dev/zero")}) {
-        try {
-            readDatabaseFile(tree, path);
-            ADD_FAILURE() << path;
-        } catch (const Error& error) {
-            EXPECT_EQ(error.message(), "Impossible d'ouvrir le fichier " + path);
-        }
-    }
 }
 
 TEST(DatabaseFile, RoundTripIsByteForByte) {

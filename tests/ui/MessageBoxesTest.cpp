@@ -64,8 +64,6 @@ private slots:
         QVERIFY(box->text().size() < 10'000);
         QVERIFY(box->text().startsWith(QStringLiteral("Impossible d'ouvrir le fichier /start/")));
         QVERIFY(box->text().endsWith(QStringLiteral("/Quorvia.db")));
-        QVERIFY(box->text().contains(QChar(0x2026)));
-
         std::string lines = "first\n";
         for (int i = 0; i < 100'000; ++i) {
             lines += "line\n";
@@ -74,9 +72,6 @@ private slots:
         QVERIFY(many->text().size() < 10'000);
         QVERIFY(many->text().startsWith(QStringLiteral("first\nline\n")));
         QVERIFY(many->text().endsWith(QStringLiteral("line\nlast.")));
-
-        const std::string fits = "Object can contain only Objects or Attributes";
-        QCOMPARE(makeWarningBox(fits)->text(), QString::fromStdString(fits));
     }
 
     void confirmationBoxAnswersYesByDefaultAndNoOnEscape() {
