@@ -22,12 +22,25 @@ Error invalidLevelError(int level, std::string_view text) {
     return Error(std::move(message));
 }
 
-void readDatabaseFile(Tree& tree, const std::string& path) {
-    auto content = std::make_shared<std::string>();
-    if (platform::readWholeFile(path, *content) != 0) {
+Error textAfterNulError(const std::string& path) {
+    return openError(path);
+}
+
+DatabaseText readDatabaseText(const std::string& path) {
+    auto bytes = std::make_shared<std::string>();
+    bool textAfterNul = false;
+    if (platform::readTextBeforeNul(path, *bytes, textAfterNul) != 0) {
         throw openError(path);
     }
-    parseDatabase(tree, std::move(content));
+    return DatabaseText{std::move(bytes), textAfterNul};
+}
+
+void readDatabaseFile(Tree& tree, const std::string& path, bool* textAfterNul) {
+    DatabaseText text = readDatabaseText(path);
+    if (textAfterNul != nullptr) {
+        *textAfterNul = text.textAfterNul;
+    }
+    parseDatabase(tree, std::move(text.bytes));
 }
 
 void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content) {

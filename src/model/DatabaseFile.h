@@ -15,9 +15,25 @@ Error openError(const std::string& path);                   // "Impossible d'ouv
 Error createError(const std::string& path);                 // "Impossible de créer le fichier %s"
 Error invalidLevelError(int level, std::string_view text);  // "Niveau incorrect (%d) pour ..."
 
+// What a load tells the user of a file whose text goes on behind a NUL: the reader ignores
+// that text, so a save would lose it, and the file is treated as one that failed to load (the
+// open error naming it).
+Error textAfterNulError(const std::string& path);
+
+// A database file's bytes up to its first NUL, which is all the reader uses.
+struct DatabaseText {
+    std::shared_ptr<const std::string> bytes;
+    bool textAfterNul = false;  // a byte other than NUL, CR or LF follows the NUL
+};
+
+// Reads the bytes without ever holding what lies behind the NUL. Raises the open error when
+// the file cannot be read or is no regular file (a pipe or device would never end).
+DatabaseText readDatabaseText(const std::string& path);
+
 // Replaces the tree's nodes with those of the file. Raises the open error when the file cannot
 // be read, the invalid level error at a line nested too deep (keeping the nodes placed so far).
-void readDatabaseFile(Tree& tree, const std::string& path);
+// `textAfterNul`, when given, tells whether text behind a NUL was left unread.
+void readDatabaseFile(Tree& tree, const std::string& path, bool* textAfterNul = nullptr);
 
 // The same from the file's bytes; node texts point into `content` without a copy.
 void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content);

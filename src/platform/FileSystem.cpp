@@ -1,10 +1,12 @@
 #include "platform/FileSystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 namespace quorvia::platform {
 
@@ -70,6 +72,58 @@ int PosixFileSystem::remove(const std::string& path) {
 int PosixFileSystem::status(const std::string& path, struct stat& info, bool followLinks) {
     const int result = followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
     return result < 0 ? -errno : 0;
+}
+
+int PosixFileSystem::statusOf(int fd, struct stat& info) {
+    return ::fstat(fd, &info) < 0 ? -errno : 0;
+}
+
+int PosixFileSystem::truncate(int fd, off_t size) {
+    return retryOnInterrupt([&] { return ::ftruncate(fd, size); });
+}
+
+int PosixFileSystem::linkUnnamed(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) < 0 ? -errno
+                                                                                           : 0;
+}
+
+int PosixFileSystem::syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return -errno;
+    }
+    int result = ::fsync(fd) < 0 ? -errno : 0;
+    ::close(fd);
+    // Some file systems cannot sync a folder; they give no better guarantee to ask for.
+    return result == -EINVAL || result == -EROFS ? 0 : result;
+}
+
+int PosixFileSystem::listFolder(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return -errno;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    const int result = -errno;
+    ::closedir(dir);
+    return result;
+}
+
+int PosixFileSystem::access(const std::string& path, int mode) {
+    return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) < 0 ? -errno : 0;
+}
+
+off_t PosixFileSystem::seekData(int fd, off_t from) {
+    const off_t result = ::lseek(fd, from, SEEK_DATA);
+    return result < 0 ? -errno : result;
 }
 
 FileSystem& fileSystem() {

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace quorvia::platform {
 
@@ -25,6 +26,20 @@ public:
     virtual int remove(const std::string& path) = 0;
     // stat() when followLinks, lstat() otherwise.
     virtual int status(const std::string& path, struct stat& info, bool followLinks) = 0;
+    // fstat(): what an open descriptor really is, whatever its path names by now.
+    virtual int statusOf(int fd, struct stat& info) = 0;
+    // ftruncate().
+    virtual int truncate(int fd, off_t size) = 0;
+    // Gives a file opened with O_TMPFILE the name `path` (linkat through /proc/self/fd).
+    virtual int linkUnnamed(int fd, const std::string& path) = 0;
+    // Flushes a folder's entries, so that a rename in it survives a power loss.
+    virtual int syncFolder(const std::string& folder) = 0;
+    // The names in a folder, "." and ".." left out.
+    virtual int listFolder(const std::string& folder, std::vector<std::string>& names) = 0;
+    // faccessat() with the effective ids: whether the process may `mode` (R_OK, W_OK...) the path.
+    virtual int access(const std::string& path, int mode) = 0;
+    // lseek(SEEK_DATA): the offset of the next byte at or after `from` that is not in a hole.
+    virtual off_t seekData(int fd, off_t from) = 0;
 };
 
 // The operating system's own calls.
@@ -39,6 +54,13 @@ public:
     int rename(const std::string& from, const std::string& to) override;
     int remove(const std::string& path) override;
     int status(const std::string& path, struct stat& info, bool followLinks) override;
+    int statusOf(int fd, struct stat& info) override;
+    int truncate(int fd, off_t size) override;
+    int linkUnnamed(int fd, const std::string& path) override;
+    int syncFolder(const std::string& folder) override;
+    int listFolder(const std::string& folder, std::vector<std::string>& names) override;
+    int access(const std::string& path, int mode) override;
+    off_t seekData(int fd, off_t from) override;
 };
 
 // The file system in use: the POSIX one unless a test has installed another.

@@ -14,13 +14,29 @@ bool fileExists(const std::string& path);
 // Removes the file; the result is ignored, as every caller ignores it.
 void deleteFile(const std::string& path);
 
-// Reads the whole file into `content`. Returns 0, or the errno of the failing call.
+// Reads the whole file into `content`. Returns 0, or the errno of the failing call. Only a
+// regular file is read: a folder gives EISDIR, a pipe, device or socket EACCES, at once.
 [[nodiscard]] int readWholeFile(const std::string& path, std::string& content);
 
+// Reads a regular file up to its first NUL, and no further into memory: `content` holds the
+// bytes before the NUL, `textAfterNul` tells whether any byte other than NUL, CR or LF follows
+// it. Finding that out reads the rest of the file in fixed-size pieces, skipping the holes of a
+// sparse file, and stops at the first such byte. Returns 0, or the errno of the failing call
+// (EISDIR, EACCES as readWholeFile).
+[[nodiscard]] int readTextBeforeNul(const std::string& path, std::string& content,
+                                    bool& textAfterNul);
+
 // A file replaced in one safe step: the bytes go to a temporary file in the same folder, which
-// commit() flushes and renames over the target. Until then the target is as it was; a
-// replacement that is not committed removes its temporary file. A device (such as /dev/full) is
-// written in place; a link is followed; an existing file keeps its permissions.
+// commit() flushes, renames over the target and makes durable by syncing the folder. Until then
+// the target is as it was; a replacement that is not committed leaves no temporary file.
+// The temporary file is unnamed where the file system allows (so not even a killed process
+// leaves it behind), else it has a short random name; every commit removes the temporaries
+// that earlier, unfinished saves of the same target left. When no file can be made beside the
+// target (a folder that refuses new entries, a name too long for it), the target is written in
+// place: it keeps its old bytes until the new ones are written over them, and is then cut to
+// their length, so reserve() can fail on a full disk before anything changed.
+// A device (such as /dev/full) is written in place; a link is followed; an existing file keeps
+// its permissions.
 class FileReplacement final {
 public:
     explicit FileReplacement(std::string path);
@@ -37,19 +53,30 @@ public:
     [[nodiscard]] int commit();
 
 private:
+    enum class Way { Replace, InPlace, Device };
+
+    // Each returns 0 or -errno.
+    int createTemporary(mode_t mode);
+    int openInPlace(mode_t mode, bool exists);
+    int nameUnnamedFile();
+    void removeLeftovers();
     void abandon();
 
     std::string m_path;
-    std::string m_target;     // the file finally replaced
-    std::string m_temporary;  // empty when writing in place
+    std::string m_target;        // the file finally replaced
+    std::string m_folder;        // its folder, "." for a bare name
+    std::string m_folderPrefix;  // what goes in front of a name in that folder
+    std::string m_temporary;     // empty while unnamed and when writing in place
+    Way m_way = Way::Replace;
     int m_fd = -1;
+    off_t m_written = 0;
+    bool m_createdInPlace = false;  // removed again unless committed
     bool m_committed = false;
 };
 
-// Replaces the file at `path` with `content` so that a failure never leaves a half-written file:
-// the bytes go to a temporary file in the same folder, which is flushed and renamed over the
-// target. An existing file keeps its permissions; a link is followed; a device (such as
-// /dev/full) is written in place. On failure no temporary file is left behind.
+// Replaces the file at `path` with `content` through a FileReplacement, reserving the space
+// first. On failure no temporary file is left behind and, unless the target had to be written
+// in place and the disk failed midway, the old file is as it was.
 // Returns 0, or the errno of the failing call; `failedAtCreate` tells whether the file could
 // not even be created.
 [[nodiscard]] int replaceFile(const std::string& path, std::string_view content,

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
 
 #include "ui/Text.h"
 
@@ -15,10 +16,40 @@ constexpr const char* kConfirmationTitle = "Confirmation";
 constexpr const char* kYes = "&Oui";
 constexpr const char* kNo = "&Non";
 
+// A box lays its whole text out before it shows: a text of megabytes (a path read from the
+// settings file) would hold the window for minutes. Long lines, and texts of many lines, keep
+// their start and their end around an ellipsis.
+constexpr qsizetype kLongestLine = 300;
+constexpr qsizetype kMostLines = 30;
+constexpr QChar kEllipsis(0x2026);
+
+QString shortenedLine(const QString& line) {
+    if (line.size() <= kLongestLine) {
+        return line;
+    }
+    const qsizetype kept = (kLongestLine - 1) / 2;
+    return line.left(kept) + kEllipsis + line.right(kept);
+}
+
+QString shortenedText(const QString& text) {
+    if (text.size() <= kLongestLine) {
+        return text;
+    }
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > kMostLines) {
+        lines = lines.mid(0, kMostLines / 2) + QStringList{QString(kEllipsis)} +
+                lines.mid(lines.size() - kMostLines / 2);
+    }
+    for (QString& line : lines) {
+        line = shortenedLine(line);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 std::unique_ptr<QMessageBox> makeBox(QMessageBox::Icon icon, const char* title,
                                      const std::string& text) {
-    auto box =
-        std::make_unique<QMessageBox>(icon, QString::fromUtf8(title), fromProgramText(text));
+    auto box = std::make_unique<QMessageBox>(icon, QString::fromUtf8(title),
+                                             shortenedText(fromProgramText(text)));
     box->setTextFormat(Qt::PlainText);
     return box;
 }

@@ -14,7 +14,8 @@ inline constexpr const char* kApplicationTitle = "Teslund Quorvia";
 // stop or sorts before one (so a message ending in a closing parenthesis gets none).
 std::string withFullStop(std::string message);
 
-// The boxes, built but not shown, so their content can be checked.
+// The boxes, built but not shown, so their content can be checked. A very long text is shown
+// shortened: its start and its end, an ellipsis between them.
 std::unique_ptr<QMessageBox> makeErrorBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeConfirmationBox(const std::string& question);

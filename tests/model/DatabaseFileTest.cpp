@@ -86,6 +86,17 @@ TEST(DatabaseReader, OpenError) {
     }
 }
 
+TEST(DatabaseReader, ReadsNoFurtherThanTheNul) {
+    testing::TempDir dir;
+    const char bytes[] = "root\r\n\tO;A;1\0\r\n\tO;B;2\r\n";
+    dir.write("db", std::string(bytes, sizeof bytes - 1));
+    Tree tree;
+    bool textAfterNul = false;
+    readDatabaseFile(tree, dir.path("db"), &textAfterNul);
+    EXPECT_EQ(outline(tree), "root\n\tO;A;1\n");
+    EXPECT_TRUE(textAfterNul) << "the B line would be lost by a save";
+}
+
 TEST(DatabaseFile, RoundTripIsByteForByte) {
     testing::TempDir dir;
     const std::string bytes =

@@ -2,24 +2,40 @@
 
 #include <fcntl.h>
 
+#include <new>
+
 namespace quorvia::testing {
 
 FaultyFileSystem::FaultyFileSystem() : m_installed(*this) {}
 FaultyFileSystem::~FaultyFileSystem() = default;
 
 void FaultyFileSystem::failAt(FileCall kind, int nth, int error) {
-    m_failKind = kind;
-    m_failAt = nth;
-    m_error = error;
+    m_faults.clear();
     m_fired = false;
     m_calls.fill(0);
+    alsoFailAt(kind, nth, error);
+}
+
+void FaultyFileSystem::alsoFailAt(FileCall kind, int nth, int error) {
+    m_faults.push_back(Fault{kind, nth, error, false});
+}
+
+void FaultyFileSystem::runOutOfMemoryAt(FileCall kind, int nth) {
+    failAt(kind, nth);
+    m_faults.back().outOfMemory = true;
 }
 
 bool FaultyFileSystem::shouldFail(FileCall kind) {
     const int call = ++m_calls[static_cast<size_t>(kind)];
-    if (kind == m_failKind && call == m_failAt) {
-        m_fired = true;
-        return true;
+    for (const Fault& fault : m_faults) {
+        if (fault.kind == kind && fault.nth == call) {
+            m_fired = true;
+            if (fault.outOfMemory) {
+                throw std::bad_alloc();
+            }
+            m_error = fault.error;
+            return true;
+        }
     }
     return false;
 }
@@ -72,6 +88,34 @@ int FaultyFileSystem::remove(const std::string& path) {
 
 int FaultyFileSystem::status(const std::string& path, struct stat& info, bool followLinks) {
     return m_real.status(path, info, followLinks);
+}
+
+int FaultyFileSystem::statusOf(int fd, struct stat& info) {
+    return m_real.statusOf(fd, info);
+}
+
+int FaultyFileSystem::truncate(int fd, off_t size) {
+    return shouldFail(FileCall::Truncate) ? -m_error : m_real.truncate(fd, size);
+}
+
+int FaultyFileSystem::linkUnnamed(int fd, const std::string& path) {
+    return shouldFail(FileCall::Link) ? -m_error : m_real.linkUnnamed(fd, path);
+}
+
+int FaultyFileSystem::syncFolder(const std::string& folder) {
+    return shouldFail(FileCall::SyncFolder) ? -m_error : m_real.syncFolder(folder);
+}
+
+int FaultyFileSystem::listFolder(const std::string& folder, std::vector<std::string>& names) {
+    return m_real.listFolder(folder, names);
+}
+
+int FaultyFileSystem::access(const std::string& path, int mode) {
+    return shouldFail(FileCall::Access) ? -m_error : m_real.access(path, mode);
+}
+
+off_t FaultyFileSystem::seekData(int fd, off_t from) {
+    return m_real.seekData(fd, from);
 }
 
 }  // namespace quorvia::testing

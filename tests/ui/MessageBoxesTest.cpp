@@ -57,6 +57,23 @@ private slots:
         QCOMPARE(box->buttons().constFirst()->text(), QStringLiteral("OK"));
     }
 
+    void longTextsKeepTheirStartAndEnd() {
+        // A path of 10 MB read from the settings file, and a text of many lines.
+        const std::string path = "/start/" + std::string(10'000'000, 'p') + "/Quorvia.db";
+        auto box = makeWarningBox("Impossible d'ouvrir le fichier " + path);
+        QVERIFY(box->text().size() < 10'000);
+        QVERIFY(box->text().startsWith(QStringLiteral("Impossible d'ouvrir le fichier /start/")));
+        QVERIFY(box->text().endsWith(QStringLiteral("/Quorvia.db")));
+        std::string lines = "first\n";
+        for (int i = 0; i < 100'000; ++i) {
+            lines += "line\n";
+        }
+        auto many = makeErrorBox(lines + "last");
+        QVERIFY(many->text().size() < 10'000);
+        QVERIFY(many->text().startsWith(QStringLiteral("first\nline\n")));
+        QVERIFY(many->text().endsWith(QStringLiteral("line\nlast.")));
+    }
+
     void confirmationBoxAnswersYesByDefaultAndNoOnEscape() {
         auto box = makeConfirmationBox("Please confirm deletion, Are you sure ?");
         QCOMPARE(box->windowTitle(), QStringLiteral("Confirmation"));
