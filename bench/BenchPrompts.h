@@ -22,6 +22,9 @@ public:
         const platform::AttributeFields&) override {
         return std::nullopt;
     }
+    std::optional<platform::SearchFields> editSearch(const platform::SearchFields&) override {
+        return std::nullopt;
+    }
     void whileBusy(const std::function<void()>& work) override { work(); }
 
     std::deque<std::string> openPaths;

@@ -27,8 +27,8 @@ void Clipboard::takeForMove(model::Node* dragged) {
     m_moveFlag = true;
 }
 
-void Clipboard::aboutToRemove(const model::Node* node) {
-    if (m_clipNode != nullptr && m_clipNode->isWithin(node)) {
+void Clipboard::aboutToRemove(const model::Node* parent, int first, int last) {
+    if (m_clipNode != nullptr && model::liesWithinRows(m_clipNode, parent, first, last)) {
         m_clipNode = nullptr;
     }
 }
@@ -38,6 +38,7 @@ void Clipboard::aboutToReset() {
 }
 
 void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target) {
+    model::PairedTrees::Step step(trees);
     // Both pairs are found before the copy shifts the indexes behind it.
     const model::NodePair source = trees.pairOf(clipboard.clipNode());
     const model::NodePair parent = trees.pairOf(target);

@@ -27,7 +27,7 @@ public:
     void clear() { m_clipNode = nullptr; }
 
 private:
-    void aboutToRemove(const model::Node* node) override;
+    void aboutToRemove(const model::Node* parent, int first, int last) override;
     void aboutToReset() override;
 
     const model::Tree& m_display;

@@ -10,6 +10,7 @@ void deleteSelected(model::PairedTrees& trees, platform::UserPrompts& prompts) {
     if (!prompts.confirm(kDeleteQuestion)) {
         return;
     }
+    model::PairedTrees::Step step(trees);
     trees.removePair(trees.showCurrentRecord());
 }
 

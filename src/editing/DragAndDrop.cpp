@@ -9,6 +9,7 @@ bool dropOnto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* targ
     if (dragged == nullptr || !acceptsDrop(dragged, target, true)) {
         return false;
     }
+    model::PairedTrees::Step step(trees);
     clipboard.takeForMove(dragged);
     pasteInto(trees, clipboard, target);
     trees.setExpanded(target, true);

@@ -8,7 +8,6 @@ namespace quorvia::editing {
 
 namespace {
 
-
 // Writes the dialog's result: a new last child in add mode, else the selected pair itself.
 void apply(model::PairedTrees& trees, DialogMode mode, std::string_view displayText,
            std::string_view record, std::int32_t iconIndex) {
@@ -17,6 +16,7 @@ void apply(model::PairedTrees& trees, DialogMode mode, std::string_view displayT
     if (pair.display == nullptr || pair.record == nullptr) {
         return;
     }
+    model::PairedTrees::Step step(trees);
     if (mode == DialogMode::Add) {
         pair = trees.appendPair(pair, displayText, iconIndex, record);
     } else {

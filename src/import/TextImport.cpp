@@ -50,6 +50,7 @@ void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts)
     if (!path) {
         return;
     }
+    model::PairedTrees::Step step(trees);
     model::PairedTrees::BulkEdit edit(trees);
     const model::NodePair parent = trees.selectCurrentRecord();
     platform::TextLineReader file = platform::openTextFile(*path);
@@ -89,6 +90,7 @@ void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
     }
     const int columns = static_cast<int>(headers.size());
 
+    model::PairedTrees::Step step(trees);
     model::PairedTrees::BulkEdit edit(trees);
     AttributeAppender attributes;
     while (!file.atEnd()) {

@@ -29,26 +29,36 @@ void copyShape(const Tree& records, Tree& display,
     });
 }
 
+// Runs a step of the load; any failure, memory running out included, becomes the load's.
+template <typename Step>
+void attempt(std::optional<Error>& failure, Step&& step) {
+    try {
+        step();
+    } catch (const Error& error) {
+        failure = error;
+    } catch (const std::bad_alloc&) {
+        failure = Error(kOutOfMemoryMessage);
+    }
+}
+
 }  // namespace
 
-std::optional<Error> loadDatabaseContent(PairedTrees& trees, std::shared_ptr<std::string> content,
+std::optional<Error> loadDatabaseContent(PairedTrees& trees,
+                                         std::shared_ptr<const std::string> content,
                                          std::string_view fileName) {
     std::optional<Error> failure;
     std::optional<Error> shortRecord;
     BulkUpdate displayUpdate(trees.m_display);
     BulkUpdate recordUpdate(trees.m_records);
-    try {
+    trees.clearHistory();
+    attempt(failure, [&] {
         trees.m_records.clear();
         if (content) {
             parseDatabase(trees.m_records, content);
         }
         copyShape(trees.m_records, trees.m_display, trees.m_records.isEmpty() ? nullptr : content);
         shortRecord = rebuildDisplay(trees.m_display, fileName);
-    } catch (const Error& error) {
-        failure = error;
-    } catch (const std::bad_alloc&) {
-        failure = Error("Mémoire insuffisante");
-    }
+    });
     if (failure || trees.m_records.isEmpty()) {
         // Half a database is never kept: it would be saved over the whole one.
         trees.m_records.clear();
@@ -66,14 +76,17 @@ std::optional<Error> loadDatabaseContent(PairedTrees& trees, std::shared_ptr<std
 
 std::optional<Error> loadDatabase(PairedTrees& trees, const std::string& path) {
     // The file is read once; both trees take their texts from the same bytes.
-    std::shared_ptr<std::string> content;
+    std::shared_ptr<const std::string> content;
     std::optional<Error> unreadable;
     if (platform::fileExists(path)) {
-        content = std::make_shared<std::string>();
-        if (platform::readWholeFile(path, *content) != 0) {
-            content.reset();
-            unreadable = openError(path);
-        }
+        attempt(unreadable, [&] {
+            DatabaseText text = readDatabaseText(path);
+            content = std::move(text.bytes);
+            if (text.textAfterNul) {
+                // What lies behind the NUL is not shown, so no automatic save may drop it.
+                unreadable = textAfterNulError(path);
+            }
+        });
     }
     const auto failure =
         loadDatabaseContent(trees, std::move(content), platform::fileNamePart(path));

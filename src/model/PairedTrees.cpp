@@ -1,5 +1,7 @@
 #include "model/PairedTrees.h"
 
+#include <utility>
+
 namespace quorvia::model {
 
 NodePair PairedTrees::pairOf(const Node* displayNode) const {
@@ -26,37 +28,74 @@ NodePair PairedTrees::showCurrentRecord() {
     return pair;
 }
 
+// ---- edits ----
+
 NodePair PairedTrees::appendPair(const NodePair& parent, std::string_view displayText,
                                  std::int32_t iconIndex, std::string_view record) {
+    forgetHistoryUnlessRecording();
     NodePair pair;
     pair.display = m_display.appendChild(parent.display, displayText, iconIndex);
     pair.record = m_records.appendChild(parent.record, record);
+    if (isRecording()) {
+        recordInsertion(parent, pair.display->row());
+    }
     return pair;
 }
 
 void PairedTrees::setPair(const NodePair& pair, std::string_view displayText,
                           std::int32_t iconIndex, std::string_view record) {
+    forgetHistoryUnlessRecording();
+    if (isRecording()) {
+        Edit edit;
+        edit.kind = Edit::Kind::Changed;
+        edit.node = pair;
+        edit.displayText = pair.display->text();
+        edit.iconIndex = pair.display->iconIndex();
+        edit.record = pair.record->text();
+        m_openStep.push_back(std::move(edit));
+    }
+    writePair(pair, displayText, iconIndex, record);
+}
+
+void PairedTrees::writePair(const NodePair& pair, std::string_view displayText,
+                            std::int32_t iconIndex, std::string_view record) {
     m_display.setText(pair.display, displayText);
     m_display.setIconIndex(pair.display, iconIndex);
     m_records.setText(pair.record, record);
 }
 
 void PairedTrees::removePair(const NodePair& pair) {
-    m_display.removeSubtree(pair.display);
-    m_records.removeSubtree(pair.record);
+    forgetHistoryUnlessRecording();
+    if (!isRecording()) {
+        m_display.removeSubtree(pair.display);
+        m_records.removeSubtree(pair.record);
+        return;
+    }
+    Edit edit;
+    edit.kind = Edit::Kind::Inserted;
+    edit.parent = {pair.display->parent(), pair.record->parent()};
+    edit.first = edit.last = pair.display->row();
+    m_openStep.push_back(edit);
+    turnBack(m_openStep.back());
 }
 
 NodePair PairedTrees::copySubtree(const NodePair& source, const NodePair& parent) {
-    return {m_display.appendSubtreeCopy(parent.display, source.display),
-            m_records.appendSubtreeCopy(parent.record, source.record)};
+    forgetHistoryUnlessRecording();
+    const NodePair copy{m_display.appendSubtreeCopy(parent.display, source.display),
+                        m_records.appendSubtreeCopy(parent.record, source.record)};
+    if (isRecording()) {
+        recordInsertion(parent, copy.display->row());
+    }
+    return copy;
 }
 
 NodePair PairedTrees::moveSubtree(const NodePair& source, const NodePair& parent) {
     const NodePair copy = copySubtree(source, parent);
-    m_records.removeSubtree(source.record);
-    m_display.removeSubtree(source.display);
+    removePair(source);
     return copy;
 }
+
+// ---- expansion and selection ----
 
 void PairedTrees::setExpanded(Node* displayNode, bool expanded) {
     Node* record = pairOf(displayNode).record;
@@ -77,6 +116,179 @@ void PairedTrees::showPair(const NodePair& pair) {
     m_display.select(pair.display);
     m_records.makeVisible(pair.record);
     m_records.select(pair.record);
+}
+
+void PairedTrees::reveal(Node* displayNode) {
+    std::vector<Node*> ancestors;
+    for (Node* node = displayNode->parent(); node != nullptr; node = node->parent()) {
+        if (!node->isExpanded()) {
+            ancestors.push_back(node);
+        }
+    }
+    for (auto ancestor = ancestors.rbegin(); ancestor != ancestors.rend(); ++ancestor) {
+        setExpanded(*ancestor, true);
+    }
+    m_display.makeVisible(displayNode);
+    m_display.select(displayNode);
+}
+
+// ---- history ----
+
+PairedTrees::Step::Step(PairedTrees& trees) : m_trees(trees) {
+    ++m_trees.m_stepDepth;
+}
+
+PairedTrees::Step::~Step() {
+    if (--m_trees.m_stepDepth == 0) {
+        m_trees.endStep();
+    }
+}
+
+void PairedTrees::forgetHistoryUnlessRecording() {
+    if (!isRecording() && (!m_undo.empty() || !m_redo.empty())) {
+        clearHistory();
+    }
+}
+
+void PairedTrees::recordInsertion(const NodePair& parent, int row) {
+    if (!m_openStep.empty() && m_openStep.back().kind == Edit::Kind::Inserted) {
+        Edit& last = m_openStep.back();
+        if (last.parent.display == parent.display && last.last + 1 == row) {
+            ++last.last;
+            return;
+        }
+        // Inside rows this step inserted: turning those back takes this along.
+        if (parent.display != nullptr &&
+            liesWithinRows(parent.display, last.parent.display, last.first, last.last)) {
+            return;
+        }
+    }
+    Edit edit;
+    edit.parent = parent;
+    edit.first = edit.last = row;
+    m_openStep.push_back(edit);
+}
+
+void PairedTrees::endStep() {
+    if (m_openStep.empty()) {
+        return;
+    }
+    releaseAll(m_redo);
+    m_undo.push_back(std::move(m_openStep));
+    m_openStep.clear();
+    keepHistoryBounded();
+}
+
+PairedTrees::Edit& PairedTrees::turnBack(Edit& edit) {
+    switch (edit.kind) {
+        case Edit::Kind::Inserted: {
+            int held = 0;
+            edit.detached.display =
+                m_display.detachRows(edit.parent.display, edit.first, edit.last, held);
+            edit.detached.record =
+                m_records.detachRows(edit.parent.record, edit.first, edit.last, held);
+            edit.heldNodes = held;
+            m_heldNodes += held;
+            edit.kind = Edit::Kind::Removed;
+            break;
+        }
+        case Edit::Kind::Removed:
+            m_display.insertRows(edit.parent.display, edit.first, edit.detached.display);
+            m_records.insertRows(edit.parent.record, edit.first, edit.detached.record);
+            m_heldNodes -= edit.heldNodes;
+            edit.detached = {};
+            edit.heldNodes = 0;
+            edit.kind = Edit::Kind::Inserted;
+            break;
+        case Edit::Kind::Changed: {
+            const std::string displayText(edit.node.display->text());
+            const std::int32_t iconIndex = edit.node.display->iconIndex();
+            const std::string record(edit.node.record->text());
+            writePair(edit.node, edit.displayText, edit.iconIndex, edit.record);
+            edit.displayText = displayText;
+            edit.iconIndex = iconIndex;
+            edit.record = record;
+            break;
+        }
+    }
+    return edit;
+}
+
+void PairedTrees::showTurnedBack(const Edit& edit) {
+    switch (edit.kind) {
+        case Edit::Kind::Inserted:
+            reveal(m_display.childAt(edit.parent.display, edit.first));
+            break;
+        case Edit::Kind::Removed:
+            if (edit.parent.display != nullptr) {
+                reveal(edit.parent.display);
+            }
+            break;
+        case Edit::Kind::Changed:
+            reveal(edit.node.display);
+            break;
+    }
+}
+
+bool PairedTrees::undo() {
+    if (m_undo.empty()) {
+        return false;
+    }
+    HistoryStep step = std::move(m_undo.back());
+    m_undo.pop_back();
+    for (auto edit = step.rbegin(); edit != step.rend(); ++edit) {
+        turnBack(*edit);
+    }
+    showTurnedBack(step.front());
+    m_redo.push_back(std::move(step));
+    return true;
+}
+
+bool PairedTrees::redo() {
+    if (m_redo.empty()) {
+        return false;
+    }
+    HistoryStep step = std::move(m_redo.back());
+    m_redo.pop_back();
+    for (Edit& edit : step) {
+        turnBack(edit);
+    }
+    showTurnedBack(step.back());
+    m_undo.push_back(std::move(step));
+    return true;
+}
+
+void PairedTrees::release(HistoryStep& step) {
+    for (Edit& edit : step) {
+        if (edit.kind == Edit::Kind::Removed) {
+            m_display.destroyDetached(edit.detached.display);
+            m_records.destroyDetached(edit.detached.record);
+            m_heldNodes -= edit.heldNodes;
+        }
+    }
+    step.clear();
+}
+
+void PairedTrees::releaseAll(std::deque<HistoryStep>& steps) {
+    for (HistoryStep& step : steps) {
+        release(step);
+    }
+    steps.clear();
+}
+
+void PairedTrees::clearHistory() {
+    releaseAll(m_undo);
+    releaseAll(m_redo);
+    release(m_openStep);
+}
+
+void PairedTrees::keepHistoryBounded() {
+    // The newest step always stays, so the largest delete can still be undone.
+    while (m_undo.size() > kMostSteps ||
+           (m_undo.size() > 1 && m_heldNodes > static_cast<long long>(m_display.count()))) {
+        release(m_undo.front());
+        m_undo.pop_front();
+    }
 }
 
 }  // namespace quorvia::model

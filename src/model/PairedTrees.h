@@ -1,14 +1,17 @@
 // The database held twice: the record tree that is saved and exported, and the display tree the
 // user sees. Partners are the nodes at the same absolute index. This class is the one way to
-// change either tree, so the two always have the same shape and change together.
+// change either tree, so the two always have the same shape and change together, and it keeps
+// the history of those changes for undo and redo.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "model/FieldList.h"
 #include "model/Tree.h"
 #include "platform/Error.h"
 
@@ -61,6 +64,32 @@ public:
     // it in both.
     void showPair(const NodePair& pair);
 
+    // Expands the display node's ancestors (the record tree follows), selects it and asks the
+    // view to show it.
+    void reveal(Node* displayNode);
+
+    // The edits made while a Step lives form one step of the history, however the command
+    // ends; steps nest, the outermost counts. An edit made outside any step forgets the
+    // history, which could no longer be turned back exactly.
+    class Step final {
+    public:
+        explicit Step(PairedTrees& trees);
+        ~Step();
+        Step(const Step&) = delete;
+        Step& operator=(const Step&) = delete;
+
+    private:
+        PairedTrees& m_trees;
+    };
+    // At least this many steps are kept, unless what they hold would outgrow the database.
+    static constexpr size_t kMostSteps = 1000;
+    // Turns the last step back (or makes the last undone step again) and shows the place it
+    // changed; false when there is none.
+    bool undo();
+    bool redo();
+    void clearHistory();
+    size_t undoSteps() const { return m_undo.size(); }
+
     // Holds both trees' bulk updates open, display first, for the guard's lifetime.
     class BulkEdit final {
     public:
@@ -75,11 +104,48 @@ public:
     };
 
 private:
-    friend std::optional<Error> loadDatabaseContent(PairedTrees&, std::shared_ptr<std::string>,
+    friend std::optional<Error> loadDatabaseContent(PairedTrees&,
+                                                    std::shared_ptr<const std::string>,
                                                     std::string_view);
+
+    // One change, kept so that it can be turned back: rows inserted under a parent, rows taken
+    // out (kept whole and detached, not copied), or a pair's texts replaced. Turning an edit
+    // back turns it into its opposite, ready to be turned back again.
+    struct Edit {
+        enum class Kind { Inserted, Removed, Changed };
+        Kind kind = Kind::Inserted;
+        NodePair parent;  // rows first..last of this pair's nodes
+        int first = 0;
+        int last = 0;
+        NodePair detached;  // Removed: the first of the rows taken out, in each tree
+        int heldNodes = 0;  // Removed: nodes of one tree kept detached
+        NodePair node;      // Changed: the pair and its other texts
+        std::string displayText;
+        std::int32_t iconIndex = 0;
+        std::string record;
+    };
+    using HistoryStep = std::vector<Edit>;
+
+    bool isRecording() const { return m_stepDepth > 0; }
+    void forgetHistoryUnlessRecording();
+    void recordInsertion(const NodePair& parent, int row);
+    void endStep();
+    Edit& turnBack(Edit& edit);
+    void showTurnedBack(const Edit& edit);
+    void release(HistoryStep& step);
+    void releaseAll(std::deque<HistoryStep>& steps);
+    void keepHistoryBounded();
+    void writePair(const NodePair& pair, std::string_view displayText, std::int32_t iconIndex,
+                   std::string_view record);
 
     Tree m_display;
     Tree m_records;
+
+    int m_stepDepth = 0;
+    HistoryStep m_openStep;
+    std::deque<HistoryStep> m_undo;  // oldest first
+    std::deque<HistoryStep> m_redo;  // the next to redo last
+    long long m_heldNodes = 0;       // nodes of one tree that the history keeps detached
 };
 
 }  // namespace quorvia::model

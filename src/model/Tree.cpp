@@ -81,12 +81,12 @@ void Tree::releaseNode(Node* node) {
     node->m_parent = node->m_firstChild = node->m_lastChild = node->m_previous = nullptr;
     node->m_next = m_released;
     m_released = node;
-    --m_count;
 }
 
-void Tree::freeSubtree(Node* top) {
+int Tree::freeSubtree(Node* top) {
     // Iterative, so that no depth of nesting can exhaust the stack: each node detaches its
     // children on the way down and is released on the way up.
+    int count = 0;
     Node* node = top;
     for (;;) {
         if (Node* child = node->m_firstChild) {
@@ -98,11 +98,37 @@ void Tree::freeSubtree(Node* top) {
         Node* up = node->m_parent;
         const bool done = node == top;
         releaseNode(node);
+        ++count;
         if (done) {
-            return;
+            return count;
         }
         node = next != nullptr ? next : up;
     }
+}
+
+int Tree::subtreeCount(const Node* top) {
+    int count = 1;
+    for (const Node* node = top->m_firstChild; node != nullptr && node != top;) {
+        ++count;
+        if (node->m_firstChild != nullptr) {
+            node = node->m_firstChild;
+            continue;
+        }
+        while (node != top && node->m_next == nullptr) {
+            node = node->m_parent;
+        }
+        node = node != top ? node->m_next : nullptr;
+    }
+    return count;
+}
+
+bool liesWithinRows(const Node* node, const Node* parent, int first, int last) {
+    for (; node != nullptr; node = node->parent()) {
+        if (node->parent() == parent) {
+            return node->row() >= first && node->row() <= last;
+        }
+    }
+    return false;
 }
 
 void Tree::forgetLookups() {
@@ -220,27 +246,38 @@ int Tree::absoluteIndexOf(const Node* node) const {
 
 Node* Tree::link(Node* parent, Node* node) {
     const int row = childCountOf(parent);
-    tell([&](TreeObserver& o) { o.aboutToAppend(parent, row); });
+    tell([&](TreeObserver& o) { o.aboutToInsert(parent, row, row); });
+    linkRows(parent, nullptr, node, node, 1);
+    tell([&](TreeObserver& o) { o.inserted(parent, row, row); });
+    return node;
+}
 
-    node->m_parent = parent;
-    node->m_row = row;
-    Node*& last = parent != nullptr ? parent->m_lastChild : m_lastTop;
-    if (last != nullptr) {
-        last->m_next = node;
-        node->m_previous = last;
-    } else {
-        (parent != nullptr ? parent->m_firstChild : m_firstTop) = node;
+void Tree::linkRows(Node* parent, Node* before, Node* first, Node* last, int count) {
+    Node* after = before != nullptr ? before->m_previous
+                                    : (parent != nullptr ? parent->m_lastChild : m_lastTop);
+    int row = after != nullptr ? after->m_row + 1 : 0;
+    for (Node* node = first;; node = node->m_next) {
+        node->m_parent = parent;
+        node->m_row = row++;
+        if (node == last) {
+            break;
+        }
     }
-    last = node;
+    for (Node* node = before; node != nullptr; node = node->m_next) {
+        node->m_row = row++;
+    }
+    first->m_previous = after;
+    last->m_next = before;
+    (after != nullptr ? after->m_next : (parent != nullptr ? parent->m_firstChild : m_firstTop)) =
+        first;
+    (before != nullptr ? before->m_previous
+                       : (parent != nullptr ? parent->m_lastChild : m_lastTop)) = last;
     if (parent != nullptr) {
-        ++parent->m_childCount;
+        parent->m_childCount += static_cast<std::uint32_t>(count);
     } else {
-        ++m_topCount;
+        m_topCount += count;
     }
     forgetLookups();
-
-    tell([&](TreeObserver& o) { o.appended(node); });
-    return node;
 }
 
 Node* Tree::appendChild(Node* parent, std::string_view text, std::int32_t iconIndex) {
@@ -297,29 +334,82 @@ Node* Tree::appendSubtreeCopy(Node* parent, const Node* source) {
 }
 
 void Tree::removeSubtree(Node* node) {
-    Node* parent = node->m_parent;
-    const int row = node->m_row;
-    tell([&](TreeObserver& o) { o.aboutToRemove(node); });
+    int removed = 0;
+    destroyDetached(detachRows(node->m_parent, node->m_row, node->m_row, removed));
+}
 
-    for (Node* after = node->m_next; after != nullptr; after = after->m_next) {
-        --after->m_row;
+Node* Tree::detachRows(Node* parent, int first, int last, int& nodeCount) {
+    Node* firstNode = childAt(parent, first);
+    Node* lastNode = childAt(parent, last);
+    tell([&](TreeObserver& o) { o.aboutToRemove(parent, first, last); });
+
+    nodeCount = 0;
+    for (Node* node = firstNode;; node = node->m_next) {
+        nodeCount += subtreeCount(node);
+        if (node == lastNode) {
+            break;
+        }
     }
-    (node->m_previous != nullptr ? node->m_previous->m_next
-                                 : (parent != nullptr ? parent->m_firstChild : m_firstTop)) =
-        node->m_next;
-    (node->m_next != nullptr ? node->m_next->m_previous
-                             : (parent != nullptr ? parent->m_lastChild : m_lastTop)) =
-        node->m_previous;
+    if (m_selected != nullptr && liesWithinRows(m_selected, parent, first, last)) {
+        m_selected = nullptr;
+    }
+    Node* before = firstNode->m_previous;
+    Node* after = lastNode->m_next;
+    (before != nullptr ? before->m_next
+                       : (parent != nullptr ? parent->m_firstChild : m_firstTop)) = after;
+    (after != nullptr ? after->m_previous
+                      : (parent != nullptr ? parent->m_lastChild : m_lastTop)) = before;
+    const int rows = last - first + 1;
+    for (Node* node = after; node != nullptr; node = node->m_next) {
+        node->m_row -= rows;
+    }
     if (parent != nullptr) {
-        --parent->m_childCount;
+        parent->m_childCount -= static_cast<std::uint32_t>(rows);
     } else {
-        --m_topCount;
+        m_topCount -= rows;
     }
-    node->m_next = nullptr;
-    freeSubtree(node);
+    firstNode->m_previous = nullptr;
+    lastNode->m_next = nullptr;
+    for (Node* node = firstNode; node != nullptr; node = node->m_next) {
+        node->m_parent = nullptr;
+    }
+    m_count -= nodeCount;
     forgetLookups();
 
-    tell([&](TreeObserver& o) { o.removed(parent, row); });
+    tell([&](TreeObserver& o) { o.removed(parent, first, last); });
+    return firstNode;
+}
+
+void Tree::insertRows(Node* parent, int row, Node* detached) {
+    Node* last = detached;
+    int rows = 1;
+    int count = subtreeCount(detached);
+    while (last->m_next != nullptr) {
+        last = last->m_next;
+        ++rows;
+        count += subtreeCount(last);
+    }
+    tell([&](TreeObserver& o) { o.aboutToInsert(parent, row, row + rows - 1); });
+    linkRows(parent, childAt(parent, row), detached, last, rows);
+    m_count += count;
+    tell([&](TreeObserver& o) { o.inserted(parent, row, row + rows - 1); });
+
+    // Nodes come back with their expanded states; views hear of them again.
+    const Node* end = nextAfterSubtree(last);
+    for (Node* node = detached; node != end; node = nextInPreorder(node)) {
+        if (node->isExpanded()) {
+            tell([&](TreeObserver& o) { o.expandedChanged(node); });
+        }
+    }
+}
+
+void Tree::destroyDetached(Node* detached) {
+    while (detached != nullptr) {
+        Node* next = detached->m_next;
+        detached->m_next = nullptr;
+        freeSubtree(detached);
+        detached = next;
+    }
 }
 
 void Tree::clear() {

@@ -92,6 +92,15 @@ public:
     Node* appendSubtreeCopy(Node* parent, const Node* source);
     // Removes the node with its whole subtree.
     void removeSubtree(Node* node);
+
+    // Takes children first..last of `parent` (nullptr: the top level) out of the tree with their
+    // subtrees, keeping them for insertRows() or destroyDetached(); returns the first of them,
+    // linked to the others as siblings. `nodeCount` receives how many nodes left the tree.
+    Node* detachRows(Node* parent, int first, int last, int& nodeCount);
+    // Puts detached siblings back as children of `parent` from row `row` on.
+    void insertRows(Node* parent, int row, Node* detached);
+    // Frees detached siblings with their subtrees.
+    void destroyDetached(Node* detached);
     void clear();
     void adoptBuffer(std::shared_ptr<const std::string> buffer);
 
@@ -127,7 +136,11 @@ private:
     void releaseNode(Node* node);
     Node* appendCopy(Node* parent, const Node& source);
     Node* link(Node* parent, Node* node);
-    void freeSubtree(Node* node);
+    // Links siblings first..last (of `count` nodes) as children of `parent` before `before`.
+    void linkRows(Node* parent, Node* before, Node* first, Node* last, int count);
+    // Frees the node's subtree and returns how many nodes it held.
+    int freeSubtree(Node* node);
+    static int subtreeCount(const Node* node);
     void forgetLookups();
     template <typename Call>
     void tell(Call call);
@@ -152,6 +165,9 @@ private:
     int m_updateDepth = 0;
     mutable std::vector<TreeObserver*> m_observers;
 };
+
+// True when `node` lies in the subtree of one of the children first..last of `parent`.
+bool liesWithinRows(const Node* node, const Node* parent, int first, int last);
 
 // Visits every node of the tree in pre-order as visit(node, level), the level counted as the walk
 // goes rather than up the ancestors of each node.

@@ -14,13 +14,22 @@ public:
     virtual void aboutToReset() {}
     virtual void resetDone() {}
 
-    // A node is about to become child `row` of `parent` (nullptr: the top level), or has.
-    virtual void aboutToAppend(const Node* parent, int row) { (void)parent, (void)row; }
-    virtual void appended(const Node* node) { (void)node; }
+    // Nodes are about to become children first..last of `parent` (nullptr: the top level), or
+    // have.
+    virtual void aboutToInsert(const Node* parent, int first, int last) {
+        (void)parent, (void)first, (void)last;
+    }
+    virtual void inserted(const Node* parent, int first, int last) {
+        (void)parent, (void)first, (void)last;
+    }
 
-    // `node` and its subtree are about to go, or have gone from row `row` of `parent`.
-    virtual void aboutToRemove(const Node* node) { (void)node; }
-    virtual void removed(const Node* parent, int row) { (void)parent, (void)row; }
+    // Children first..last of `parent`, with their subtrees, are about to leave, or have.
+    virtual void aboutToRemove(const Node* parent, int first, int last) {
+        (void)parent, (void)first, (void)last;
+    }
+    virtual void removed(const Node* parent, int first, int last) {
+        (void)parent, (void)first, (void)last;
+    }
 
     // The text or icon index of `node` changed.
     virtual void changed(const Node* node) { (void)node; }

@@ -84,42 +84,53 @@ void ViewNotifier::resetDone() {
     }
 }
 
-void ViewNotifier::aboutToAppend(const Node* parent, int row) {
-    if (!isBatching()) {
-        m_view.aboutToInsert(parent, row, row);
-        return;
-    }
+void ViewNotifier::aboutToInsert(const Node* parent, int first, int last) {
+    m_insertTold = false;
     if (m_resetting) {
         return;
     }
-    if (isUnannounced(parent)) {
-        if (m_unannouncedParents.insert(parent).second) {
-            m_lastAsked = nullptr;
+    if (isBatching()) {
+        if (isUnannounced(parent)) {
+            // The view hears of the parent with all its children at once.
+            if (m_unannouncedParents.insert(parent).second) {
+                m_lastAsked = nullptr;
+            }
+            return;
         }
-    } else if (m_announcedCounts.emplace(parent, row).second) {
-        m_pendingParents.push_back(parent);
-        m_lastAsked = nullptr;
+        if (first == m_tree.childCountOf(parent)) {
+            // An append: held back until the update ends.
+            if (m_announcedCounts.emplace(parent, first).second) {
+                m_pendingParents.push_back(parent);
+                m_lastAsked = nullptr;
+            }
+            return;
+        }
+        // Rows between known rows: everything held back is told first.
+        tellPendingAppends();
+    }
+    m_insertTold = true;
+    m_view.aboutToInsert(parent, first, last);
+}
+
+void ViewNotifier::inserted(const Node* parent, int first, int last) {
+    if (m_insertTold) {
+        m_insertTold = false;
+        m_view.inserted(parent, first, last);
     }
 }
 
-void ViewNotifier::appended(const Node* node) {
-    if (!isBatching()) {
-        m_view.inserted(node->parent(), node->row(), node->row());
-    }
-}
-
-void ViewNotifier::aboutToRemove(const Node* node) {
+void ViewNotifier::aboutToRemove(const Node* parent, int first, int last) {
     if (m_resetting) {
         return;
     }
     // Rows are counted as the view knows them, so every held-back append is told first.
     tellPendingAppends();
-    m_view.aboutToRemove(node);
+    m_view.aboutToRemove(parent, first, last);
 }
 
-void ViewNotifier::removed(const Node* parent, int row) {
+void ViewNotifier::removed(const Node* parent, int first, int last) {
     if (!m_resetting) {
-        m_view.removed(parent, row);
+        m_view.removed(parent, first, last);
     }
 }
 

@@ -22,9 +22,9 @@ public:
     // Rows first..last of `parent` (nullptr: the top level) are about to appear, or have.
     virtual void aboutToInsert(const Node* parent, int first, int last) {}
     virtual void inserted(const Node* parent, int first, int last) {}
-    // `node` and its subtree are about to go, or have gone from row `row` of `parent`.
-    virtual void aboutToRemove(const Node* node) {}
-    virtual void removed(const Node* parent, int row) {}
+    // Rows first..last of `parent`, with their subtrees, are about to go, or have gone.
+    virtual void aboutToRemove(const Node* parent, int first, int last) {}
+    virtual void removed(const Node* parent, int first, int last) {}
     virtual void changed(const Node* node) {}
     virtual void expandedChanged(const Node* node) {}
     virtual void selectionChanged(const Node* node) {}
@@ -44,10 +44,10 @@ public:
 private:
     void aboutToReset() override;
     void resetDone() override;
-    void aboutToAppend(const Node* parent, int row) override;
-    void appended(const Node* node) override;
-    void aboutToRemove(const Node* node) override;
-    void removed(const Node* parent, int row) override;
+    void aboutToInsert(const Node* parent, int first, int last) override;
+    void inserted(const Node* parent, int first, int last) override;
+    void aboutToRemove(const Node* parent, int first, int last) override;
+    void removed(const Node* parent, int first, int last) override;
     void changed(const Node* node) override;
     void expandedChanged(const Node* node) override;
     void selectionChanged(const Node* node) override;
@@ -64,7 +64,8 @@ private:
 
     const Tree& m_tree;
     ViewObserver& m_view;
-    bool m_resetting = false;  // emptied inside the running update
+    bool m_resetting = false;   // emptied inside the running update
+    bool m_insertTold = false;  // the running insertion was told to the view as it came
     // Known parents with appends held back, in the order of their first append, with the child
     // count the view knows.
     std::vector<const Node*> m_pendingParents;

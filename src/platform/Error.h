@@ -18,4 +18,7 @@ private:
     std::string m_message;
 };
 
+// The system's message when memory runs out.
+inline constexpr const char* kOutOfMemoryMessage = "Mémoire insuffisante";
+
 }  // namespace quorvia

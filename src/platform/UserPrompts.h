@@ -17,6 +17,13 @@ struct ObjectFields {
     int iconIndex = 0;
 };
 
+// What the find dialog shows and gives back: the text typed (bytes in the code page shown) and
+// whether its case must match.
+struct SearchFields {
+    std::string text;
+    bool matchCase = false;
+};
+
 // What the attribute dialog shows and gives back.
 struct AttributeFields {
     std::string name;
@@ -47,6 +54,7 @@ public:
     // The object and attribute dialogs, opened with the given fields; nothing when cancelled.
     virtual std::optional<ObjectFields> editObject(const ObjectFields& shown) = 0;
     virtual std::optional<AttributeFields> editAttribute(const AttributeFields& shown) = 0;
+    virtual std::optional<SearchFields> editSearch(const SearchFields& shown) = 0;
 
     // Runs a long wait (the package builder) while the window shows that it is busy and takes
     // no input.

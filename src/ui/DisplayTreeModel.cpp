@@ -100,11 +100,11 @@ void DisplayTreeModel::inserted(const model::Node*, int, int) {
     endInsertRows();
 }
 
-void DisplayTreeModel::aboutToRemove(const model::Node* node) {
-    beginRemoveRows(indexOf(node->parent()), node->row(), node->row());
+void DisplayTreeModel::aboutToRemove(const model::Node* parent, int first, int last) {
+    beginRemoveRows(indexOf(parent), first, last);
 }
 
-void DisplayTreeModel::removed(const model::Node*, int) {
+void DisplayTreeModel::removed(const model::Node*, int, int) {
     endRemoveRows();
 }
 

@@ -41,8 +41,8 @@ private:
     void resetDone() override;
     void aboutToInsert(const model::Node* parent, int first, int last) override;
     void inserted(const model::Node* parent, int first, int last) override;
-    void aboutToRemove(const model::Node* node) override;
-    void removed(const model::Node* parent, int row) override;
+    void aboutToRemove(const model::Node* parent, int first, int last) override;
+    void removed(const model::Node* parent, int first, int last) override;
     void changed(const model::Node* node) override;
     void expandedChanged(const model::Node* node) override;
     void selectionChanged(const model::Node* node) override;

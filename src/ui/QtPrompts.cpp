@@ -9,7 +9,9 @@
 #include <thread>
 
 #include "ui/MessageBoxes.h"
+#include "ui/Text.h"
 #include "ui/frmAttribute.h"
+#include "ui/frmFind.h"
 #include "ui/frmObject.h"
 #include "ui/frmSelect.h"
 
@@ -107,6 +109,16 @@ std::optional<platform::AttributeFields> QtPrompts::editAttribute(
         return std::nullopt;
     }
     return dialog.fields();
+}
+
+std::optional<platform::SearchFields> QtPrompts::editSearch(const platform::SearchFields& shown) {
+    frmFind dialog(m_window);
+    dialog.FormShow(toQString(shown.text), shown.matchCase);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return platform::SearchFields{fieldBytes(dialog.edFind->text(), shown.text),
+                                  dialog.cbMatchCase->isChecked()};
 }
 
 void QtPrompts::whileBusy(const std::function<void()>& work) {

@@ -21,6 +21,7 @@ public:
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
     std::optional<platform::AttributeFields> editAttribute(
         const platform::AttributeFields& shown) override;
+    std::optional<platform::SearchFields> editSearch(const platform::SearchFields& shown) override;
     void whileBusy(const std::function<void()>& work) override;
 
 protected:

@@ -97,4 +97,57 @@ std::string fieldBytes(const QString& text, std::string_view shown) {
     return toBytes(text);
 }
 
+namespace {
+
+bool isAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) > 127) {
+            return false;
+        }
+    }
+    return true;
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+TextSearch::TextSearch(const QString& needle, bool matchCase)
+    : m_needle(needle), m_case(matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) {
+    const QByteArray latin = needle.toLatin1();
+    m_ascii = !needle.isEmpty() && isAscii(std::string_view(latin.constData(), latin.size())) &&
+              QString::fromLatin1(latin) == needle;
+    if (m_ascii) {
+        m_asciiNeedle = latin.toStdString();
+        if (!matchCase) {
+            for (char& c : m_asciiNeedle) {
+                c = asciiLower(c);
+            }
+        }
+    }
+}
+
+bool TextSearch::matches(std::string_view bytes) const {
+    if (m_ascii) {
+        if (m_case == Qt::CaseSensitive) {
+            return bytes.find(m_asciiNeedle) != std::string_view::npos;
+        }
+        const size_t length = m_asciiNeedle.size();
+        for (size_t at = 0; at + length <= bytes.size(); ++at) {
+            size_t i = 0;
+            while (i < length && asciiLower(bytes[at + i]) == m_asciiNeedle[i]) {
+                ++i;
+            }
+            if (i == length) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // A needle beyond ASCII cannot lie in a text of ASCII bytes alone.
+    return !isAscii(bytes) && toQString(bytes).contains(m_needle, m_case);
+}
+
 }  // namespace quorvia::ui

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,21 @@ std::string toBytes(const QString& text);
 // What a dialog's field writes back: the very bytes it was shown with while its text is
 // unchanged (whatever those bytes are), else the text in the code page.
 std::string fieldBytes(const QString& text, std::string_view shown);
+
+// A search for a text in display texts as the user sees them: decoded through the code page,
+// and with the case ignored by Unicode's rules unless asked otherwise.
+class TextSearch final {
+public:
+    TextSearch(const QString& needle, bool matchCase);
+    bool matches(std::string_view bytes) const;
+
+private:
+    QString m_needle;
+    Qt::CaseSensitivity m_case;
+    // An ASCII needle is found in the bytes themselves: no byte above 127 shows as an ASCII
+    // letter, so nothing needs decoding.
+    bool m_ascii = false;
+    std::string m_asciiNeedle;  // lower case when the case is ignored
+};
 
 }  // namespace quorvia::ui

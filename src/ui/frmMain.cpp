@@ -12,6 +12,7 @@
 #include "editing/Containment.h"
 #include "editing/Deletion.h"
 #include "editing/DragAndDrop.h"
+#include "editing/Find.h"
 #include "editing/ItemDialogs.h"
 #include "export/PhoneExport.h"
 #include "import/TextImport.h"
@@ -21,6 +22,7 @@
 #include "ui/Help.h"
 #include "ui/Pictures.h"
 #include "ui/QtPrompts.h"
+#include "ui/Text.h"
 #include "ui/frmAbout.h"
 
 namespace quorvia::ui {
@@ -63,6 +65,12 @@ const MenuItem kMenuItems[] = {
     {"mmEdit", "mmCut", "Cut", &frmMain::mmCutClick, Qt::CTRL | Qt::Key_X},
     {"mmEdit", "mmCopy", "Copy", &frmMain::mmCopyClick, Qt::CTRL | Qt::Key_C},
     {"mmEdit", "mmPaste", "Paste", &frmMain::mmPasteClick, Qt::CTRL | Qt::Key_V},
+    {"mmEdit", "N4", "-"},
+    {"mmEdit", "mmUndo", "Undo", &frmMain::mmUndoClick, Qt::CTRL | Qt::Key_Z},
+    {"mmEdit", "mmRedo", "Redo", &frmMain::mmRedoClick, Qt::CTRL | Qt::Key_Y,
+     Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
+    {"mmEdit", "mmFind", "Find...", &frmMain::mmFindClick, Qt::CTRL | Qt::Key_F},
+    {"mmEdit", "mmFindNext", "Find next", &frmMain::mmFindNextClick, Qt::Key_F3},
     {kMenuBar, "Items1", "Items"},
     {"Items1", "mmAdd", "Add"},
     {"mmAdd", "mmAddobj", "Object...", &frmMain::mmAddObjectClick},
@@ -157,7 +165,7 @@ bool frmMain::runCommand(Body&& body) {
     } catch (const Error& error) {
         m_prompts->showError(error.message());
     } catch (const std::bad_alloc&) {
-        m_prompts->showError("Mémoire insuffisante");
+        m_prompts->showError(kOutOfMemoryMessage);
     } catch (const std::exception& error) {
         m_prompts->showError(error.what());
     }
@@ -361,6 +369,40 @@ void frmMain::mmCopyClick() {
 
 void frmMain::mmPasteClick() {
     runCommand([&] { editing::paste(m_trees, m_clipboard, *m_prompts); });
+}
+
+void frmMain::mmUndoClick() {
+    runCommand([&] { m_trees.undo(); });
+}
+
+void frmMain::mmRedoClick() {
+    runCommand([&] { m_trees.redo(); });
+}
+
+void frmMain::mmFindClick() {
+    runCommand([&] {
+        const auto entered = m_prompts->editSearch(m_lastSearch);
+        if (entered && !entered->text.empty()) {
+            m_lastSearch = *entered;
+            findLastSearch();
+        }
+    });
+}
+
+void frmMain::mmFindNextClick() {
+    if (m_lastSearch.text.empty()) {
+        mmFindClick();
+        return;
+    }
+    runCommand([&] { findLastSearch(); });
+}
+
+void frmMain::findLastSearch() {
+    const TextSearch search(toQString(m_lastSearch.text), m_lastSearch.matchCase);
+    if (!editing::findAndReveal(m_trees,
+                                [&](std::string_view text) { return search.matches(text); })) {
+        m_prompts->warn("\"" + m_lastSearch.text + "\" not found");
+    }
 }
 
 void frmMain::mmAddObjectClick() {

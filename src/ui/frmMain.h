@@ -63,6 +63,10 @@ public slots:
     void mmCutClick();
     void mmCopyClick();
     void mmPasteClick();
+    void mmUndoClick();
+    void mmRedoClick();
+    void mmFindClick();
+    void mmFindNextClick();
     void mmAddObjectClick();
     void mmAddAttributeClick();
     void mmEdtClick();
@@ -90,6 +94,7 @@ private:
     template <typename Body>
     bool runCommand(Body&& body);
 
+    void findLastSearch();
     void buildMenus();
     void buildToolBar();
     void connectTree();
@@ -102,6 +107,7 @@ private:
     // Goes before the trees it watches; the view only borrows it.
     std::unique_ptr<DisplayTreeModel> m_displayModel;
     bool m_centred = false;
+    platform::SearchFields m_lastSearch;
     // Set while the view shows a change the logic asked for, so it is not reported back.
     bool m_showingLogic = false;
 };

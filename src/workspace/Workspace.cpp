@@ -108,6 +108,8 @@ void Workspace::saveAs() {
         return;
     }
     changeDatabasePath(*chosen);
+    // Another file from here on: its history starts now, as for New and Open.
+    m_trees.clearHistory();
     save();
 }
 

@@ -65,8 +65,8 @@ private:
     void changeDatabasePath(const std::string& path);
     void openChosen(const std::optional<std::string>& chosen);
 
-    void appended(const model::Node*) override { m_protected = false; }
-    void removed(const model::Node*, int) override { m_protected = false; }
+    void inserted(const model::Node*, int, int) override { m_protected = false; }
+    void removed(const model::Node*, int, int) override { m_protected = false; }
     void changed(const model::Node*) override { m_protected = false; }
 
     model::PairedTrees& m_trees;

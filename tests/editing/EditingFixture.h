@@ -41,7 +41,6 @@ protected:
     std::string records() const { return testing::outline(trees.records()); }
 
     model::PairedTrees trees;
-    model::FieldList fields;
     testing::FakePrompts prompts;
 };
 

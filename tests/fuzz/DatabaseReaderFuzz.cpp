@@ -49,7 +49,6 @@ void checkLoad(const std::string& bytes, const model::Tree& parsed, bool readabl
     const fuzz::RamFolder& folder = fuzz::RamFolder::instance();
     folder.write("db", bytes);
     model::PairedTrees trees;
-    model::FieldList fields;
     std::optional<Error> failure;
     bool shortRecord = false;
     try {

@@ -28,7 +28,6 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 
 void checkLoads(const std::string& target) {
     model::PairedTrees trees;
-    model::FieldList fields;
     try {
         const std::optional<Error> failure = model::loadDatabase(trees, target);
         if (failure) {
@@ -50,7 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     folder.write("target.db", kOldTarget);
     const size_t entries = folder.entryCount();
 
-    model::FieldList fields;
     try {
         const importing::PhoneConversion outcome = importing::convertPhoneDatabase(
             fields, folder.path("phone.txt"), folder.path("target.db"));

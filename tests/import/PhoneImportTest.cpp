@@ -30,7 +30,6 @@ protected:
     }
 
     testing::TempDir dir;
-    model::FieldList fields;
 };
 
 TEST_F(PhoneImportTest, HeaderThenLevelledRecords) {

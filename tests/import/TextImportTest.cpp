@@ -66,7 +66,6 @@ protected:
 
     testing::TempDir dir;
     model::PairedTrees trees;
-    model::FieldList fields;
     testing::FakePrompts prompts;
 };
 

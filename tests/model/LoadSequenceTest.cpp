@@ -20,7 +20,6 @@ protected:
 
     testing::TempDir dir;
     PairedTrees trees;
-    FieldList fields;
 };
 
 TEST_F(LoadSequence, DecodesEveryRecordAndNamesTheRootAfterTheFile) {

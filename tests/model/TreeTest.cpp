@@ -31,9 +31,11 @@ public:
                       std::to_string(last) + " seen " +
                       std::to_string(m_notifier.announcedChildCount(parent)));
     }
-    void aboutToRemove(const Node* node) override { log.push_back("aboutToRemove " + name(node)); }
-    void removed(const Node* parent, int row) override {
-        log.push_back("removed " + name(parent) + " " + std::to_string(row));
+    void aboutToRemove(const Node* parent, int first, int last) override {
+        log.push_back("aboutToRemove " + name(parent) + " " + rows(first, last));
+    }
+    void removed(const Node* parent, int first, int last) override {
+        log.push_back("removed " + name(parent) + " " + rows(first, last));
     }
     void changed(const Node* node) override { log.push_back("changed " + name(node)); }
     void expandedChanged(const Node* node) override {
@@ -49,6 +51,9 @@ public:
     std::vector<std::string> log;
 
 private:
+    static std::string rows(int first, int last) {
+        return std::to_string(first) + ".." + std::to_string(last);
+    }
     static std::string name(const Node* node) {
         return node != nullptr ? std::string(node->text()) : "<top>";
     }
@@ -198,8 +203,8 @@ TEST(Tree, ChangesOutsideABulkUpdateAreToldAtOnce) {
     tree.removeSubtree(a);
     tree.clear();
     EXPECT_EQ(observer.log, (Log{"aboutToAppend root 0..0 seen 0", "appended root 0..0 seen 1",
-                                 "changed A2", "selected A2", "aboutToRemove A2", "removed root 0",
-                                 "aboutToReset", "resetDone"}));
+                                 "changed A2", "selected A2", "aboutToRemove root 0..0",
+                                 "removed root 0..0", "aboutToReset", "resetDone"}));
 }
 
 TEST(Tree, AppendsInsideNestedBulkUpdatesAreToldOncePerParentAtTheOutermostEnd) {
@@ -258,7 +263,7 @@ TEST(Tree, RemovalInsideABulkUpdateFirstTellsThePendingAppends) {
     }
     EXPECT_EQ(observer.log,
               (Log{"aboutToAppend root 1..1 seen 1", "appended root 1..1 seen 2",
-                   "aboutToRemove A", "removed root 0", "aboutToAppend B 1..1 seen 1",
+                   "aboutToRemove root 0..0", "removed root 0..0", "aboutToAppend B 1..1 seen 1",
                    "appended B 1..1 seen 2", "selected B2"}));
 }
 

@@ -62,6 +62,12 @@ std::optional<platform::AttributeFields> FakePrompts::editAttribute(
     return next(attributeAnswers, asked, std::optional<platform::AttributeFields>());
 }
 
+std::optional<platform::SearchFields> FakePrompts::editSearch(
+    const platform::SearchFields& shown) {
+    asked.push_back("find: " + shown.text + "|" + (shown.matchCase ? "case" : "any case"));
+    return next(searchAnswers, asked, std::optional<platform::SearchFields>());
+}
+
 void FakePrompts::whileBusy(const std::function<void()>& work) {
     asked.push_back("busy");
     work();

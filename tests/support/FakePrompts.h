@@ -21,6 +21,7 @@ public:
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
     std::optional<platform::AttributeFields> editAttribute(
         const platform::AttributeFields& shown) override;
+    std::optional<platform::SearchFields> editSearch(const platform::SearchFields& shown) override;
     void whileBusy(const std::function<void()>& work) override;
 
 protected:
@@ -29,7 +30,8 @@ protected:
 
 public:
     // What was asked, in order: "error: ...", "warn: ...", "confirm: ...", "open", "save",
-    // "columns: a|b", "object: name|icon", "attribute: name|value", "busy".
+    // "columns: a|b", "object: name|icon", "attribute: name|value", "find: text|matchCase",
+    // "busy".
     std::vector<std::string> asked;
 
     std::deque<bool> confirmAnswers;
@@ -38,6 +40,7 @@ public:
     std::deque<int> columnAnswers;
     std::deque<std::optional<platform::ObjectFields>> objectAnswers;
     std::deque<std::optional<platform::AttributeFields>> attributeAnswers;
+    std::deque<std::optional<platform::SearchFields>> searchAnswers;
 
     // The questions asked since the last call, which forgets them.
     std::vector<std::string> takeAsked();

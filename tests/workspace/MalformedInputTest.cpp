@@ -53,7 +53,6 @@ protected:
     // reproduces the record tree.
     void loadAndRoundTrip(const std::string& path) {
         model::PairedTrees trees;
-        model::FieldList fields;
         runs(path + " as database", [&] { model::loadDatabase(trees, path); });
         ASSERT_GE(trees.records().count(), 1);
         EXPECT_TRUE(testing::arePaired(trees)) << path;
@@ -70,7 +69,6 @@ protected:
 
     void importInto(const std::string& path) {
         model::PairedTrees trees;
-        model::FieldList fields;
         testing::loadPaired(trees, "root\n\tO;Target;1\n");
         trees.select(trees.display().nodeAt(1));
         prompts.openAnswers.push_back(path);
@@ -98,7 +96,6 @@ protected:
     // Converts `path` as a phone database; a failure leaves the target as it was, a success
     // gives a file that loads without a reader error.
     void convertAsPhoneDatabase(const std::string& path) {
-        model::FieldList fields;
         dir.write("converted.db", "before");
         try {
             if (importing::convertPhoneDatabase(path, dir.path("converted.db")) ==
@@ -140,12 +137,13 @@ TEST_F(MalformedInput, TheCorpusThroughEveryReaderAndCommand) {
 TEST_F(MalformedInput, WhatTheReadersMakeOfThem) {
     const std::string folder = std::string(std::getenv("QUORVIA_FIXTURES")) + "/malformed/";
     model::PairedTrees trees;
-    model::FieldList fields;
     EXPECT_FALSE(model::loadDatabase(trees, folder + "byte-order-mark.txt"));
     EXPECT_EQ(trees.records().nodeAt(0)->text(), "\xEF\xBB\xBFRoot");
     EXPECT_EQ(testing::outline(trees.display()), "byte-order-mark.txt\n\tA\n\t\tPhone: 555\n");
 
-    EXPECT_FALSE(model::loadDatabase(trees, folder + "nul-bytes.txt"));
+    const auto afterNul = model::loadDatabase(trees, folder + "nul-bytes.txt");
+    ASSERT_TRUE(afterNul) << "text behind the NUL would be lost by a save";
+    EXPECT_EQ(afterNul->message(), "Impossible d'ouvrir le fichier " + folder + "nul-bytes.txt");
     EXPECT_EQ(testing::outline(trees.records()), "Root\n\tO;A;1\n\tT;x;y\n");
 
     EXPECT_FALSE(model::loadDatabase(trees, folder + "ctrl-z-inside.txt"));
@@ -222,7 +220,6 @@ TEST_F(MalformedInput, AMillionLevelsOfPhoneDatabase) {
     }
     dir.write("deep-phone.txt", source);
     dir.write("converted.db", "before");
-    model::FieldList fields;
     try {
         importing::convertPhoneDatabase(dir.path("deep-phone.txt"), dir.path("converted.db"));
         FAIL() << "converted half a terabyte";

@@ -16,6 +16,7 @@
 #include "editing/DragAndDrop.h"
 #include "editing/ItemDialogs.h"
 #include "import/TextImport.h"
+#include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -707,12 +708,59 @@ public:
             m_log.push_back(std::to_string(index) + ": " + describe(step));
             m_model.asked.clear();
             m_model.savedTo.reset();
+            const std::string before = snapshot();
             const std::vector<std::string> observed = runProgram(step);
             runModel(step);
-            if (!compare(observed)) {
+            if (!compare(observed) || !undoAndRedo(step, before)) {
                 return false;
             }
         }
+        return true;
+    }
+
+    // What a save writes, and what the display shows.
+    std::string snapshot() const {
+        return model::formatDatabase(m_trees.records()) +
+               testing::outline(m_trees.display(), true);
+    }
+
+    // A command that changed the database is undone to the very state before it and redone to
+    // the state after it. Where undo and redo leave the selection and the expanded nodes is
+    // theirs to choose: the model takes it over.
+    bool undoAndRedo(const Step& step, const std::string& before) {
+        const std::string after = snapshot();
+        if (after == before || step.command == Command::Open) {
+            return true;
+        }
+        std::ostringstream out;
+        const model::Node* clip = m_clipboard.clipNode();
+        if (!m_trees.undo() || snapshot() != before) {
+            out << "undo gives:\n" << snapshot() << "expected:\n" << before;
+        } else if (!m_trees.redo() || snapshot() != after) {
+            out << "redo gives:\n" << snapshot() << "expected:\n" << after;
+        } else if (const auto paired = testing::arePaired(m_trees); !paired) {
+            out << "trees not paired after undo and redo: " << paired.message() << "\n";
+        } else if (m_clipboard.clipNode() != nullptr && m_clipboard.clipNode() != clip) {
+            out << "undo and redo put a node in the clipboard\n";
+        }
+        if (!out.str().empty()) {
+            ADD_FAILURE() << "seed " << m_seed << ", step " << m_log.back() << "\n"
+                          << out.str() << "commands so far:\n"
+                          << joined(m_log, "\n");
+            return false;
+        }
+        int index = 0;
+        for (const model::Node* node = m_trees.display().firstTopLevel(); node != nullptr;
+             node = model::Tree::nextInPreorder(node), ++index) {
+            m_model.nodes[index].shownOpen = node->isExpanded();
+            m_model.nodes[index].recordOpen = m_trees.records().nodeAt(index)->isExpanded();
+        }
+        auto idOf = [&](const model::Tree& tree, const model::Node* node) {
+            return node != nullptr ? m_model.nodes[indexIn(tree, node)].id : kNone;
+        };
+        m_model.selected = idOf(m_trees.display(), m_trees.display().selected());
+        m_model.recordSelected = idOf(m_trees.records(), m_trees.records().selected());
+        m_model.clip = idOf(m_trees.display(), m_clipboard.clipNode());
         return true;
     }
 
@@ -1045,7 +1093,6 @@ private:
                 << formatLines(lines, "\r\n") << "\n";
         }
         model::PairedTrees fresh;
-        model::FieldList fields;
         std::string thrown;
         try {
             if (const auto failure = model::loadDatabase(fresh, path)) {
