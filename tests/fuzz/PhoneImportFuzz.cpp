@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     try {
         const importing::PhoneConversion outcome = importing::convertPhoneDatabase(
-            fields, folder.path("phone.txt"), folder.path("target.db"));
+            folder.path("phone.txt"), folder.path("target.db"));
         if (outcome == importing::PhoneConversion::NothingAfterHeader) {
             check(folder.read("target.db").empty(), "nothing after the header empties the target");
         } else {

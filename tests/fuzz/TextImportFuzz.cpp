@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "fuzz/FuzzChecks.h"
+#include "editing/Containment.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/FieldList.h"
@@ -60,8 +61,7 @@ int headerCount(const std::string& bytes) {
 }
 
 template <typename Import>
-void runImport(Import import, model::PairedTrees& trees, model::FieldList& fields,
-               quorvia::testing::FakePrompts& prompts) {
+void runImport(Import import, model::PairedTrees& trees, quorvia::testing::FakePrompts& prompts) {
     try {
         import(trees, prompts);
     } catch (const Error&) {
@@ -92,25 +92,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     model::PairedTrees trees;
     quorvia::testing::loadPaired(trees, kDatabase);
-    model::FieldList fields;
     quorvia::testing::FakePrompts prompts;
 
     trees.select(trees.display().nodeAt(byte(1) % trees.display().count()));
     prompts.openAnswers.push_back(folder.path("attributes.txt"));
-    const bool attributeTarget = importing::mayImportAttributesInto(trees.display().selected());
-    runImport(importing::mmImportAttributesClick, trees, prompts);
+    const bool attributeTarget = editing::mayImportAttributesInto(trees.display().selected());
+    runImport(importing::importAttributes, trees, prompts);
     if (!attributeTarget) {
         prompts.openAnswers.clear();
     }
 
     trees.select(trees.display().nodeAt(byte(1) / 8 % trees.display().count()));
-    if (importing::mayImportObjectsInto(trees.display().selected())) {
+    if (editing::mayImportObjectsInto(trees.display().selected())) {
         prompts.openAnswers.push_back(folder.path("objects.txt"));
         if (const int headers = headerCount(objects); headers >= 0) {
             prompts.columnAnswers.push_back(byte(0) % (headers + 1) - 1);
         }
     }
-    runImport(importing::mmImportObjectClick, trees, prompts);
+    runImport(importing::importObjects, trees, prompts);
     checkSaves(trees.records());
     return 0;
 }
