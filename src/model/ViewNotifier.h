@@ -20,15 +20,15 @@ public:
     virtual void aboutToReset() {}
     virtual void resetDone() {}
     // Rows first..last of `parent` (nullptr: the top level) are about to appear, or have.
-    virtual void aboutToInsert(const Node* parent, int first, int last) {}
-    virtual void inserted(const Node* parent, int first, int last) {}
+    virtual void aboutToInsert(const Node* /*parent*/, int /*first*/, int /*last*/) {}
+    virtual void inserted(const Node* /*parent*/, int /*first*/, int /*last*/) {}
     // Rows first..last of `parent`, with their subtrees, are about to go, or have gone.
-    virtual void aboutToRemove(const Node* parent, int first, int last) {}
-    virtual void removed(const Node* parent, int first, int last) {}
-    virtual void changed(const Node* node) {}
-    virtual void expandedChanged(const Node* node) {}
-    virtual void selectionChanged(const Node* node) {}
-    virtual void scrollRequested(const Node* node) {}
+    virtual void aboutToRemove(const Node* /*parent*/, int /*first*/, int /*last*/) {}
+    virtual void removed(const Node* /*parent*/, int /*first*/, int /*last*/) {}
+    virtual void changed(const Node* /*node*/) {}
+    virtual void expandedChanged(const Node* /*node*/) {}
+    virtual void selectionChanged(const Node* /*node*/) {}
+    virtual void scrollRequested(const Node* /*node*/) {}
 };
 
 class ViewNotifier final : private TreeObserver {
