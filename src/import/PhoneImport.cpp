@@ -15,6 +15,9 @@ PhoneConversion convertPhoneDatabase(const std::string& source, const std::strin
     platform::FileReplacement replacement(target);
     raiseOnFailure(replacement.create(), FileAction::Create);
     platform::TextLineReader input = platform::openTextFile(source);
+    if (const int line = input.firstLineWithNul(); line > 0) {
+        throw Error(platform::nulLineMessage(source, line));
+    }
 
     // Every line is read and checked first, so that the size of the file is known: a file
     // nested deep enough to need more room than the disk has fails at once instead of after

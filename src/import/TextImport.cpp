@@ -41,6 +41,17 @@ std::optional<std::string> chooseSource(bool allowed, const char* warning,
     return prompts.chooseFileToOpen();
 }
 
+// Reads the chosen file; nothing, after a warning, when a line of it holds a NUL byte.
+std::optional<platform::TextLineReader> readSource(const std::string& path,
+                                                   platform::UserPrompts& prompts) {
+    platform::TextLineReader file = platform::openTextFile(path);
+    if (const int line = file.firstLineWithNul(); line > 0) {
+        prompts.warn(platform::nulLineMessage(path, line));
+        return std::nullopt;
+    }
+    return file;
+}
+
 }  // namespace
 
 void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts) {
@@ -53,7 +64,11 @@ void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts)
     model::PairedTrees::Step step(trees);
     model::PairedTrees::BulkEdit edit(trees);
     const model::NodePair parent = trees.selectCurrentRecord();
-    platform::TextLineReader file = platform::openTextFile(*path);
+    auto source = readSource(*path, prompts);
+    if (!source) {
+        return;
+    }
+    platform::TextLineReader& file = *source;
     model::FieldList fields;
     AttributeAppender attributes;
     while (!file.atEnd()) {
@@ -74,7 +89,11 @@ void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
         return;
     }
     const model::NodePair parent = trees.selectCurrentRecord();
-    platform::TextLineReader file = platform::openTextFile(*path);
+    auto source = readSource(*path, prompts);
+    if (!source) {
+        return;
+    }
+    platform::TextLineReader& file = *source;
 
     model::FieldList fields;
     std::vector<std::string> headers;

@@ -58,6 +58,8 @@ std::optional<Error> loadDatabaseContent(PairedTrees& trees,
         }
         copyShape(trees.m_records, trees.m_display, trees.m_records.isEmpty() ? nullptr : content);
         shortRecord = rebuildDisplay(trees.m_display, fileName);
+        // Every display text is its own now; the record tree keeps the file's bytes.
+        trees.m_display.releaseBuffers();
     });
     if (failure || trees.m_records.isEmpty()) {
         // Half a database is never kept: it would be saved over the whole one.

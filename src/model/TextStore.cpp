@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <utility>
 
 namespace quorvia::model {
 
@@ -19,11 +20,13 @@ std::string_view TextStore::store(std::string_view text) {
     if (text.size() > kBlockSize / 4) {
         // A long text gets a block of its own, so the shared block is not wasted.
         m_longTexts.push_back(uninitialisedBlock(text.size()));
+        m_heldBytes += text.size();
         std::memcpy(m_longTexts.back().get(), text.data(), text.size());
         return {m_longTexts.back().get(), text.size()};
     }
     if (m_freeSize < text.size()) {
         m_blocks.push_back(uninitialisedBlock(kBlockSize));
+        m_heldBytes += kBlockSize;
         m_free = m_blocks.back().get();
         m_freeSize = kBlockSize;
     }
@@ -35,6 +38,7 @@ std::string_view TextStore::store(std::string_view text) {
 }
 
 void TextStore::adopt(std::shared_ptr<const std::string> buffer) {
+    m_heldBytes += buffer->size();
     m_adopted.push_back(std::move(buffer));
 }
 
@@ -50,12 +54,29 @@ bool TextStore::holds(std::string_view text) const {
     return false;
 }
 
+void TextStore::releaseAdopted() {
+    for (const auto& buffer : m_adopted) {
+        m_heldBytes -= buffer->size();
+    }
+    m_adopted.clear();
+}
+
 void TextStore::clear() {
     m_blocks.clear();
     m_longTexts.clear();
     m_free = nullptr;
     m_freeSize = 0;
     m_adopted.clear();
+    m_heldBytes = 0;
+}
+
+void TextStore::swap(TextStore& other) noexcept {
+    std::swap(m_blocks, other.m_blocks);
+    std::swap(m_longTexts, other.m_longTexts);
+    std::swap(m_free, other.m_free);
+    std::swap(m_freeSize, other.m_freeSize);
+    std::swap(m_adopted, other.m_adopted);
+    std::swap(m_heldBytes, other.m_heldBytes);
 }
 
 }  // namespace quorvia::model

@@ -21,8 +21,13 @@ public:
     // Keeps `buffer` alive until clear(), so texts may point into it as they are.
     void adopt(std::shared_ptr<const std::string> buffer);
     bool holds(std::string_view text) const;
+    void releaseAdopted();
 
     void clear();
+    void swap(TextStore& other) noexcept;
+
+    // The bytes held: blocks, long texts and adopted buffers, used or not.
+    size_t heldBytes() const { return m_heldBytes; }
 
 private:
     static constexpr size_t kBlockSize = 256 * 1024;
@@ -32,6 +37,7 @@ private:
     char* m_free = nullptr;
     size_t m_freeSize = 0;
     std::vector<std::shared_ptr<const std::string>> m_adopted;
+    size_t m_heldBytes = 0;
 };
 
 }  // namespace quorvia::model

@@ -76,6 +76,7 @@ void Tree::releaseNode(Node* node) {
     if (m_selected == node) {
         m_selected = nullptr;
     }
+    m_textBytes -= node->m_textLength;
     node->m_text = nullptr;
     node->m_textLength = 0;
     node->m_parent = node->m_firstChild = node->m_lastChild = node->m_previous = nullptr;
@@ -139,6 +140,10 @@ void Tree::forgetLookups() {
 
 void Tree::adoptBuffer(std::shared_ptr<const std::string> buffer) {
     m_texts.adopt(std::move(buffer));
+}
+
+void Tree::releaseBuffers() {
+    m_texts.releaseAdopted();
 }
 
 // ---- reading ----
@@ -286,6 +291,7 @@ Node* Tree::appendChild(Node* parent, std::string_view text, std::int32_t iconIn
     const std::string_view stored = m_texts.store(text);
     node->m_text = stored.data();
     node->m_textLength = static_cast<std::uint32_t>(stored.size());
+    m_textBytes += stored.size();
     return link(parent, node);
 }
 
@@ -294,6 +300,7 @@ Node* Tree::appendChildReferencing(Node* parent, std::string_view adoptedText) {
     Node* node = allocateNode();
     node->m_text = adoptedText.data();
     node->m_textLength = static_cast<std::uint32_t>(adoptedText.size());
+    m_textBytes += adoptedText.size();
     return link(parent, node);
 }
 
@@ -302,6 +309,7 @@ Node* Tree::appendCopy(Node* parent, const Node& source) {
     Node* node = allocateNode();
     node->m_text = source.m_text;
     node->m_textLength = source.m_textLength;
+    m_textBytes += source.m_textLength;
     node->m_iconIndex = source.m_iconIndex;
     return link(parent, node);
 }
@@ -374,6 +382,7 @@ Node* Tree::detachRows(Node* parent, int first, int last, int& nodeCount) {
         node->m_parent = nullptr;
     }
     m_count -= nodeCount;
+    m_detached.insert(firstNode);
     forgetLookups();
 
     tell([&](TreeObserver& o) { o.removed(parent, first, last); });
@@ -390,6 +399,7 @@ void Tree::insertRows(Node* parent, int row, Node* detached) {
         count += subtreeCount(last);
     }
     tell([&](TreeObserver& o) { o.aboutToInsert(parent, row, row + rows - 1); });
+    m_detached.erase(detached);
     linkRows(parent, childAt(parent, row), detached, last, rows);
     m_count += count;
     tell([&](TreeObserver& o) { o.inserted(parent, row, row + rows - 1); });
@@ -404,12 +414,42 @@ void Tree::insertRows(Node* parent, int row, Node* detached) {
 }
 
 void Tree::destroyDetached(Node* detached) {
+    m_detached.erase(detached);
     while (detached != nullptr) {
         Node* next = detached->m_next;
         detached->m_next = nullptr;
         freeSubtree(detached);
         detached = next;
     }
+    compactTextsIfMostlyDead();
+}
+
+void Tree::compactTextsIfMostlyDead() {
+    // Texts are never freed one by one: once more than half of what the store holds belongs to
+    // no node, the live texts move to a fresh store and the old blocks (and any file buffer no
+    // node points into any more) go.
+    constexpr size_t kSmallestWorthIt = 1 << 20;
+    const size_t held = m_texts.heldBytes();
+    if (held < kSmallestWorthIt || held / 2 <= m_textBytes) {
+        return;
+    }
+    TextStore compacted;
+    auto move = [&](Node* top) {
+        const Node* end = nextAfterSubtree(top);
+        for (Node* node = top; node != end; node = nextInPreorder(node)) {
+            const std::string_view stored = compacted.store(node->text());
+            node->m_text = stored.data();
+        }
+    };
+    for (Node* top = m_firstTop; top != nullptr; top = top->m_next) {
+        move(top);
+    }
+    for (Node* detached : m_detached) {
+        for (Node* top = detached; top != nullptr; top = top->m_next) {
+            move(top);
+        }
+    }
+    m_texts.swap(compacted);
 }
 
 void Tree::clear() {
@@ -418,6 +458,8 @@ void Tree::clear() {
     m_usedInLastChunk = kChunkSize;
     m_released = nullptr;
     m_texts.clear();
+    m_textBytes = 0;
+    m_detached.clear();
     m_firstTop = m_lastTop = nullptr;
     m_topCount = 0;
     m_count = 0;
@@ -428,6 +470,8 @@ void Tree::clear() {
 
 void Tree::setText(Node* node, std::string_view text) {
     const std::string_view stored = m_texts.store(text);
+    m_textBytes += stored.size();
+    m_textBytes -= node->m_textLength;
     node->m_text = stored.data();
     node->m_textLength = static_cast<std::uint32_t>(stored.size());
     tell([&](TreeObserver& o) { o.changed(node); });

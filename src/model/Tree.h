@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "model/TextStore.h"
@@ -65,6 +66,8 @@ public:
     Tree& operator=(const Tree&) = delete;
 
     int count() const { return m_count; }
+    // The bytes the tree's text storage holds, used or not.
+    size_t textBytesHeld() const { return m_texts.heldBytes(); }
     bool isEmpty() const { return m_count == 0; }
     Node* firstTopLevel() const { return m_firstTop; }
 
@@ -103,6 +106,8 @@ public:
     void destroyDetached(Node* detached);
     void clear();
     void adoptBuffer(std::shared_ptr<const std::string> buffer);
+    // Lets go of the adopted buffers, once no node points into them any more.
+    void releaseBuffers();
 
     void setText(Node* node, std::string_view text);
     void setIconIndex(Node* node, std::int32_t iconIndex);
@@ -141,6 +146,7 @@ private:
     // Frees the node's subtree and returns how many nodes it held.
     int freeSubtree(Node* node);
     static int subtreeCount(const Node* node);
+    void compactTextsIfMostlyDead();
     void forgetLookups();
     template <typename Call>
     void tell(Call call);
@@ -150,6 +156,8 @@ private:
     size_t m_usedInLastChunk = kChunkSize;
     Node* m_released = nullptr;
     TextStore m_texts;
+    size_t m_textBytes = 0;  // the texts' lengths, of every node in the tree or detached
+    std::unordered_set<Node*> m_detached;  // the first of each run of detached siblings
 
     Node* m_firstTop = nullptr;
     Node* m_lastTop = nullptr;

@@ -47,6 +47,30 @@ std::string_view TextLineReader::readLine() {
     return m_lineWithoutCr;
 }
 
+int TextLineReader::firstLineWithNul() const {
+    if (std::memchr(m_content.data(), '\0', m_content.size()) == nullptr) {
+        return 0;
+    }
+    int line = 1;
+    for (size_t start = 0; start < m_content.size() && m_content[start] != kCtrlZ; ++line) {
+        const char* begin = m_content.data() + start;
+        const void* newline = std::memchr(begin, '\n', m_content.size() - start);
+        const size_t end = newline != nullptr
+                               ? static_cast<size_t>(static_cast<const char*>(newline) - m_content.data())
+                               : m_content.size();
+        if (std::memchr(begin, '\0', end - start) != nullptr) {
+            return line;
+        }
+        start = end + 1;
+    }
+    return 0;
+}
+
+std::string nulLineMessage(const std::string& path, int line) {
+    return "Line " + std::to_string(line) + " of \"" + path +
+           "\" holds a NUL byte, which the database cannot keep; nothing was imported.";
+}
+
 TextLineReader openTextFile(const std::string& path) {
     std::string content;
     raiseOnFailure(readWholeFile(path, content), FileAction::Read);

@@ -20,11 +20,18 @@ public:
     // The next line, valid until the next call; an empty line at the end.
     std::string_view readLine();
 
+    // The number (from 1) of the first line holding a NUL byte, or 0 when none does.
+    int firstLineWithNul() const;
+
 private:
     std::string m_content;
     size_t m_position = 0;
     std::string m_lineWithoutCr;
 };
+
+// What an import says of a file with a NUL byte in line `line`: the database file ends its text
+// at a NUL, so such a line would vanish at the next load.
+std::string nulLineMessage(const std::string& path, int line);
 
 // Opens and reads the whole file, raising the text-file error of a failure.
 TextLineReader openTextFile(const std::string& path);

@@ -51,6 +51,14 @@ TEST_F(PhoneImportTest, LevelsAreReadAsIntegers) {
               "!Niveau incorrect (214748364) pour l'élément \"O;C;1\"");
 }
 
+TEST_F(PhoneImportTest, ALineWithANulByteIsRefused) {
+    dir.write("target.db", "old");
+    EXPECT_EQ(convert(std::string("h;Root\n1;O;A\0;1\n", 16)),
+              "!Line 2 of \"" + dir.path("phone.txt") +
+                  "\" holds a NUL byte, which the database cannot keep; nothing was imported.");
+    EXPECT_EQ(dir.read("target.db"), "old");
+}
+
 TEST_F(PhoneImportTest, FieldsBeyondTheFourthAreDroppedAndNothingIsTrimmed) {
     EXPECT_EQ(convert("x;R;more\n1;T;Note;a;b;c\n1; O ;n; 3 \n"),
               "R\r\n\tT;Note;a\r\n\t O ;n; 3 \r\n");

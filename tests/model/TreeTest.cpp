@@ -179,6 +179,25 @@ TEST(Tree, SubtreeCopiesCarryEveryFieldAndOutliveTheirSource) {
               "\t\t\tT;b;2 [-1]\n");
 }
 
+TEST(Tree, TextsOfDestroyedNodesAreGivenBack) {
+    Tree tree;
+    Node* root = tree.appendChild(nullptr, "root");
+    tree.appendChild(root, "kept while detached");
+    Node* big = tree.appendChild(root, "big");
+    for (int i = 0; i < 20000; ++i) {
+        tree.appendChild(big, std::string(100, 'x') + std::to_string(i));
+    }
+    tree.setText(tree.appendChild(root, "renamed"), "last");
+    int detachedNodes = 0;
+    Node* kept = tree.detachRows(root, 0, 0, detachedNodes);
+    const size_t held = tree.textBytesHeld();
+    tree.removeSubtree(big);
+    EXPECT_LT(tree.textBytesHeld(), held / 4);
+    tree.insertRows(root, 0, kept);
+    EXPECT_EQ(outline(tree), "root\n\tkept while detached\n\tlast\n")
+        << "live and detached texts survive the move";
+}
+
 TEST(Tree, ExpandCollapseAndMakeVisible) {
     Tree tree;
     fillTree(tree, "root\n\tA\n\t\tA1\n\t\t\tA11\n\tB\n");

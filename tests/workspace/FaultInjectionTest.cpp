@@ -225,6 +225,33 @@ TEST_P(FaultInjection, EveryFailurePointKeepsEverythingSound) {
     std::cout << scenario.name << ": " << points << " failure points\n";
 }
 
+// Memory that runs out while the database is read: whichever read it hits, the user is warned,
+// both trees hold a lone root and no save of the program's own writes over the file.
+TEST(LoadFaults, MemoryRunningOutProtectsTheFile) {
+    int points = 0;
+    for (const FileCall call : {FileCall::OpenToRead, FileCall::Read}) {
+        for (int nth = 1;; ++nth) {
+            Session session;
+            session.prompts.takeAsked();
+            {
+                testing::FaultyFileSystem files;
+                files.runOutOfMemoryAt(call, nth);
+                session.workspace.loadCurrentDatabase();
+                if (!files.fired()) {
+                    break;
+                }
+            }
+            ++points;
+            EXPECT_EQ(session.prompts.takeAsked(), std::vector<std::string>{"warn: Mémoire insuffisante"});
+            EXPECT_TRUE(session.workspace.isProtected());
+            EXPECT_EQ(session.bothTrees(), "Quorvia [1]\nQuorvia\n");
+            session.workspace.close();
+            EXPECT_EQ(session.dir.read("Quorvia"), kOldDatabase);
+        }
+    }
+    EXPECT_GT(points, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Writes, FaultInjection, ::testing::ValuesIn(scenarios()),
                          [](const ::testing::TestParamInfo<Scenario>& info) {
                              std::string name = info.param.name;
