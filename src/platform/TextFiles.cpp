@@ -55,9 +55,10 @@ int TextLineReader::firstLineWithNul() const {
     for (size_t start = 0; start < m_content.size() && m_content[start] != kCtrlZ; ++line) {
         const char* begin = m_content.data() + start;
         const void* newline = std::memchr(begin, '\n', m_content.size() - start);
-        const size_t end = newline != nullptr
-                               ? static_cast<size_t>(static_cast<const char*>(newline) - m_content.data())
-                               : m_content.size();
+        const size_t end =
+            newline != nullptr
+                ? static_cast<size_t>(static_cast<const char*>(newline) - m_content.data())
+                : m_content.size();
         if (std::memchr(begin, '\0', end - start) != nullptr) {
             return line;
         }

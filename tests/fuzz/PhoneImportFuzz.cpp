@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t entries = folder.entryCount();
 
     try {
-        const importing::PhoneConversion outcome = importing::convertPhoneDatabase(
-            folder.path("phone.txt"), folder.path("target.db"));
+        const importing::PhoneConversion outcome =
+            importing::convertPhoneDatabase(folder.path("phone.txt"), folder.path("target.db"));
         if (outcome == importing::PhoneConversion::NothingAfterHeader) {
             check(folder.read("target.db").empty(), "nothing after the header empties the target");
         } else {

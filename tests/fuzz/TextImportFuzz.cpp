@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/FuzzChecks.h"
 #include "editing/Containment.h"
+#include "fuzz/FuzzChecks.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/FieldList.h"

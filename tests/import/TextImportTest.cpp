@@ -204,12 +204,14 @@ TEST_F(TextImportTest, AFileWithANulByteImportsNothing) {
     importAttributes(kEmpty, withNul);
     importObjects(kChild, "name;value\n" + withNul, 0);
     EXPECT_EQ(prompts.takeAsked(),
-              (Asked{"open", "warn: Line 3 of \"" + dir.path("in.txt") +
-                                 "\" holds a NUL byte, which the database cannot keep; nothing "
-                                 "was imported.",
-                     "open", "warn: Line 4 of \"" + dir.path("in.txt") +
-                                 "\" holds a NUL byte, which the database cannot keep; nothing "
-                                 "was imported."}));
+              (Asked{"open",
+                     "warn: Line 3 of \"" + dir.path("in.txt") +
+                         "\" holds a NUL byte, which the database cannot keep; nothing "
+                         "was imported.",
+                     "open",
+                     "warn: Line 4 of \"" + dir.path("in.txt") +
+                         "\" holds a NUL byte, which the database cannot keep; nothing "
+                         "was imported."}));
     EXPECT_EQ(trees.display().count(), 7);
     importAttributes(kEmpty, "a;1\n\x1A\0 after the end of the text\n");
     EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 1) << "behind Ctrl-Z nothing counts";

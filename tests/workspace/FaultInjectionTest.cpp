@@ -242,7 +242,8 @@ TEST(LoadFaults, MemoryRunningOutProtectsTheFile) {
                 }
             }
             ++points;
-            EXPECT_EQ(session.prompts.takeAsked(), std::vector<std::string>{"warn: Mémoire insuffisante"});
+            EXPECT_EQ(session.prompts.takeAsked(),
+                      std::vector<std::string>{"warn: Mémoire insuffisante"});
             EXPECT_TRUE(session.workspace.isProtected());
             EXPECT_EQ(session.bothTrees(), "Quorvia [1]\nQuorvia\n");
             session.workspace.close();
