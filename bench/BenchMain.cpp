@@ -33,6 +33,7 @@ struct Options {
     std::string writeDatabase;  // only write the generated database to this path
     std::string loadOnce;       // internal: load this file once, print the peak memory
     std::string windowOnce;     // internal: show this file in the window, print the peak memory
+    std::vector<std::string> cyclesOnce;  // internal: database, cycles, what to print
 };
 
 [[noreturn]] void usage() {
@@ -57,6 +58,9 @@ Options parse(int argc, char** argv) {
             options.writeDatabase = argv[++i];
         } else if (arg == "--load-once" && hasValue) {
             options.loadOnce = argv[++i];
+        } else if (arg == "--cycles-once" && i + 3 < argc) {
+            options.cyclesOnce = {argv[i + 1], argv[i + 2], argv[i + 3]};
+            i += 3;
         } else if (arg == "--window-once" && hasValue) {
             options.windowOnce = argv[++i];
         } else {
@@ -108,9 +112,12 @@ int run(const Options& options, int argc, char** argv) {
                    ? 0
                    : 1;
     }
+    if (!options.cyclesOnce.empty()) {
+        return runCyclesOnce(options.cyclesOnce[0], std::atoi(options.cyclesOnce[1].c_str()),
+                             options.cyclesOnce[2]);
+    }
     if (!options.loadOnce.empty()) {
         model::PairedTrees trees;
-        model::FieldList fields;
         model::loadDatabase(trees, options.loadOnce);
         std::printf("%.1f\n", ownPeakMb());
         return trees.display().count() > 1 ? 0 : 1;
@@ -137,6 +144,7 @@ int run(const Options& options, int argc, char** argv) {
     figures.push_back(peakMemoryFigure("peak_rss_mb", "load sequence: peak memory",
                                        {"--load-once", inputs.database},
                                        inputs.folder + "/peak.txt"));
+    addMemoryFigures(figures, inputs);
     addWindowFigures(figures, inputs, options.runs);
     removeInputs(inputs);
 

@@ -27,6 +27,11 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
 // process's peak memory in MB.
 int showWindowOnce(const std::string& database);
 
+// Runs in a process of its own: loads `database`, imports rows into a new object and deletes it
+// `cycles` times, and prints the text storage ("text") or the resident memory in MB.
+int runCyclesOnce(const std::string& database, int cycles, const std::string& what);
+void addMemoryFigures(std::vector<Figure>& figures, const Inputs& inputs);
+
 // The peak memory, in MB, of a fresh process (this program with `arguments`), which prints it;
 // `scratch` is a file to pass it through.
 Figure peakMemoryFigure(const std::string& key, const std::string& label,

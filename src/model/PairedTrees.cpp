@@ -1,5 +1,6 @@
 #include "model/PairedTrees.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quorvia::model {
@@ -283,9 +284,12 @@ void PairedTrees::clearHistory() {
 }
 
 void PairedTrees::keepHistoryBounded() {
-    // The newest step always stays, so the largest delete can still be undone.
-    while (m_undo.size() > kMostSteps ||
-           (m_undo.size() > 1 && m_heldNodes > static_cast<long long>(m_display.count()))) {
+    // What the history keeps never outgrows the database, and in a large one stays within a
+    // tenth of it, so a long session does not grow the program without end. The newest step
+    // always stays, so the largest delete can still be undone.
+    const long long size = m_display.count();
+    const long long budget = std::min(size, std::max(size / 10, kHistoryFloor));
+    while (m_undo.size() > kMostSteps || (m_undo.size() > 1 && m_heldNodes > budget)) {
         release(m_undo.front());
         m_undo.pop_front();
     }

@@ -81,8 +81,10 @@ public:
     private:
         PairedTrees& m_trees;
     };
-    // At least this many steps are kept, unless what they hold would outgrow the database.
+    // Up to this many steps are kept, fewer only when the nodes they hold would pass a tenth of
+    // the database (though at least kHistoryFloor of them, never more than the database).
     static constexpr size_t kMostSteps = 1000;
+    static constexpr long long kHistoryFloor = 50'000;
     // Turns the last step back (or makes the last undone step again) and shows the place it
     // changed; false when there is none.
     bool undo();

@@ -1,5 +1,6 @@
 #include "model/Tree.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -425,12 +426,13 @@ void Tree::destroyDetached(Node* detached) {
 }
 
 void Tree::compactTextsIfMostlyDead() {
-    // Texts are never freed one by one: once more than half of what the store holds belongs to
-    // no node, the live texts move to a fresh store and the old blocks (and any file buffer no
-    // node points into any more) go.
+    // Texts are never freed one by one: once the texts of no node pass an eighth of the live
+    // ones, the live texts move to a fresh store and the old blocks (and any file buffer no node
+    // points into any more) go. Each move frees at least that eighth, so its cost is shared
+    // among the deletes that made it worthwhile.
     constexpr size_t kSmallestWorthIt = 1 << 20;
     const size_t held = m_texts.heldBytes();
-    if (held < kSmallestWorthIt || held / 2 <= m_textBytes) {
+    if (held <= m_textBytes || held - m_textBytes < std::max(kSmallestWorthIt, m_textBytes / 8)) {
         return;
     }
     TextStore compacted;
@@ -450,6 +452,9 @@ void Tree::compactTextsIfMostlyDead() {
         }
     }
     m_texts.swap(compacted);
+    compacted.clear();
+    // The freed blocks go back to the system rather than waiting in the allocator.
+    ::malloc_trim(0);
 }
 
 void Tree::clear() {
