@@ -90,8 +90,16 @@ std::optional<Error> loadDatabase(PairedTrees& trees, const std::string& path) {
             }
         });
     }
-    const auto failure =
-        loadDatabaseContent(trees, std::move(content), platform::fileNamePart(path));
+    std::optional<Error> failure;
+    try {
+        failure = loadDatabaseContent(trees, std::move(content), platform::fileNamePart(path));
+    } catch (const Error&) {
+        // A short record is reported as an error, which would leave the file unprotected: text
+        // behind a NUL is worth more than that report.
+        if (!unreadable) {
+            throw;
+        }
+    }
     return unreadable ? unreadable : failure;
 }
 
