@@ -61,7 +61,7 @@ QVariant DisplayTreeModel::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
         case Qt::DisplayRole:
-            return toQString(node->text());
+            return toShownLine(node->text());
         case Qt::DecorationRole:
             if (showsStatePicture(node->iconIndex())) {
                 return Pictures::instance().statePicture(statePictureNumber(node->iconIndex()));

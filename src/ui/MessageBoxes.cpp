@@ -19,16 +19,12 @@ constexpr const char* kNo = "&Non";
 // A box lays its whole text out before it shows: a text of megabytes (a path read from the
 // settings file) would hold the window for minutes. Long lines, and texts of many lines, keep
 // their start and their end around an ellipsis.
-constexpr qsizetype kLongestLine = 300;
+constexpr qsizetype kLongestLine = 160;
 constexpr qsizetype kMostLines = 30;
 constexpr QChar kEllipsis(0x2026);
 
 QString shortenedLine(const QString& line) {
-    if (line.size() <= kLongestLine) {
-        return line;
-    }
-    const qsizetype kept = (kLongestLine - 1) / 2;
-    return line.left(kept) + kEllipsis + line.right(kept);
+    return elidedInTheMiddle(line, kLongestLine);
 }
 
 QString shortenedText(const QString& text) {

@@ -76,6 +76,33 @@ QString toQString(std::string_view bytes) {
     return (*current.decoder)(view);
 }
 
+QString elidedInTheMiddle(const QString& text, qsizetype longest) {
+    if (text.size() <= longest) {
+        return text;
+    }
+    const qsizetype kept = (longest - 1) / 2;
+    return text.left(kept) + QChar(0x2026) + text.right(kept);
+}
+
+QString toShownLine(std::string_view bytes) {
+    constexpr size_t kLongestShown = 4096;
+    if (bytes.size() <= kLongestShown) {
+        return toQString(bytes);
+    }
+    // Cut between characters: never before a UTF-8 continuation byte.
+    auto isContinuation = [&](size_t at) { return (bytes[at] & 0xC0) == 0x80; };
+    size_t headEnd = kLongestShown / 2;
+    while (headEnd > 0 && isContinuation(headEnd)) {
+        --headEnd;
+    }
+    size_t tailStart = bytes.size() - kLongestShown / 2;
+    while (tailStart < bytes.size() && isContinuation(tailStart)) {
+        ++tailStart;
+    }
+    return toQString(bytes.substr(0, headEnd)) + QChar(0x2026) +
+           toQString(bytes.substr(tailStart));
+}
+
 QString fromProgramText(std::string_view bytes) {
     return decodeUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }

@@ -21,6 +21,13 @@ QString codePage();
 // Bytes as shown. Under UTF-8 a text that is not valid UTF-8 is read as Windows-1252, so it
 // shows its letters instead of replacement characters.
 QString toQString(std::string_view bytes);
+// A text as one line of the tree shows it: a text far longer than any window (a path of
+// megabytes named in the settings file) keeps its start and its end around an ellipsis, and only
+// those are decoded.
+QString toShownLine(std::string_view bytes);
+// The same for a text already decoded, at most `longest` characters.
+QString elidedInTheMiddle(const QString& text, qsizetype longest);
+
 // The program's own texts (its messages, with the file names in them) are UTF-8 whatever
 // code page the database is shown in; read with the same Windows-1252 fallback.
 QString fromProgramText(std::string_view bytes);

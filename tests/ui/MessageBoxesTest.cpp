@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "ui/MessageBoxes.h"
+#include "ui/Text.h"
 
 using namespace quorvia::ui;
 
@@ -64,6 +65,11 @@ private slots:
         QVERIFY(box->text().size() < 10'000);
         QVERIFY(box->text().startsWith(QStringLiteral("Impossible d'ouvrir le fichier /start/")));
         QVERIFY(box->text().endsWith(QStringLiteral("/Quorvia.db")));
+        // The tree shows such a name as the root's text, cut the same way before it is decoded.
+        const QString shown = toShownLine(path + "\xC3\xA9");
+        QVERIFY(shown.size() < 10'000);
+        QVERIFY(shown.startsWith(QStringLiteral("/start/ppp")) &&
+                shown.endsWith(QStringLiteral("db\u00e9")));
         std::string lines = "first\n";
         for (int i = 0; i < 100'000; ++i) {
             lines += "line\n";
