@@ -30,19 +30,24 @@ Figure timeIt(const std::string& key, const std::string& label, int runs,
     return figure;
 }
 
-double ownPeakMb() {
+double ownMemoryMb(const char* field) {
     std::FILE* status = std::fopen("/proc/self/status", "r");
     char line[256];
-    double peak = -1;
+    double mb = -1;
+    const size_t length = std::strlen(field);
     while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "VmHWM:", 6) == 0) {
-            peak = std::strtod(line + 6, nullptr) / 1024.0;
+        if (std::strncmp(line, field, length) == 0) {
+            mb = std::strtod(line + length, nullptr) / 1024.0;
         }
     }
     if (status != nullptr) {
         std::fclose(status);
     }
-    return peak;
+    return mb;
+}
+
+double ownPeakMb() {
+    return ownMemoryMb("VmHWM:");
 }
 
 namespace {

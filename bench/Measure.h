@@ -21,6 +21,8 @@ struct Figure {
 Figure timeIt(const std::string& key, const std::string& label, int runs,
               const std::function<void()>& prepare, const std::function<void()>& work);
 
+// A memory figure of this process from the kernel ("VmRSS:", "VmHWM:"), in MB.
+double ownMemoryMb(const char* field);
 // The high-water mark of this process's own memory (the kernel's VmHWM), in MB.
 double ownPeakMb();
 

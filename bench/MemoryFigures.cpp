@@ -2,8 +2,8 @@
 // hundred times, against the same database freshly loaded. Each is measured in a process of its
 // own, so nothing else the benchmark holds is counted.
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <utility>
 
 #include "BenchPrompts.h"
 #include "DataGenerator.h"
@@ -19,21 +19,6 @@ namespace {
 
 constexpr int kCycles = 100;
 constexpr int kRowsPerCycle = 5000;
-
-double residentMb() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    char line[256];
-    double resident = -1;
-    while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "VmRSS:", 6) == 0) {
-            resident = std::strtod(line + 6, nullptr) / 1024.0;
-        }
-    }
-    if (status != nullptr) {
-        std::fclose(status);
-    }
-    return resident;
-}
 
 Figure fromChild(const std::string& key, const std::string& label, const Inputs& inputs,
                  int cycles, const char* what) {
@@ -71,24 +56,23 @@ int runCyclesOnce(const std::string& database, int cycles, const std::string& wh
     const double mb = what == "text" ? static_cast<double>(trees.display().textBytesHeld() +
                                                            trees.records().textBytesHeld()) /
                                            (1024.0 * 1024.0)
-                                     : residentMb();
+                                     : ownMemoryMb("VmRSS:");
     std::printf("%.1f\n", mb);
     return 0;
 }
 
 void addMemoryFigures(std::vector<Figure>& figures, const Inputs& inputs) {
-    figures.push_back(
-        fromChild("text_fresh_mb", "text storage after a load (baseline)", inputs, 0, "text"));
-    Figure text = fromChild("text_cycles_mb", "text storage after 100 import/delete cycles",
-                            inputs, kCycles, "text");
-    text.baselineKey = "text_fresh_mb";
-    figures.push_back(text);
-    figures.push_back(
-        fromChild("resident_fresh_mb", "memory after a load (baseline)", inputs, 0, "resident"));
-    Figure resident = fromChild("resident_cycles_mb", "memory after 100 import/delete cycles",
-                                inputs, kCycles, "resident");
-    resident.baselineKey = "resident_fresh_mb";
-    figures.push_back(resident);
+    for (const auto& [what, name] :
+         {std::pair<const char*, const char*>{"text", "text storage"}, {"resident", "memory"}}) {
+        const std::string key = std::string(what) + "_fresh_mb";
+        figures.push_back(
+            fromChild(key, std::string(name) + " after a load (baseline)", inputs, 0, what));
+        Figure cycles = fromChild(std::string(what) + "_cycles_mb",
+                                  std::string(name) + " after 100 import/delete cycles", inputs,
+                                  kCycles, what);
+        cycles.baselineKey = key;
+        figures.push_back(cycles);
+    }
 }
 
 }  // namespace quorvia::bench
