@@ -110,7 +110,6 @@ int run(const Options& options, int argc, char** argv) {
     }
     if (!options.loadOnce.empty()) {
         model::PairedTrees trees;
-        model::FieldList fields;
         model::loadDatabase(trees, options.loadOnce);
         std::printf("%.1f\n", ownPeakMb());
         return trees.display().count() > 1 ? 0 : 1;

@@ -91,7 +91,6 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
 
     {
         model::PairedTrees trees;
-        model::FieldList fields;
         model::loadDatabase(trees, inputs.database);
         std::unique_ptr<QTreeWidget> widget;
         // Tearing the items down is not part of the fill.
