@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -188,6 +189,22 @@ void deleteFile(const std::string& path) {
     (void)fileSystem().remove(path);
 }
 
+namespace {
+
+// Backs a large buffer with huge pages where the system offers them: a 43 MB database then
+// costs a few dozen page faults instead of ten thousand, which dominate reading it.
+void preferHugePages(std::string& buffer) {
+    constexpr std::uintptr_t kHugePage = 2 << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(buffer.data());
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (start + buffer.capacity()) & ~(kHugePage - 1);
+    if (end > first) {
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    }
+}
+
+}  // namespace
+
 int readWholeFile(const std::string& path, std::string& content) {
     FileSystem& files = fileSystem();
     content.clear();
@@ -198,6 +215,7 @@ int readWholeFile(const std::string& path, std::string& content) {
     }
     const int fd = file.fd();
     content.reserve(static_cast<size_t>(size));
+    preferHugePages(content);
     int result = 0;
     char chunk[1 << 16];
     while (result == 0) {
@@ -237,6 +255,7 @@ int readTextBeforeNul(const std::string& path, std::string& content, bool& textA
         return -file.fd();
     }
     content.reserve(std::min(static_cast<size_t>(size), kLargestSizeHint));
+    preferHugePages(content);
     char chunk[1 << 16];
     for (;;) {
         // Read into the string's spare capacity while there is some, so that a size hint that
