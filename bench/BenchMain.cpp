@@ -1,7 +1,9 @@
 // quorvia-bench: the program's speed and memory on generated inputs of realistic shape, each
 // figure the median of several runs, beside baselines that show what the machine can do.
-// Usage: quorvia-bench [--nodes N] [--runs R] [--json]
+// Usage: quorvia-bench [--nodes N] [--runs R] [--json] [--part all|core|window|commands|start]
 //        quorvia-bench [--nodes N] --write-database PATH   (the generated database only)
+// "commands" times every command of the window at N/2 and N nodes; "start" starts the program
+// on Xvfb with N and 2N nodes.
 #include <unistd.h>
 
 #include <QApplication>
@@ -34,11 +36,15 @@ struct Options {
     std::string loadOnce;       // internal: load this file once, print the peak memory
     std::string windowOnce;     // internal: show this file in the window, print the peak memory
     std::vector<std::string> cyclesOnce;  // internal: database, cycles, what to print
+    bool expandAll = false;     // internal: with --window-once, press "*" on the root first
+    std::string part = "all";
+    std::vector<std::string> timeStart;  // internal: program and database to start on X
 };
 
 [[noreturn]] void usage() {
     std::fprintf(stderr,
-                 "usage: quorvia-bench [--nodes N] [--runs R] [--json]\n"
+                 "usage: quorvia-bench [--nodes N] [--runs R] [--json]"
+                 " [--part all|core|window|commands|start]\n"
                  "       quorvia-bench [--nodes N] --write-database PATH\n");
     std::exit(2);
 }
@@ -63,9 +69,20 @@ Options parse(int argc, char** argv) {
             i += 3;
         } else if (arg == "--window-once" && hasValue) {
             options.windowOnce = argv[++i];
+        } else if (arg == "--expand-all") {
+            options.expandAll = true;
+        } else if (arg == "--part" && hasValue) {
+            options.part = argv[++i];
+        } else if (arg == "--time-start" && i + 2 < argc) {
+            options.timeStart = {argv[i + 1], argv[i + 2]};
+            i += 2;
         } else {
             usage();
         }
+    }
+    if (options.part != "all" && options.part != "core" && options.part != "window" &&
+        options.part != "commands" && options.part != "start") {
+        usage();
     }
     if (options.nodes < 10) {
         usage();
@@ -83,11 +100,16 @@ std::string writeInput(const std::string& folder, const std::string& name,
     return path;
 }
 
-Inputs writeInputs(size_t nodes) {
+// The commands and the start write inputs of their own: the others are not written for them, so
+// that the page cache holds no more than the figures need.
+Inputs writeInputs(size_t nodes, bool all) {
     char folderTemplate[] = "/tmp/quorvia-bench-XXXXXX";
     Inputs inputs;
     inputs.folder = mkdtemp(folderTemplate);
     inputs.nodes = nodes;
+    if (!all) {
+        return inputs;
+    }
     inputs.database = writeInput(inputs.folder, "bench.qv", generateDatabase(nodes));
     inputs.phoneDatabase = writeInput(inputs.folder, "phone.txt", generatePhoneDatabase(nodes));
     inputs.wideDatabase = writeInput(inputs.folder, "wide.qv", generateWideDatabase(100'000));
@@ -116,6 +138,9 @@ int run(const Options& options, int argc, char** argv) {
         return runCyclesOnce(options.cyclesOnce[0], std::atoi(options.cyclesOnce[1].c_str()),
                              options.cyclesOnce[2]);
     }
+    if (options.timeStart.size() == 2) {
+        return timeStartOnDisplay(options.timeStart[0], options.timeStart[1], options.runs);
+    }
     if (!options.loadOnce.empty()) {
         model::PairedTrees trees;
         model::loadDatabase(trees, options.loadOnce);
@@ -130,29 +155,63 @@ int run(const Options& options, int argc, char** argv) {
     qInstallMessageHandler(quietMessages);
     QApplication application(argc, argv);
     if (!options.windowOnce.empty()) {
-        return showWindowOnce(options.windowOnce);
+        return showWindowOnce(options.windowOnce, options.expandAll);
     }
 
-    const Inputs inputs = writeInputs(options.nodes);
+    const Inputs inputs =
+        writeInputs(options.nodes,
+                    options.part == "all" || options.part == "core" || options.part == "window");
     // The window and the phone import keep their settings file in the start directory.
     if (::chdir(inputs.folder.c_str()) != 0) {
         return 1;
     }
+    const auto runs = [&](const char* part) {
+        return options.part == "all" || options.part == part;
+    };
     std::vector<Figure> figures;
-    addBaselines(figures, inputs, options.runs);
-    addCoreFigures(figures, inputs, options.runs);
-    figures.push_back(peakMemoryFigure("peak_rss_mb", "load sequence: peak memory",
-                                       {"--load-once", inputs.database},
-                                       inputs.folder + "/peak.txt"));
-    addMemoryFigures(figures, inputs);
-    addWindowFigures(figures, inputs, options.runs);
+    if (runs("core") || runs("window")) {
+        addBaselines(figures, inputs, options.runs);
+    }
+    if (runs("core")) {
+        addCoreFigures(figures, inputs, options.runs);
+        figures.push_back(peakMemoryFigure("peak_rss_mb", "load sequence: peak memory",
+                                           {"--load-once", inputs.database},
+                                           inputs.folder + "/peak.txt"));
+        addMemoryFigures(figures, inputs);
+    }
+    if (runs("window")) {
+        addWindowFigures(figures, inputs, options.runs);
+    }
+    if (runs("start")) {
+        addStartFigures(figures, QUORVIA_PROGRAM, inputs.folder,
+                        {options.nodes, 2 * options.nodes}, options.runs);
+    }
+    std::vector<Figure> small;
+    std::vector<Figure> large;
+    if (runs("commands")) {
+        const std::string attributes =
+            writeInput(inputs.folder, "attributes-100000.txt", generateAttributeFile(100'000));
+        const std::string objects =
+            writeInput(inputs.folder, "objects-10000.txt", generateObjectFile(10'000, 10));
+        small =
+            commandFigures(inputs.folder, options.nodes / 2, attributes, objects, options.runs);
+        large = commandFigures(inputs.folder, options.nodes, attributes, objects, options.runs);
+        platform::deleteFile(attributes);
+        platform::deleteFile(objects);
+    }
     removeInputs(inputs);
 
     if (options.json) {
+        const std::vector<Figure> scaled =
+            scalingFigures(small, large, options.nodes / 2, options.nodes);
+        figures.insert(figures.end(), scaled.begin(), scaled.end());
         printJson(figures, options.nodes);
     } else {
         std::printf("quorvia-bench: %zu nodes, median of %d runs\n", options.nodes, options.runs);
         printTable(figures);
+        if (!large.empty()) {
+            printScaling(small, large, options.nodes / 2, options.nodes);
+        }
     }
     return 0;
 }

@@ -23,12 +23,18 @@ public:
         return std::nullopt;
     }
     std::optional<platform::SearchFields> editSearch(const platform::SearchFields&) override {
-        return std::nullopt;
+        if (searches.empty()) {
+            return std::nullopt;
+        }
+        platform::SearchFields search = searches.front();
+        searches.pop_front();
+        return search;
     }
     void whileBusy(const std::function<void()>& work) override { work(); }
 
     std::deque<std::string> openPaths;
     std::deque<std::string> savePaths;
+    std::deque<platform::SearchFields> searches;
     std::string lastMessage;
 
 protected:

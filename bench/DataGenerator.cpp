@@ -91,6 +91,18 @@ std::string generatePhoneDatabase(size_t nodes) {
     return TreeGenerator(nodes, true).run();
 }
 
+std::string generateDatabaseWithWideObject(size_t nodes, size_t children) {
+    Words words;
+    const std::string rest = TreeGenerator(nodes - children - 1, false).run();
+    const size_t afterRoot = rest.find("\r\n") + 2;
+    std::string out = rest.substr(0, afterRoot);
+    out.append("\tO;Big;3\r\n");
+    for (size_t i = 0; i < children; ++i) {
+        out.append("\t\tT;").append(words.word()).append(";").append(words.word()).append("\r\n");
+    }
+    return out.append(rest, afterRoot, std::string::npos);
+}
+
 std::string generateWideDatabase(size_t children) {
     Words words;
     std::string out = "Quorvia\r\n\tO;Big;3\r\n";

@@ -13,6 +13,9 @@ std::string generateDatabase(size_t nodes);
 // The same tree as a phone database file: a header line, then "level;record" per node below the
 // root (`nodes` - 1 lines after the header).
 std::string generatePhoneDatabase(size_t nodes);
+// A database of exactly `nodes` nodes whose first object below the root holds `children`
+// attributes; the rest as generateDatabase().
+std::string generateDatabaseWithWideObject(size_t nodes, size_t children);
 // A database whose one object holds `children` attributes.
 std::string generateWideDatabase(size_t children);
 // `lines` lines of "name;value".

@@ -23,9 +23,22 @@ void addBaselines(std::vector<Figure>& figures, const Inputs& inputs, int runs);
 void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs);
 void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs);
 
-// Runs in a process of its own: opens `database` in the window, paints it and prints the
-// process's peak memory in MB.
-int showWindowOnce(const std::string& database);
+// Every command of the window on a database of `nodes` nodes written into `folder`, whose first
+// object holds 100,000 attributes; the imports read the two files given.
+std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
+                                   const std::string& attributeFile, const std::string& objectFile,
+                                   int runs);
+
+// For each size: reading the database into one tree, and starting `program` on it under
+// xvfb-run until its window is mapped.
+void addStartFigures(std::vector<Figure>& figures, const std::string& program,
+                     const std::string& folder, const std::vector<size_t>& sizes, int runs);
+// Runs on the X display: starts `program` `runs` times and prints each time to its window.
+int timeStartOnDisplay(const std::string& program, const std::string& database, int runs);
+
+// Runs in a process of its own: opens `database` in the window, paints it (after "*" on the
+// root when asked) and prints the process's peak memory in MB.
+int showWindowOnce(const std::string& database, bool expandAll);
 
 // Runs in a process of its own: loads `database`, imports rows into a new object and deletes it
 // `cycles` times, and prints the text storage ("text") or the resident memory in MB.

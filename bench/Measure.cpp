@@ -80,6 +80,38 @@ void printTable(const std::vector<Figure>& figures) {
     }
 }
 
+void printScaling(const std::vector<Figure>& small, const std::vector<Figure>& large,
+                  size_t smallNodes, size_t largeNodes) {
+    std::printf("\n%-48s %12zu %12zu  %s\n", "command (median, ms)", smallNodes, largeNodes,
+                "ratio");
+    for (size_t i = 0; i < small.size() && i < large.size(); ++i) {
+        const double ratio = small[i].median > 0 ? large[i].median / small[i].median : 0;
+        // More than 2.5 times the time for twice the nodes: the command is not linear.
+        std::printf("%-48s %12.1f %12.1f  %.2f%s\n", large[i].label.c_str(), small[i].median,
+                    large[i].median, ratio, ratio > 2.5 ? "  SUPERLINEAR" : "");
+    }
+}
+
+std::vector<Figure> scalingFigures(const std::vector<Figure>& small,
+                                   const std::vector<Figure>& large, size_t smallNodes,
+                                   size_t largeNodes) {
+    std::vector<Figure> figures;
+    for (size_t i = 0; i < small.size() && i < large.size(); ++i) {
+        Figure low = small[i];
+        low.key += "_" + std::to_string(smallNodes);
+        Figure high = large[i];
+        high.key += "_" + std::to_string(largeNodes);
+        Figure ratio;
+        ratio.key = large[i].key + "_ratio";
+        ratio.label = large[i].label + " (ratio)";
+        ratio.unit = "x";
+        ratio.median = ratio.min = ratio.max =
+            small[i].median > 0 ? large[i].median / small[i].median : 0;
+        figures.insert(figures.end(), {low, high, ratio});
+    }
+    return figures;
+}
+
 void printJson(const std::vector<Figure>& figures, size_t nodes) {
     std::printf("{\n  \"nodes\": %zu", nodes);
     for (const Figure& f : figures) {

@@ -27,6 +27,13 @@ double ownMemoryMb(const char* field);
 double ownPeakMb();
 
 void printTable(const std::vector<Figure>& figures);
+// The same figures taken at two sizes, side by side with the ratio of their medians.
+void printScaling(const std::vector<Figure>& small, const std::vector<Figure>& large,
+                  size_t smallNodes, size_t largeNodes);
+// The two sizes' figures with their sizes in their keys, and the ratios as figures of their own.
+std::vector<Figure> scalingFigures(const std::vector<Figure>& small,
+                                   const std::vector<Figure>& large, size_t smallNodes,
+                                   size_t largeNodes);
 void printJson(const std::vector<Figure>& figures, size_t nodes);
 
 }  // namespace quorvia::bench

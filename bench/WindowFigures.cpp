@@ -15,6 +15,7 @@
 
 #include "BenchPrompts.h"
 #include "Figures.h"
+#include "WindowSupport.h"
 #include "editing/Clipboard.h"
 #include "model/LoadSequence.h"
 #include "platform/Files.h"
@@ -26,47 +27,6 @@ extern char** environ;
 namespace quorvia::bench {
 
 namespace {
-
-// Counts the paints of a widget, so a figure can wait for the next frame.
-class PaintCounter final : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
-    ~PaintCounter() override {
-        if (m_widget != nullptr) {
-            m_widget->removeEventFilter(this);
-        }
-    }
-
-    // Processes events until the widget has been painted once more.
-    void waitForFrame() {
-        const int before = m_paints;
-        m_widget->update();
-        QElapsedTimer waited;
-        waited.start();
-        while (m_paints == before && waited.elapsed() < 60'000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            ++m_paints;
-        }
-        return false;
-    }
-
-private:
-    QPointer<QWidget> m_widget;  // the window may be gone first
-    int m_paints = 0;
-};
-
-// Points the settings file of the start directory (the current one) at `database`.
-void openNext(const std::string& database) {
-    platform::TextFileWriter settings("Quorvia.ini");
-    settings.writeLine(database);
-    settings.commit();
-}
 
 void fillTreeWidget(QTreeWidget& widget, const model::Tree& display) {
     std::vector<QTreeWidgetItem*> path;  // path[L]: the last item made at level L
@@ -130,6 +90,36 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
             PaintCounter(window->tvMain->viewport()).waitForFrame();
         }));
 
+    // "*" on the root of the fresh database, and the collapse of the root with everything below
+    // open: each in a freshly opened window, as the user would find it.
+    const auto reopen = [&](bool expandAll) {
+        window.reset();
+        openNext(inputs.database);
+        window = std::make_unique<ui::frmMain>(&prompts);
+        window->show();
+        PaintCounter(window->tvMain->viewport()).waitForFrame();
+        window->trees().select(window->trees().display().firstTopLevel());
+        if (expandAll) {
+            pressKey(window->tvMain, Qt::Key_Asterisk, QStringLiteral("*"));
+            PaintCounter(window->tvMain->viewport()).waitForFrame();
+        }
+    };
+    figures.push_back(timeIt(
+        "expand_all_ms", "window: * on the root (everything below opens)", runs,
+        [&] { reopen(false); },
+        [&] {
+            pressKey(window->tvMain, Qt::Key_Asterisk, QStringLiteral("*"));
+            PaintCounter(window->tvMain->viewport()).waitForFrame();
+        }));
+    figures.push_back(timeIt(
+        "collapse_all_ms", "window: collapse the root, everything below open", runs,
+        [&] { reopen(true); },
+        [&] {
+            window->tvMain->collapse(
+                window->displayModel()->indexOf(window->trees().display().firstTopLevel()));
+            PaintCounter(window->tvMain->viewport()).waitForFrame();
+        }));
+
     window.reset();
     openNext(inputs.wideDatabase);
     window = std::make_unique<ui::frmMain>(&prompts);
@@ -189,14 +179,35 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
     figures.push_back(
         peakMemoryFigure("window_peak_rss_mb", "window holding the database: peak memory",
                          {"--window-once", inputs.database}, inputs.folder + "/peak.txt"));
+    figures.push_back(peakMemoryFigure(
+        "expand_all_peak_rss_mb", "window after * on the root: peak memory",
+        {"--window-once", inputs.database, "--expand-all"}, inputs.folder + "/peak.txt"));
 }
 
-int showWindowOnce(const std::string& database) {
+void openNext(const std::string& database) {
+    platform::TextFileWriter settings("Quorvia.ini");
+    settings.writeLine(database);
+    settings.commit();
+}
+
+void pressKey(QWidget* widget, Qt::Key key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+int showWindowOnce(const std::string& database, bool expandAll) {
     openNext(database);
     BenchPrompts prompts;
     ui::frmMain window(&prompts);
     window.show();
     PaintCounter(window.tvMain->viewport()).waitForFrame();
+    if (expandAll) {
+        window.trees().select(window.trees().display().firstTopLevel());
+        pressKey(window.tvMain, Qt::Key_Asterisk, QStringLiteral("*"));
+        PaintCounter(window.tvMain->viewport()).waitForFrame();
+    }
     std::printf("%.1f\n", ownPeakMb());
     return window.trees().display().count() > 1 ? 0 : 1;
 }

@@ -99,14 +99,22 @@ void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content) {
     }
 }
 
-std::string formatDatabase(const Tree& tree) {
-    // The first walk sizes the buffer so the second never reallocates.
+namespace {
+
+size_t databaseSize(const Tree& tree) {
     size_t size = 0;
     forEachWithLevel(tree, [&](const Node& node, int level) {
         size += static_cast<size_t>(level) + node.text().size() + 2;
     });
+    return size;
+}
+
+}  // namespace
+
+std::string formatDatabase(const Tree& tree) {
+    // The first walk sizes the buffer so the second never reallocates.
     std::string content;
-    content.reserve(size);
+    content.reserve(databaseSize(tree));
     forEachWithLevel(tree, [&](const Node& node, int level) {
         appendDatabaseLine(content, static_cast<size_t>(level), node.text());
     });
@@ -124,7 +132,33 @@ void checkNesting(size_t level, size_t previousLevel, int reportedLevel, std::st
 }
 
 void writeDatabaseFile(const Tree& tree, const std::string& path) {
-    if (platform::replaceFile(path, formatDatabase(tree)) != 0) {
+    // Written block by block from one reused buffer: the whole file's bytes in fresh memory
+    // would cost a page fault per page at every save, which grows faster than the file.
+    constexpr size_t kBlock = 1 << 20;
+    platform::FileReplacement file(path);
+    int failed = file.create();
+    if (failed == 0) {
+        failed = file.reserve(static_cast<off_t>(databaseSize(tree)));
+    }
+    std::string block;
+    block.reserve(kBlock + 4096);
+    forEachWithLevel(tree, [&](const Node& node, int level) {
+        if (failed != 0) {
+            return;
+        }
+        appendDatabaseLine(block, static_cast<size_t>(level), node.text());
+        if (block.size() >= kBlock) {
+            failed = file.write(block);
+            block.clear();
+        }
+    });
+    if (failed == 0) {
+        failed = file.write(block);
+    }
+    if (failed == 0) {
+        failed = file.commit();
+    }
+    if (failed != 0) {
         throw createError(path);
     }
 }

@@ -108,6 +108,19 @@ void PairedTrees::setExpanded(Node* displayNode, bool expanded) {
     m_display.setExpanded(displayNode, expanded);
 }
 
+void PairedTrees::expandSubtree(Node* displayNode) {
+    const NodePair top = pairOf(displayNode);
+    // The partners walk in step: both subtrees have the same shape. The display flags are read
+    // before they change.
+    const Node* display = top.display;
+    m_records.expandSubtree(top.record, [&](const Node&) {
+        const bool opens = !display->isExpanded();
+        display = Tree::nextInPreorder(display);
+        return opens;
+    });
+    m_display.expandSubtree(top.display, [](const Node&) { return true; });
+}
+
 void PairedTrees::select(Node* displayNode) {
     m_display.select(displayNode);
 }

@@ -58,6 +58,10 @@ public:
     // The record tree follows the display tree: an expanded display node expands its partner; a
     // collapsed one collapses its partner's whole subtree.
     void setExpanded(Node* displayNode, bool expanded);
+    // Expands the display node and every node below it, as the view's "expand all below" does:
+    // the record tree follows each display node that opens (one already open keeps its
+    // partner's state), in one walk of both subtrees and one notice to each tree's views.
+    void expandSubtree(Node* displayNode);
     // Selects a display node (the view's selection); the record tree's stays as it is.
     void select(Node* displayNode);
     // Expands every ancestor of the pair in both trees, asks the views to show it and selects

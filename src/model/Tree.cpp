@@ -36,13 +36,6 @@ bool Node::isWithin(const Node* ancestor) const {
 Tree::Tree() = default;
 Tree::~Tree() = default;
 
-template <typename Call>
-void Tree::tell(Call call) {
-    for (TreeObserver* observer : m_observers) {
-        call(*observer);
-    }
-}
-
 // ---- storage ----
 
 Node* Tree::allocateNode() {

@@ -115,6 +115,10 @@ public:
     void setExpanded(Node* node, bool expanded);
     // Collapses the node and every node of its subtree.
     void collapseSubtree(Node* node);
+    // Asks `opens(node)` of the node and of every node of its subtree, in pre-order, and expands
+    // those it chooses; then tells the observers once, however many opened.
+    template <typename Opens>
+    void expandSubtree(Node* top, Opens&& opens);
     // Expands every ancestor of the node and asks the views to scroll to it.
     void makeVisible(Node* node);
 
@@ -197,6 +201,24 @@ void forEachWithLevel(const Tree& tree, Visit&& visit) {
             node = node->nextSibling();
         }
     }
+}
+
+template <typename Call>
+void Tree::tell(Call call) {
+    for (TreeObserver* observer : m_observers) {
+        call(*observer);
+    }
+}
+
+template <typename Opens>
+void Tree::expandSubtree(Node* top, Opens&& opens) {
+    const Node* end = nextAfterSubtree(top);
+    for (Node* node = top; node != end; node = nextInPreorder(node)) {
+        if (opens(*node)) {
+            node->m_expanded = 1;
+        }
+    }
+    tell([&](TreeObserver& o) { o.subtreeExpanded(top); });
 }
 
 // Holds a tree's bulk update open for its own lifetime, whatever way the scope is left.

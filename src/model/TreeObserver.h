@@ -34,6 +34,8 @@ public:
     // The text or icon index of `node` changed.
     virtual void changed(const Node* node) { (void)node; }
     virtual void expandedChanged(const Node* node) { (void)node; }
+    // Nodes of the subtree of `top` were expanded at once, `top` among them.
+    virtual void subtreeExpanded(const Node* top) { (void)top; }
     // The selected node changed (nullptr: none).
     virtual void selectionChanged(const Node* node) { (void)node; }
     // The logic asks for `node` to be scrolled into view.

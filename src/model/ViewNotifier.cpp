@@ -147,6 +147,14 @@ void ViewNotifier::expandedChanged(const Node* node) {
     }
 }
 
+void ViewNotifier::subtreeExpanded(const Node* top) {
+    // Every node below must be known, not only the top.
+    if (!m_resetting) {
+        tellPendingAppends();
+        m_view.subtreeExpanded(top);
+    }
+}
+
 void ViewNotifier::selectionChanged(const Node* node) {
     if (makeKnown(node)) {
         m_view.selectionChanged(node);

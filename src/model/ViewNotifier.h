@@ -27,6 +27,8 @@ public:
     virtual void removed(const Node* /*parent*/, int /*first*/, int /*last*/) {}
     virtual void changed(const Node* /*node*/) {}
     virtual void expandedChanged(const Node* /*node*/) {}
+    // The node and nodes below it were expanded at once.
+    virtual void subtreeExpanded(const Node* /*top*/) {}
     virtual void selectionChanged(const Node* /*node*/) {}
     virtual void scrollRequested(const Node* /*node*/) {}
 };
@@ -50,6 +52,7 @@ private:
     void removed(const Node* parent, int first, int last) override;
     void changed(const Node* node) override;
     void expandedChanged(const Node* node) override;
+    void subtreeExpanded(const Node* top) override;
     void selectionChanged(const Node* node) override;
     void scrollRequested(const Node* node) override;
     void updateEnded() override;

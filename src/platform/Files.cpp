@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -188,6 +189,17 @@ void deleteFile(const std::string& path) {
     (void)fileSystem().remove(path);
 }
 
+// A 43 MB database read into 4 KB pages costs ten thousand page faults, which dominate reading it.
+void preferHugePages(std::string& buffer) {
+    constexpr std::uintptr_t kHugePage = 2 << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(buffer.data());
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (start + buffer.capacity()) & ~(kHugePage - 1);
+    if (end > first) {
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    }
+}
+
 int readWholeFile(const std::string& path, std::string& content) {
     FileSystem& files = fileSystem();
     content.clear();
@@ -198,6 +210,7 @@ int readWholeFile(const std::string& path, std::string& content) {
     }
     const int fd = file.fd();
     content.reserve(static_cast<size_t>(size));
+    preferHugePages(content);
     int result = 0;
     char chunk[1 << 16];
     while (result == 0) {
@@ -237,6 +250,7 @@ int readTextBeforeNul(const std::string& path, std::string& content, bool& textA
         return -file.fd();
     }
     content.reserve(std::min(static_cast<size_t>(size), kLargestSizeHint));
+    preferHugePages(content);
     char chunk[1 << 16];
     for (;;) {
         // Read into the string's spare capacity while there is some, so that a size hint that

@@ -14,6 +14,10 @@ bool fileExists(const std::string& path);
 // Removes the file; the result is ignored, as every caller ignores it.
 void deleteFile(const std::string& path);
 
+// Backs the reserved room of a large buffer with huge pages where the system offers them: a
+// buffer of tens of MB then costs a few dozen page faults instead of thousands.
+void preferHugePages(std::string& buffer);
+
 // Reads the whole file into `content`. Returns 0, or the errno of the failing call. Only a
 // regular file is read: a folder gives EISDIR, a pipe, device or socket EACCES, at once.
 [[nodiscard]] int readWholeFile(const std::string& path, std::string& content);

@@ -96,8 +96,13 @@ void DisplayTreeModel::aboutToInsert(const model::Node* parent, int first, int l
     beginInsertRows(indexOf(parent), first, last);
 }
 
-void DisplayTreeModel::inserted(const model::Node*, int, int) {
+void DisplayTreeModel::inserted(const model::Node* parent, int first, int) {
     endInsertRows();
+    // The view keeps no expanded state for a node without children that the logic expanded (a
+    // whole subtree opens faster so), so it hears of it with the node's first children.
+    if (first == 0 && parent != nullptr && parent->isExpanded()) {
+        emit expandRequested(indexOf(parent), true);
+    }
 }
 
 void DisplayTreeModel::aboutToRemove(const model::Node* parent, int first, int last) {
@@ -115,6 +120,10 @@ void DisplayTreeModel::changed(const model::Node* node) {
 
 void DisplayTreeModel::expandedChanged(const model::Node* node) {
     emit expandRequested(indexOf(node), node->isExpanded());
+}
+
+void DisplayTreeModel::subtreeExpanded(const model::Node* top) {
+    emit expandSubtreeRequested(indexOf(top));
 }
 
 void DisplayTreeModel::selectionChanged(const model::Node* node) {

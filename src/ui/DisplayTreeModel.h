@@ -33,6 +33,8 @@ signals:
     // The logic changed a node's expanded state, selected a node (invalid: none), or asks for a
     // node to be scrolled into view.
     void expandRequested(const QModelIndex& index, bool expanded);
+    // The node and every node below it that has children are to be shown expanded.
+    void expandSubtreeRequested(const QModelIndex& index);
     void selectRequested(const QModelIndex& index);
     void scrollToRequested(const QModelIndex& index);
 
@@ -45,6 +47,7 @@ private:
     void removed(const model::Node* parent, int first, int last) override;
     void changed(const model::Node* node) override;
     void expandedChanged(const model::Node* node) override;
+    void subtreeExpanded(const model::Node* top) override;
     void selectionChanged(const model::Node* node) override;
     void scrollRequested(const model::Node* node) override;
 

@@ -106,8 +106,34 @@ void DisplayTreeView::showDropTarget(const QModelIndex& index, bool accepted) {
     }
 }
 
+void DisplayTreeView::expandSubtree(const QModelIndex& top) {
+    // While a layout is pending, expand() only records the index: one layout for all of them.
+    scheduleDelayedItemsLayout();
+    expand(top);
+    std::vector<QModelIndex> parents{top};
+    while (!parents.empty()) {
+        const QModelIndex parent = parents.back();
+        parents.pop_back();
+        const int rows = model()->rowCount(parent);
+        for (int row = 0; row < rows; ++row) {
+            const QModelIndex child = model()->index(row, 0, parent);
+            if (model()->hasChildren(child)) {
+                expand(child);
+                parents.push_back(child);
+            }
+        }
+    }
+}
+
 void DisplayTreeView::keyPressEvent(QKeyEvent* event) {
     if (m_events != nullptr) {
+        if (event->key() == Qt::Key_Asterisk && currentIndex().isValid() && itemsExpandable()) {
+            // The logic expands the subtree in one go, instead of the view reporting each node.
+            m_events->tvMainExpandSubtree(currentIndex());
+            // What the view does with any key besides (its keyboard search).
+            QAbstractItemView::keyPressEvent(event);
+            return;
+        }
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             m_events->tvMainKeyPress(static_cast<char>(kEnterCharacter));
             return;

@@ -19,6 +19,8 @@ public:
     virtual void tvMainDblClick() = 0;
     virtual void tvMainKeyPress(char character) = 0;
     virtual void tvMainKeyDown(int virtualKey) = 0;
+    // The user asked for the node and everything below it to be expanded ("*").
+    virtual void tvMainExpandSubtree(const QModelIndex& index) = 0;
 };
 
 class DisplayTreeView final : public QTreeView {
@@ -40,6 +42,9 @@ public:
     // Ends a prepared or running drag without dropping.
     void endDrag();
     DragState dragState() const { return m_dragState; }
+
+    // Shows the node and every node below it that has children expanded, laid out once.
+    void expandSubtree(const QModelIndex& top);
 
     // Scrolls one line when `position` lies near the top or the bottom edge.
     void autoScroll(const QPoint& position);

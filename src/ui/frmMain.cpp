@@ -268,6 +268,11 @@ void frmMain::connectTree() {
                 const QScopedValueRollback showing(m_showingLogic, true);
                 tvMain->setExpanded(index, expanded);
             });
+    connect(m_displayModel.get(), &DisplayTreeModel::expandSubtreeRequested, tvMain,
+            [this](const QModelIndex& index) {
+                const QScopedValueRollback showing(m_showingLogic, true);
+                tvMain->expandSubtree(index);
+            });
     connect(m_displayModel.get(), &DisplayTreeModel::selectRequested, tvMain,
             [this](const QModelIndex& index) {
                 const QScopedValueRollback showing(m_showingLogic, true);
@@ -440,6 +445,10 @@ void frmMain::tvMainCollapsing(const QModelIndex& index) {
     if (!m_showingLogic) {
         runCommand([&] { m_trees.setExpanded(m_displayModel->nodeOf(index), false); });
     }
+}
+
+void frmMain::tvMainExpandSubtree(const QModelIndex& index) {
+    runCommand([&] { m_trees.expandSubtree(m_displayModel->nodeOf(index)); });
 }
 
 void frmMain::tvMainMouseDown(const QPoint& position, Qt::MouseButton button) {

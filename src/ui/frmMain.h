@@ -88,6 +88,7 @@ private:
     void tvMainDblClick() override;
     void tvMainKeyPress(char character) override;
     void tvMainKeyDown(int virtualKey) override;
+    void tvMainExpandSubtree(const QModelIndex& index) override;
 
     void FormCreate(const std::optional<std::string>& databasePath);
     // Runs a command; an error it raises is shown in the error box. False after an error.

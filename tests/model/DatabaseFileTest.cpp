@@ -111,6 +111,17 @@ TEST(DatabaseFile, RoundTripIsByteForByte) {
     Tree empty;
     writeDatabaseFile(empty, dir.path("empty"));
     EXPECT_EQ(dir.read("empty"), "");
+
+    // A file of several write blocks, a line crossing each boundary, the last one short.
+    std::string large = "root\r\n";
+    for (int i = 0; large.size() < 2'500'000; ++i) {
+        large += "\tT;" + std::to_string(i) + ";" + std::string(static_cast<size_t>(i % 97), 'v') +
+                 "\r\n";
+    }
+    dir.write("large", large);
+    readDatabaseFile(tree, dir.path("large"));
+    writeDatabaseFile(tree, dir.path("large copy"));
+    EXPECT_TRUE(dir.read("large copy") == large);
 }
 
 TEST(DatabaseFile, WritesTabsAndCrLfWhateverTheInputUsed) {

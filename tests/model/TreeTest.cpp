@@ -41,6 +41,9 @@ public:
     void expandedChanged(const Node* node) override {
         log.push_back(std::string(node->isExpanded() ? "expanded " : "collapsed ") + name(node));
     }
+    void subtreeExpanded(const Node* top) override {
+        log.push_back("expanded below " + name(top));
+    }
     void selectionChanged(const Node* node) override { log.push_back("selected " + name(node)); }
     void scrollRequested(const Node* node) override { log.push_back("scroll " + name(node)); }
 
@@ -210,6 +213,16 @@ TEST(Tree, ExpandCollapseAndMakeVisible) {
         << "collapsing one node keeps its descendants' states";
     tree.collapseSubtree(tree.nodeAt(0));
     EXPECT_EQ(outline(tree, false, true), "root\n\tA\n\t\tA1\n\t\t\tA11\n\tB\n");
+    observer.log.clear();
+    // A subtree opens as its caller chooses, node by node in pre-order, and is told once.
+    std::string asked;
+    tree.expandSubtree(tree.nodeAt(1), [&](const Node& node) {
+        asked += node.text();
+        return node.text() != "A1";
+    });
+    EXPECT_EQ(asked, "AA1A11");
+    EXPECT_EQ(outline(tree, false, true), "root\n\t+A\n\t\tA1\n\t\t\t+A11\n\tB\n");
+    EXPECT_EQ(observer.log, Log{"expanded below A"});
 }
 
 TEST(Tree, ChangesOutsideABulkUpdateAreToldAtOnce) {

@@ -132,6 +132,41 @@ private slots:
         QCOMPARE(m_window->trees().display().count(), 6);
     }
 
+    // `*` opens every node below the current one; the record tree follows each node that opens
+    // (Notes was open already). The view shows what the trees hold, also when an opened empty
+    // node gets its first child, and a later collapse closes the record subtree.
+    void asteriskExpandsEverythingBelowInBothTrees() {
+        model::PairedTrees& trees = m_window->trees();
+        m_window->tvMain->collapse(index(kAnn));
+        m_window->tvMain->collapse(index(kContacts));
+        m_window->tvMain->collapse(index(kRoot));
+        trees.select(trees.display().nodeAt(kRoot));
+        QTest::keyClick(m_window->tvMain, Qt::Key_Asterisk);
+        const QString all = QStringLiteral(
+            "+Quorvia\n\t+Contacts\n\t\t+Ann\n\t\t\t+Phone: 555\n"
+            "\t+Notes\n\t\t+Todo: milk\n\t+Empty\n");
+        QCOMPARE(QString::fromStdString(support::outline(trees.display(), false, true)), all);
+        QCOMPARE(QString::fromStdString(support::outline(trees.records(), false, true)),
+                 QStringLiteral("+Quorvia\n\t+O;Contacts;3\n\t\t+O;Ann;6\n\t\t\t+T;Phone;555\n"
+                                "\tO;Notes;9\n\t\t+T;Todo;milk\n\t+O;Empty;2\n"));
+        for (int i = kRoot; i <= kEmpty; ++i) {
+            const model::Node* node = trees.display().nodeAt(i);
+            QCOMPARE(m_window->tvMain->isExpanded(index(i)) || !node->hasChildren(),
+                     node->isExpanded());
+        }
+        QCOMPARE(m_window->tvMain->visualRect(index(kPhone)).isValid(), true);
+        // An empty object that `*` opened shows its first child at once.
+        trees.appendPair(trees.pairOf(trees.display().nodeAt(kEmpty)), "Age: 7", -1, "T;Age;7");
+        QVERIFY(m_window->tvMain->visualRect(index(kEmpty + 1)).isValid());
+
+        m_window->tvMain->collapse(index(kRoot));
+        QCOMPARE(QString::fromStdString(support::outline(trees.display(), false, true)),
+                 all.mid(1) + QStringLiteral("\t\tAge: 7\n"));
+        QCOMPARE(QString::fromStdString(support::outline(trees.records(), false, true)),
+                 QStringLiteral("Quorvia\n\tO;Contacts;3\n\t\tO;Ann;6\n\t\t\tT;Phone;555\n"
+                                "\tO;Notes;9\n\t\tT;Todo;milk\n\tO;Empty;2\n\t\tT;Age;7\n"));
+    }
+
     void dragAndDropMovesTheNode() {
         drag(kEmpty, textPoint(kContacts));
         QCOMPARE(QString::fromStdString(records()),
