@@ -36,7 +36,7 @@ struct Options {
     std::string loadOnce;       // internal: load this file once, print the peak memory
     std::string windowOnce;     // internal: show this file in the window, print the peak memory
     std::vector<std::string> cyclesOnce;  // internal: database, cycles, what to print
-    bool expandAll = false;     // internal: with --window-once, press "*" on the root first
+    bool expandAll = false;  // internal: with --window-once, press "*" on the root first
     std::string part = "all";
     std::vector<std::string> timeStart;  // internal: program and database to start on X
 };

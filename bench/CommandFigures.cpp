@@ -291,13 +291,13 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
             bench.reopen();
             bench.select(bench.m_root);
         },
-        [&] { pressKey(window.tvMain, Qt::Key_Asterisk, QStringLiteral("*")); });
+        [&] { pressExpandAll(window.tvMain); });
     add(
         "collapse_all_ms", "collapse the root, everything below open",
         [&] {
             bench.reopen();
             bench.select(bench.m_root);
-            pressKey(window.tvMain, Qt::Key_Asterisk, QStringLiteral("*"));
+            pressExpandAll(window.tvMain);
             bench.frame();
         },
         [&] { window.tvMain->collapse(bench.index(bench.m_root)); });

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct Figure {
 // Runs `prepare` then times `work`, `runs` times; median, min and max in milliseconds.
 Figure timeIt(const std::string& key, const std::string& label, int runs,
               const std::function<void()>& prepare, const std::function<void()>& work);
+
+// Runs `arguments` (the program found on the search path) and waits; what it printed on
+// standard output, passed through the file `scratch`, or nothing when it did not exit with 0.
+std::optional<std::string> outputOf(std::vector<std::string> arguments,
+                                    const std::string& scratch);
 
 // A memory figure of this process from the kernel ("VmRSS:", "VmHWM:"), in MB.
 double ownMemoryMb(const char* field);

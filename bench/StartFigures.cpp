@@ -119,29 +119,15 @@ Figure startFigure(const std::string& program, const std::string& database, size
     if (::readlink("/proc/self/exe", self, sizeof self - 1) < 0) {
         std::abort();
     }
-    std::vector<std::string> arguments{
-        "xvfb-run", "-a",     "-s",     "-screen 0 1280x1024x24", self, "--time-start",
-        program,    database, "--runs", std::to_string(runs)};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, scratch.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawnp(&pid, "xvfb-run", &actions, nullptr, argv.data(), environ) != 0 ||
-        waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const std::string report =
+        outputOf({"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", self, "--time-start", program,
+                  database, "--runs", std::to_string(runs)},
+                 scratch)
+            .value_or("");
+    if (report.empty()) {
         std::fprintf(stderr, "the start on Xvfb failed (are xvfb-run and xauth installed?)\n");
         figure.median = figure.min = figure.max = -1;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    std::string report;
-    (void)platform::readWholeFile(scratch, report);
-    platform::deleteFile(scratch);
     std::vector<double> times;
     for (const char* p = report.c_str(); *p != '\0';) {
         char* end = nullptr;

@@ -1,9 +1,5 @@
 // Figures of the window, offscreen: the start with a big database, expanding, scrolling, paste
 // and delete with the view attached, the naive QTreeWidget baseline and the window's memory.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,8 +17,6 @@
 #include "platform/Files.h"
 #include "platform/TextFiles.h"
 #include "ui/frmMain.h"
-
-extern char** environ;
 
 namespace quorvia::bench {
 
@@ -100,7 +94,7 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
         PaintCounter(window->tvMain->viewport()).waitForFrame();
         window->trees().select(window->trees().display().firstTopLevel());
         if (expandAll) {
-            pressKey(window->tvMain, Qt::Key_Asterisk, QStringLiteral("*"));
+            pressExpandAll(window->tvMain);
             PaintCounter(window->tvMain->viewport()).waitForFrame();
         }
     };
@@ -108,7 +102,7 @@ void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int ru
         "expand_all_ms", "window: * on the root (everything below opens)", runs,
         [&] { reopen(false); },
         [&] {
-            pressKey(window->tvMain, Qt::Key_Asterisk, QStringLiteral("*"));
+            pressExpandAll(window->tvMain);
             PaintCounter(window->tvMain->viewport()).waitForFrame();
         }));
     figures.push_back(timeIt(
@@ -205,7 +199,7 @@ int showWindowOnce(const std::string& database, bool expandAll) {
     PaintCounter(window.tvMain->viewport()).waitForFrame();
     if (expandAll) {
         window.trees().select(window.trees().display().firstTopLevel());
-        pressKey(window.tvMain, Qt::Key_Asterisk, QStringLiteral("*"));
+        pressExpandAll(window.tvMain);
         PaintCounter(window.tvMain->viewport()).waitForFrame();
     }
     std::printf("%.1f\n", ownPeakMb());
@@ -215,28 +209,10 @@ int showWindowOnce(const std::string& database, bool expandAll) {
 namespace {
 
 double peakOfChild(const std::vector<std::string>& arguments, const std::string& scratch) {
-    std::string self = "/proc/self/exe";
-    std::vector<char*> argv{self.data()};
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, scratch.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        return -1;
-    }
-    std::string report;
-    (void)platform::readWholeFile(scratch, report);
-    platform::deleteFile(scratch);
-    return std::strtod(report.c_str(), nullptr);
+    std::vector<std::string> command{"/proc/self/exe"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const auto report = outputOf(std::move(command), scratch);
+    return report ? std::strtod(report->c_str(), nullptr) : -1;
 }
 
 }  // namespace

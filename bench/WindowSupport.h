@@ -50,5 +50,9 @@ void openNext(const std::string& database);
 
 // Presses and releases a key on `widget`, with the text it types.
 void pressKey(QWidget* widget, Qt::Key key, const QString& text);
+// "*" on the view: everything below its current node opens.
+inline void pressExpandAll(QWidget* view) {
+    pressKey(view, Qt::Key_Asterisk, QStringLiteral("*"));
+}
 
 }  // namespace quorvia::bench
