@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <optional>
 
 namespace quorvia::ui {
@@ -32,6 +33,19 @@ QString decodeUtf8(QByteArrayView bytes) {
     static QStringDecoder fallback(kUtf8Fallback, kStateless);
     fallback.resetState();
     return fallback(bytes);
+}
+
+bool isAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) > 127) {
+            return false;
+        }
+    }
+    return true;
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -124,34 +138,15 @@ std::string fieldBytes(const QString& text, std::string_view shown) {
     return toBytes(text);
 }
 
-namespace {
-
-bool isAscii(std::string_view bytes) {
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) > 127) {
-            return false;
-        }
-    }
-    return true;
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 TextSearch::TextSearch(const QString& needle, bool matchCase)
     : m_needle(needle), m_case(matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) {
-    const QByteArray latin = needle.toLatin1();
-    m_ascii = !needle.isEmpty() && isAscii(std::string_view(latin.constData(), latin.size())) &&
-              QString::fromLatin1(latin) == needle;
+    m_ascii = !needle.isEmpty() &&
+              std::all_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 128; });
     if (m_ascii) {
-        m_asciiNeedle = latin.toStdString();
+        m_asciiNeedle = needle.toLatin1().toStdString();
         if (!matchCase) {
-            for (char& c : m_asciiNeedle) {
-                c = asciiLower(c);
-            }
+            std::transform(m_asciiNeedle.begin(), m_asciiNeedle.end(), m_asciiNeedle.begin(),
+                           asciiLower);
         }
     }
 }
@@ -161,17 +156,11 @@ bool TextSearch::matches(std::string_view bytes) const {
         if (m_case == Qt::CaseSensitive) {
             return bytes.find(m_asciiNeedle) != std::string_view::npos;
         }
-        const size_t length = m_asciiNeedle.size();
-        for (size_t at = 0; at + length <= bytes.size(); ++at) {
-            size_t i = 0;
-            while (i < length && asciiLower(bytes[at + i]) == m_asciiNeedle[i]) {
-                ++i;
-            }
-            if (i == length) {
-                return true;
-            }
-        }
-        return false;
+        const auto sameLetter = [](char text, char lowerNeedle) {
+            return asciiLower(text) == lowerNeedle;
+        };
+        return std::search(bytes.begin(), bytes.end(), m_asciiNeedle.begin(), m_asciiNeedle.end(),
+                           sameLetter) != bytes.end();
     }
     // A needle beyond ASCII cannot lie in a text of ASCII bytes alone.
     return !isAscii(bytes) && toQString(bytes).contains(m_needle, m_case);
