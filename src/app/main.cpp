@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     // Read before the application object exists, so --help and --version need no display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << quorvia::ui::argumentFromBytes(argv[i]);
     }
     const quorvia::ui::CommandLine commandLine = quorvia::ui::readCommandLine(arguments);
     std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);

@@ -36,4 +36,28 @@ bool findAndReveal(model::PairedTrees& trees, const TextMatch& matches) {
     return true;
 }
 
+Finder::Finder(MatchMaker makeMatch) : m_makeMatch(std::move(makeMatch)) {}
+
+void Finder::find(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    const std::optional<platform::SearchFields> entered = prompts.editSearch(m_last);
+    if (entered && !entered->text.empty()) {
+        m_last = *entered;
+        findLast(trees, prompts);
+    }
+}
+
+void Finder::findNext(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    if (m_last.text.empty()) {
+        find(trees, prompts);
+        return;
+    }
+    findLast(trees, prompts);
+}
+
+void Finder::findLast(model::PairedTrees& trees, platform::UserPrompts& prompts) const {
+    if (!findAndReveal(trees, m_makeMatch(m_last))) {
+        prompts.warn("\"" + m_last.text + "\" not found");
+    }
+}
+
 }  // namespace quorvia::editing

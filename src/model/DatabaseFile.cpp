@@ -22,8 +22,11 @@ Error invalidLevelError(int level, std::string_view text) {
     return Error(std::move(message));
 }
 
-Error textAfterNulError(const std::string& path) {
-    return openError(path);
+Error textAfterNulError(const std::string& path, std::string_view beforeNul) {
+    const auto line = std::count(beforeNul.begin(), beforeNul.end(), '\n') + 1;
+    return Error("Line " + std::to_string(line) + " of \"" + path +
+                 "\" holds a NUL byte. The text after it is not shown; the first change or a "
+                 "Save writes the file without it.");
 }
 
 DatabaseText readDatabaseText(const std::string& path) {

@@ -15,10 +15,10 @@ Error openError(const std::string& path);                   // "Impossible d'ouv
 Error createError(const std::string& path);                 // "Impossible de créer le fichier %s"
 Error invalidLevelError(int level, std::string_view text);  // "Niveau incorrect (%d) pour ..."
 
-// What a load tells the user of a file whose text goes on behind a NUL: the reader ignores
-// that text, so a save would lose it, and the file is treated as one that failed to load (the
-// open error naming it).
-Error textAfterNulError(const std::string& path);
+// What a load tells the user of a file whose text goes on behind a NUL (`beforeNul`: the bytes
+// read up to it): the reader ignores that text, so the file is protected like one that failed to
+// load, and the message says why and what the first change or a Save would drop.
+Error textAfterNulError(const std::string& path, std::string_view beforeNul);
 
 // A database file's bytes up to its first NUL, which is all the reader uses.
 struct DatabaseText {

@@ -86,7 +86,7 @@ std::optional<Error> loadDatabase(PairedTrees& trees, const std::string& path) {
             content = std::move(text.bytes);
             if (text.textAfterNul) {
                 // What lies behind the NUL is not shown, so no automatic save may drop it.
-                unreadable = textAfterNulError(path);
+                unreadable = textAfterNulError(path, *content);
             }
         });
     }

@@ -149,7 +149,10 @@ void PairedTrees::reveal(Node* displayNode) {
 // ---- history ----
 
 PairedTrees::Step::Step(PairedTrees& trees) : m_trees(trees) {
-    ++m_trees.m_stepDepth;
+    if (m_trees.m_stepDepth++ == 0) {
+        // Before a delete shrinks it, so the bound still knows the size the history serves.
+        m_trees.m_peakNodes = std::max<long long>(m_trees.m_peakNodes, m_trees.m_display.count());
+    }
 }
 
 PairedTrees::Step::~Step() {
@@ -294,14 +297,15 @@ void PairedTrees::clearHistory() {
     releaseAll(m_undo);
     releaseAll(m_redo);
     release(m_openStep);
+    m_peakNodes = 0;
 }
 
 void PairedTrees::keepHistoryBounded() {
-    // What the history keeps never outgrows the database, and in a large one stays within a
-    // tenth of it, so a long session does not grow the program without end. The newest step
+    // The bound stops a long session from growing the program without end; it is not meant to
+    // take undo away, so deletes that shrink the database do not shrink it. The newest step
     // always stays, so the largest delete can still be undone.
-    const long long size = m_display.count();
-    const long long budget = std::min(size, std::max(size / 10, kHistoryFloor));
+    m_peakNodes = std::max<long long>(m_peakNodes, m_display.count());
+    const long long budget = std::max(m_peakNodes, kHistoryFloor);
     while (m_undo.size() > kMostSteps || (m_undo.size() > 1 && m_heldNodes > budget)) {
         release(m_undo.front());
         m_undo.pop_front();

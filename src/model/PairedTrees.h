@@ -85,10 +85,11 @@ public:
     private:
         PairedTrees& m_trees;
     };
-    // Up to this many steps are kept, fewer only when the nodes they hold would pass a tenth of
-    // the database (though at least kHistoryFloor of them, never more than the database).
+    // Up to this many steps are kept. The oldest go only when the nodes the history holds pass
+    // the larger of kHistoryFloor and the most nodes the database has held since it was loaded:
+    // a small database never loses a step to the bound, a large one keeps about its size again.
     static constexpr size_t kMostSteps = 1000;
-    static constexpr long long kHistoryFloor = 50'000;
+    static constexpr long long kHistoryFloor = 200'000;
     // Turns the last step back (or makes the last undone step again) and shows the place it
     // changed; false when there is none.
     bool undo();
@@ -152,6 +153,7 @@ private:
     std::deque<HistoryStep> m_undo;  // oldest first
     std::deque<HistoryStep> m_redo;  // the next to redo last
     long long m_heldNodes = 0;       // nodes of one tree that the history keeps detached
+    long long m_peakNodes = 0;       // the most nodes the database held since the history began
 };
 
 }  // namespace quorvia::model

@@ -17,8 +17,9 @@ struct ObjectFields {
     int iconIndex = 0;
 };
 
-// What the find dialog shows and gives back: the text typed (bytes in the code page shown) and
-// whether its case must match.
+// What the find dialog shows and gives back: the text typed and whether its case must match.
+// The text is UTF-8, like the program's messages, whatever the code page: a search compares
+// characters, never the database's bytes.
 struct SearchFields {
     std::string text;
     bool matchCase = false;

@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <filesystem>
+#include <optional>
+#include <system_error>
 
 #include "ui/Text.h"
 
@@ -21,7 +24,91 @@ CommandLine usageError(const QString& message, const QString& help) {
     return ended;
 }
 
+// Stands for a byte that is no part of a UTF-8 character: lone surrogates U+DC80..U+DCFF.
+constexpr char16_t kEscapedByte = 0xDC00;
+
+// The length of the UTF-8 character `bytes` starts with, or 0 when it starts with none.
+size_t utf8CharacterLength(std::string_view bytes) {
+    const auto byte = [&](size_t at) { return static_cast<unsigned char>(bytes[at]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    size_t length = 0;
+    unsigned char low = 0x80;  // the range of the second byte, narrowed for some leads
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : low;
+        high = lead == 0xED ? 0x9F : high;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high;
+    }
+    if (length == 0 || bytes.size() < length || byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (size_t at = 2; at < length; ++at) {
+        if ((byte(at) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Why FILE cannot be the database, or nothing: an empty name, or a folder, which the close
+// could never write.
+std::optional<QString> unfitDatabaseName(const std::string& path) {
+    if (path.empty()) {
+        return QStringLiteral("The file name is empty.");
+    }
+    std::error_code ignored;
+    if (path.back() == '/' || std::filesystem::is_directory(path, ignored)) {
+        return QStringLiteral("'%1' is a folder, not a database file.")
+            .arg(QFile::decodeName(QByteArray::fromStdString(path)));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+QString argumentFromBytes(std::string_view bytes) {
+    QString argument;
+    while (!bytes.empty()) {
+        const size_t length = utf8CharacterLength(bytes);
+        if (length == 0) {
+            argument += QChar(char16_t(kEscapedByte + static_cast<unsigned char>(bytes[0])));
+            bytes.remove_prefix(1);
+        } else {
+            argument += QString::fromUtf8(bytes.data(), static_cast<qsizetype>(length));
+            bytes.remove_prefix(length);
+        }
+    }
+    return argument;
+}
+
+std::string argumentBytes(const QString& argument) {
+    std::string bytes;
+    qsizetype runStart = 0;
+    const auto flushRun = [&](qsizetype end) {
+        bytes += argument.sliced(runStart, end - runStart).toStdString();
+    };
+    for (qsizetype at = 0; at < argument.size(); ++at) {
+        const char16_t unit = argument[at].unicode();
+        const bool lone =
+            argument[at].isLowSurrogate() && (at == 0 || !argument[at - 1].isHighSurrogate());
+        if (lone && unit >= kEscapedByte + 0x80 && unit <= kEscapedByte + 0xFF) {
+            flushRun(at);
+            bytes.push_back(static_cast<char>(unit - kEscapedByte));
+            runStart = at + 1;
+        }
+    }
+    flushRun(argument.size());
+    return bytes;
+}
 
 CommandLine readCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -73,9 +160,18 @@ CommandLine readCommandLine(const QStringList& arguments) {
             return usageError(QStringLiteral("Unknown code page '%1'.").arg(start.codePage),
                               helpText);
         }
+        if (!keepsAsciiAsItself(start.codePage)) {
+            return usageError(QStringLiteral("The code page '%1' does not write ASCII as itself, "
+                                             "which the database file needs.")
+                                  .arg(start.codePage),
+                              helpText);
+        }
     }
     if (!files.isEmpty()) {
-        start.databasePath = QFile::encodeName(files.constFirst()).toStdString();
+        start.databasePath = argumentBytes(files.constFirst());
+        if (const auto unfit = unfitDatabaseName(*start.databasePath)) {
+            return usageError(*unfit, helpText);
+        }
     }
     read.start = start;
     return read;

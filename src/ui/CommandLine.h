@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorvia::ui {
 
@@ -28,7 +29,13 @@ struct CommandLine {
 
 inline constexpr int kUsageExitCode = 2;
 
-// `arguments` as main() received them, the program's name first.
+// `arguments` as main() received them, the program's name first, each read with
+// argumentFromBytes so that a file name keeps its exact bytes.
 CommandLine readCommandLine(const QStringList& arguments);
+
+// An argument as text that gives back its very bytes: valid UTF-8 as such, every other byte as
+// a lone surrogate of its own (a file name need not be UTF-8).
+QString argumentFromBytes(std::string_view bytes);
+std::string argumentBytes(const QString& argument);
 
 }  // namespace quorvia::ui

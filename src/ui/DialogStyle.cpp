@@ -1,6 +1,10 @@
 #include "ui/DialogStyle.h"
 
 #include <QStyle>
+#include <limits>
+
+#include "ui/MessageBoxes.h"
+#include "ui/Text.h"
 
 namespace quorvia::ui {
 
@@ -22,6 +26,25 @@ QLabel* makeCaptionLabel(QWidget* parent, const char* objectName, const QString&
     palette.setColor(QPalette::WindowText, Qt::yellow);
     label->setPalette(palette);
     return label;
+}
+
+QLineEdit* makeFieldEdit(QWidget* parent, const char* objectName, const QRect& geometry) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    edit->setGeometry(geometry);
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    return edit;
+}
+
+bool warnOfUnwritableField(
+    std::initializer_list<std::pair<const QLineEdit*, std::string_view>> fieldsAndShownBytes) {
+    for (const auto& [field, shown] : fieldsAndShownBytes) {
+        if (const auto message = unwritableFieldMessage(field->text(), shown)) {
+            showWarningBox(*message);
+            return true;
+        }
+    }
+    return false;
 }
 
 QFrame* makeButtonPanel(QWidget* parent, const QRect& geometry) {

@@ -5,8 +5,12 @@
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRect>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
 
 namespace quorvia::ui {
 
@@ -16,6 +20,15 @@ QFont dialogFont(int pointSize = 8);
 // A centred yellow-on-black label at a fixed place.
 QLabel* makeCaptionLabel(QWidget* parent, const char* objectName, const QString& text,
                          const QRect& geometry);
+
+// A one-line text field at a fixed place. It takes texts of any length: a field a dialog shows
+// and the user leaves alone must be written back whole.
+QLineEdit* makeFieldEdit(QWidget* parent, const char* objectName, const QRect& geometry);
+
+// Warns, and answers true, when a field the user changed holds a character the code page cannot
+// write: the dialog then stays open with the text as typed, and nothing is written.
+bool warnOfUnwritableField(
+    std::initializer_list<std::pair<const QLineEdit*, std::string_view>> fieldsAndShownBytes);
 
 // The panel along the bottom edge that holds the dialog's buttons.
 QFrame* makeButtonPanel(QWidget* parent, const QRect& geometry);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include "platform/Process.h"
@@ -26,8 +27,15 @@ QString helpPagePath() {
             return QDir::cleanPath(candidate);
         }
     }
-    const QString written = QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
-                            QLatin1Char('/') + QLatin1String(kHelpPage);
+    // A folder only this user can write in, so the page that opens is the program's own and not
+    // one another user put first under the same name.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) {
+        QTemporaryDir privateFolder;
+        privateFolder.setAutoRemove(false);  // the viewer reads the page after this returns
+        folder = privateFolder.path();
+    }
+    const QString written = folder + QLatin1Char('/') + QLatin1String(kHelpPage);
     QFile::remove(written);
     QFile::copy(QStringLiteral(":/help/") + QLatin1String(kHelpPage), written);
     QFile::setPermissions(written, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);

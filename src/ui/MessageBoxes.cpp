@@ -17,27 +17,39 @@ constexpr const char* kYes = "&Oui";
 constexpr const char* kNo = "&Non";
 
 // A box lays its whole text out before it shows: a text of megabytes (a path read from the
-// settings file) would hold the window for minutes. Long lines, and texts of many lines, keep
-// their start and their end around an ellipsis.
-constexpr qsizetype kLongestLine = 160;
+// settings file) would hold the window for minutes. Lines past any real path, and texts of many
+// lines, keep their start and their end around an ellipsis.
+constexpr qsizetype kLongestLine = 2000;
 constexpr qsizetype kMostLines = 30;
 constexpr QChar kEllipsis(0x2026);
+// The box wraps its text at spaces only; a path has none, so it may also break after each "/"
+// and inside any longer run without one.
+constexpr QChar kBreakOpportunity(0x200B);
+constexpr qsizetype kLongestUnbroken = 60;
 
-QString shortenedLine(const QString& line) {
-    return elidedInTheMiddle(line, kLongestLine);
+QString wrappableLine(const QString& line) {
+    QString wrappable;
+    wrappable.reserve(line.size() + line.size() / kLongestUnbroken);
+    qsizetype unbroken = 0;
+    for (const QChar c : line) {
+        wrappable += c;
+        unbroken = c.isSpace() ? 0 : unbroken + 1;
+        if (c == QLatin1Char('/') || unbroken == kLongestUnbroken) {
+            wrappable += kBreakOpportunity;
+            unbroken = 0;
+        }
+    }
+    return wrappable;
 }
 
 QString shortenedText(const QString& text) {
-    if (text.size() <= kLongestLine) {
-        return text;
-    }
     QStringList lines = text.split(QLatin1Char('\n'));
     if (lines.size() > kMostLines) {
         lines = lines.mid(0, kMostLines / 2) + QStringList{QString(kEllipsis)} +
                 lines.mid(lines.size() - kMostLines / 2);
     }
     for (QString& line : lines) {
-        line = shortenedLine(line);
+        line = wrappableLine(elidedInTheMiddle(line, kLongestLine));
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -113,11 +113,11 @@ std::optional<platform::AttributeFields> QtPrompts::editAttribute(
 
 std::optional<platform::SearchFields> QtPrompts::editSearch(const platform::SearchFields& shown) {
     frmFind dialog(m_window);
-    dialog.FormShow(toQString(shown.text), shown.matchCase);
+    dialog.FormShow(QString::fromStdString(shown.text), shown.matchCase);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return platform::SearchFields{fieldBytes(dialog.edFind->text(), shown.text),
+    return platform::SearchFields{dialog.edFind->text().toStdString(),
                                   dialog.cbMatchCase->isChecked()};
 }
 

@@ -17,6 +17,9 @@ struct CodePage {
     QString name = QString::fromLatin1(kDefaultCodePage);
     std::optional<QStringDecoder> decoder;
     std::optional<QStringEncoder> encoder;
+    // False where a byte above 127 may begin a character whose next byte is ASCII (Shift_JIS,
+    // GBK, Big5): an ASCII text can then not be looked for among the bytes themselves.
+    bool asciiBytesAreCharacters = true;
 };
 
 CodePage& codePageInUse() {
@@ -24,7 +27,7 @@ CodePage& codePageInUse() {
     return current;
 }
 
-QString decodeUtf8(QByteArrayView bytes) {
+QString decodeUtf8Field(QByteArrayView bytes) {
     QStringDecoder utf8(QStringConverter::Utf8, kStateless);
     QString text = utf8(bytes);
     if (!utf8.hasError()) {
@@ -33,6 +36,45 @@ QString decodeUtf8(QByteArrayView bytes) {
     static QStringDecoder fallback(kUtf8Fallback, kStateless);
     fallback.resetState();
     return fallback(bytes);
+}
+
+bool isFieldSeparator(char c) {
+    return c == ':' || c == ';';
+}
+
+QString decodeUtf8(QByteArrayView bytes) {
+    if (std::none_of(bytes.begin(), bytes.end(), isFieldSeparator)) {
+        return decodeUtf8Field(bytes);
+    }
+    // No UTF-8 character holds an ASCII byte, so cutting at the separators cuts none.
+    QString text;
+    text.reserve(bytes.size());
+    qsizetype fieldStart = 0;
+    for (qsizetype at = 0; at <= bytes.size(); ++at) {
+        if (at == bytes.size() || isFieldSeparator(bytes[at])) {
+            text += decodeUtf8Field(bytes.sliced(fieldStart, at - fieldStart));
+            if (at < bytes.size()) {
+                text += QLatin1Char(bytes[at]);
+            }
+            fieldStart = at + 1;
+        }
+    }
+    return text;
+}
+
+// Whether some byte above 127 followed by an ASCII byte reads as one character.
+bool hasAsciiTrailBytes(QStringDecoder& decoder) {
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (const char trail : {'@', 'A', '\\', 'a'}) {
+            const char pair[] = {static_cast<char>(lead), trail};
+            decoder.resetState();
+            const QString read = decoder(QByteArrayView(pair, 2));
+            if (!read.endsWith(QLatin1Char(trail))) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool isAscii(std::string_view bytes) {
@@ -51,23 +93,45 @@ char asciiLower(char c) {
 }  // namespace
 
 bool setCodePage(const QString& name) {
+    if (!keepsAsciiAsItself(name)) {
+        return false;
+    }
     const QByteArray encoded = name.toLatin1();
     QStringDecoder decoder(encoded.constData(), kStateless);
     QStringEncoder encoder(encoded.constData(), kStateless);
-    if (!decoder.isValid() || !encoder.isValid()) {
-        return false;
-    }
     CodePage& current = codePageInUse();
     current.name = name;
     if (QString::fromLatin1(decoder.name()).compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) ==
         0) {
         current.decoder.reset();
         current.encoder.reset();
+        current.asciiBytesAreCharacters = true;
     } else {
+        current.asciiBytesAreCharacters = !hasAsciiTrailBytes(decoder);
         current.decoder.emplace(std::move(decoder));
         current.encoder.emplace(std::move(encoder));
     }
     return true;
+}
+
+bool keepsAsciiAsItself(const QString& name) {
+    const QByteArray encoded = name.toLatin1();
+    QStringDecoder decoder(encoded.constData(), kStateless);
+    QStringEncoder encoder(encoded.constData(), kStateless);
+    if (!decoder.isValid() || !encoder.isValid()) {
+        return false;
+    }
+    // TAB, CR, LF and the printable characters; and SO, SI and ESC, with which a code page that
+    // shifts (ISO-2022) would hide format bytes inside its characters. Some pages swap other
+    // control bytes, which no database text holds.
+    QByteArray ascii("\t\n\r\x0E\x0F\x1B");
+    for (char c = ' '; c < 0x7F; ++c) {
+        ascii.append(c);
+    }
+    const QString text = QString::fromLatin1(ascii);
+    const QByteArray written = encoder(text);
+    const QString read = decoder(ascii);
+    return !encoder.hasError() && !decoder.hasError() && written == ascii && read == text;
 }
 
 bool isKnownCodePage(const QString& name) {
@@ -118,7 +182,9 @@ QString toShownLine(std::string_view bytes) {
 }
 
 QString fromProgramText(std::string_view bytes) {
-    return decodeUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    // Invalid bytes can only come from a quoted file name; each shows as the replacement
+    // character, as the system's own file dialogs show such a name.
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 std::string toBytes(const QString& text) {
@@ -138,9 +204,48 @@ std::string fieldBytes(const QString& text, std::string_view shown) {
     return toBytes(text);
 }
 
+std::optional<QString> firstUnwritableCharacter(const QString& text) {
+    CodePage& current = codePageInUse();
+    if (!current.encoder) {
+        return std::nullopt;  // UTF-8 writes every character
+    }
+    const auto readsBack = [&current](const QString& part) {
+        current.encoder->resetState();
+        current.decoder->resetState();
+        const QByteArray written = (*current.encoder)(part);
+        const QString read = (*current.decoder)(written);
+        return read == part;
+    };
+    if (readsBack(text)) {
+        return std::nullopt;
+    }
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(at, length);
+        if (!readsBack(character)) {
+            return character;
+        }
+        at += length;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> unwritableFieldMessage(const QString& text, std::string_view shown) {
+    if (text == toQString(shown)) {
+        return std::nullopt;  // written back as the bytes it was shown from
+    }
+    const std::optional<QString> character = firstUnwritableCharacter(text);
+    if (!character) {
+        return std::nullopt;
+    }
+    return QStringLiteral("The character \"%1\" cannot be written in the code page %2.")
+        .arg(*character, codePage())
+        .toStdString();
+}
+
 TextSearch::TextSearch(const QString& needle, bool matchCase)
     : m_needle(needle), m_case(matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) {
-    m_ascii = !needle.isEmpty() &&
+    m_ascii = codePageInUse().asciiBytesAreCharacters && !needle.isEmpty() &&
               std::all_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 128; });
     if (m_ascii) {
         m_asciiNeedle = needle.toLatin1().toStdString();

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <Qt>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,13 +14,17 @@ namespace quorvia::ui {
 inline constexpr const char* kDefaultCodePage = "UTF-8";
 
 // Chooses the code page by any name QStringDecoder knows; false, and nothing changes, when it
-// knows no such name.
+// knows no such name or the page cannot carry the database format.
 bool setCodePage(const QString& name);
 bool isKnownCodePage(const QString& name);
+// Whether ASCII text is written as its own bytes and read back from them, as the database
+// format needs for its TAB, ";", CR and LF (not so in UTF-16, UTF-7, EBCDIC or ISO-2022).
+bool keepsAsciiAsItself(const QString& name);
 QString codePage();
 
 // Bytes as shown. Under UTF-8 a text that is not valid UTF-8 is read as Windows-1252, so it
-// shows its letters instead of replacement characters.
+// shows its letters instead of replacement characters; each field (between ":" and ";") on its
+// own, so a field typed in UTF-8 beside one in Latin-1 keeps its letters too.
 QString toQString(std::string_view bytes);
 // A text as one line of the tree shows it: a text far longer than any window (a path of
 // megabytes named in the settings file) keeps its start and its end around an ellipsis, and only
@@ -28,14 +33,20 @@ QString toShownLine(std::string_view bytes);
 // The same for a text already decoded, at most `longest` characters.
 QString elidedInTheMiddle(const QString& text, qsizetype longest);
 
-// The program's own texts (its messages, with the file names in them) are UTF-8 whatever
-// code page the database is shown in; read with the same Windows-1252 fallback.
+// The program's own texts (its messages) are UTF-8 whatever code page the database is shown in.
+// A file name quoted in them is in the system's bytes: where those are not UTF-8 they show as the
+// system shows such a name, without turning the program's own words into another code page.
 QString fromProgramText(std::string_view bytes);
 // Typed text as bytes in the code page.
 std::string toBytes(const QString& text);
 // What a dialog's field writes back: the very bytes it was shown with while its text is
 // unchanged (whatever those bytes are), else the text in the code page.
 std::string fieldBytes(const QString& text, std::string_view shown);
+// The first character of `text` the code page cannot write, if any.
+std::optional<QString> firstUnwritableCharacter(const QString& text);
+// What a dialog says when a field the user changed holds such a character; nothing when the
+// field can be written.
+std::optional<std::string> unwritableFieldMessage(const QString& text, std::string_view shown);
 
 // A search for a text in display texts as the user sees them: decoded through the code page,
 // and with the case ignored by Unicode's rules unless asked otherwise.
@@ -47,8 +58,9 @@ public:
 private:
     QString m_needle;
     Qt::CaseSensitivity m_case;
-    // An ASCII needle is found in the bytes themselves: no byte above 127 shows as an ASCII
-    // letter, so nothing needs decoding.
+    // An ASCII needle is found in the bytes themselves where no byte above 127 can be part of a
+    // character with an ASCII byte in it (UTF-8 and single-byte code pages), so nothing needs
+    // decoding.
     bool m_ascii = false;
     std::string m_asciiNeedle;  // lower case when the case is ignored
 };

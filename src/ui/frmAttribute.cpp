@@ -12,13 +12,9 @@ frmAttribute::frmAttribute(QWidget* parent) : QDialog(parent) {
     setFixedSize(364, 104);
 
     makeCaptionLabel(this, "lbName", QStringLiteral("Name"), QRect(8, 8, 89, 17));
-    edName = new QLineEdit(this);
-    edName->setObjectName(QStringLiteral("edName"));
-    edName->setGeometry(104, 8, 249, 21);
+    edName = makeFieldEdit(this, "edName", QRect(104, 8, 249, 21));
     makeCaptionLabel(this, "lbValue", QStringLiteral("Value"), QRect(8, 32, 89, 17));
-    edValue = new QLineEdit(this);
-    edValue->setObjectName(QStringLiteral("edValue"));
-    edValue->setGeometry(104, 32, 249, 21);
+    edValue = makeFieldEdit(this, "edValue", QRect(104, 32, 249, 21));
 
     QFrame* panel = makeButtonPanel(this, QRect(0, 63, 364, 41));
     btOK = makeOkButton(panel, QRect(176, 8, 87, 25));
@@ -44,6 +40,9 @@ platform::AttributeFields frmAttribute::fields() const {
 }
 
 void frmAttribute::btOKClick() {
+    if (warnOfUnwritableField({{edName, m_shown.name}, {edValue, m_shown.value}})) {
+        return;
+    }
     accept();
 }
 

@@ -11,9 +11,7 @@ frmFind::frmFind(QWidget* parent) : QDialog(parent) {
     setFixedSize(364, 104);
 
     makeCaptionLabel(this, "lbFind", QStringLiteral("Find"), QRect(8, 8, 89, 17));
-    edFind = new QLineEdit(this);
-    edFind->setObjectName(QStringLiteral("edFind"));
-    edFind->setGeometry(104, 8, 249, 21);
+    edFind = makeFieldEdit(this, "edFind", QRect(104, 8, 249, 21));
     cbMatchCase = new QCheckBox(QStringLiteral("Match case"), this);
     cbMatchCase->setObjectName(QStringLiteral("cbMatchCase"));
     cbMatchCase->setGeometry(104, 34, 249, 19);

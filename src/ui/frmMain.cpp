@@ -112,11 +112,17 @@ const ToolButton kToolButtons[] = {
      nullptr},
 };
 
+// A search as the user sees the texts: decoded through the code page.
+editing::TextMatch matchAsShown(const platform::SearchFields& search) {
+    return [matcher = TextSearch(QString::fromStdString(search.text), search.matchCase)](
+               std::string_view text) { return matcher.matches(text); };
+}
+
 }  // namespace
 
 frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
                  const std::optional<std::string>& databasePath)
-    : QMainWindow(parent), m_prompts(prompts) {
+    : QMainWindow(parent), m_prompts(prompts), m_finder(matchAsShown) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(Pictures::instance().programIcon());
@@ -385,29 +391,11 @@ void frmMain::mmRedoClick() {
 }
 
 void frmMain::mmFindClick() {
-    runCommand([&] {
-        const auto entered = m_prompts->editSearch(m_lastSearch);
-        if (entered && !entered->text.empty()) {
-            m_lastSearch = *entered;
-            findLastSearch();
-        }
-    });
+    runCommand([&] { m_finder.find(m_trees, *m_prompts); });
 }
 
 void frmMain::mmFindNextClick() {
-    if (m_lastSearch.text.empty()) {
-        mmFindClick();
-        return;
-    }
-    runCommand([&] { findLastSearch(); });
-}
-
-void frmMain::findLastSearch() {
-    const TextSearch search(toQString(m_lastSearch.text), m_lastSearch.matchCase);
-    if (!editing::findAndReveal(m_trees,
-                                [&](std::string_view text) { return search.matches(text); })) {
-        m_prompts->warn("\"" + m_lastSearch.text + "\" not found");
-    }
+    runCommand([&] { m_finder.findNext(m_trees, *m_prompts); });
 }
 
 void frmMain::mmAddObjectClick() {

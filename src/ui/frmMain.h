@@ -13,6 +13,7 @@
 #include <string>
 
 #include "editing/Clipboard.h"
+#include "editing/Find.h"
 #include "model/PairedTrees.h"
 #include "platform/UserPrompts.h"
 #include "ui/DisplayTreeModel.h"
@@ -95,7 +96,6 @@ private:
     template <typename Body>
     bool runCommand(Body&& body);
 
-    void findLastSearch();
     void buildMenus();
     void buildToolBar();
     void connectTree();
@@ -108,7 +108,7 @@ private:
     // Goes before the trees it watches; the view only borrows it.
     std::unique_ptr<DisplayTreeModel> m_displayModel;
     bool m_centred = false;
-    platform::SearchFields m_lastSearch;
+    editing::Finder m_finder;
     // Set while the view shows a change the logic asked for, so it is not reported back.
     bool m_showingLogic = false;
 };

@@ -26,9 +26,7 @@ frmObject::frmObject(QWidget* parent) : QDialog(parent) {
     }
 
     makeCaptionLabel(this, "lbName", QStringLiteral("Name"), QRect(8, 32, 89, 17));
-    edName = new QLineEdit(this);
-    edName->setObjectName(QStringLiteral("edName"));
-    edName->setGeometry(104, 32, 145, 21);
+    edName = makeFieldEdit(this, "edName", QRect(104, 32, 145, 21));
 
     QFrame* panel = makeButtonPanel(this, QRect(0, 59, 260, 41));
     btOK = makeOkButton(panel, QRect(72, 8, 87, 25));
@@ -58,6 +56,9 @@ platform::ObjectFields frmObject::fields() const {
 }
 
 void frmObject::btOKClick() {
+    if (warnOfUnwritableField({{edName, m_shown.name}})) {
+        return;
+    }
     accept();
 }
 

@@ -45,5 +45,20 @@ TEST_F(FindTest, AMatchInACollapsedBranchIsRevealedAndNoMatchChangesNothing) {
         << "the record tree follows the expansion";
 }
 
+TEST_F(FindTest, FindNextRepeatsTheLastSearchAndNamesItAsTypedWhenNothingMatches) {
+    Finder finder([](const platform::SearchFields& search) { return containing(search.text); });
+    prompts.searchAnswers = {std::nullopt, platform::SearchFields{"Ж", false}};
+    finder.findNext(trees, prompts);  // nothing searched yet: asks, and is cancelled
+    finder.find(trees, prompts);
+    EXPECT_EQ(prompts.takeAsked(), (std::vector<std::string>{"find: |any case", "find: |any case",
+                                                             "warn: \"Ж\" not found"}));
+    prompts.searchAnswers = {platform::SearchFields{"e", false}};
+    finder.find(trees, prompts);
+    const model::Node* first = trees.display().selected();
+    finder.findNext(trees, prompts);
+    EXPECT_NE(trees.display().selected(), first);
+    EXPECT_EQ(prompts.takeAsked(), (std::vector<std::string>{"find: Ж|any case"}));
+}
+
 }  // namespace
 }  // namespace quorvia::editing

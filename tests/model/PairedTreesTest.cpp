@@ -75,5 +75,41 @@ TEST_F(PairedTreesTest, EveryEditKeepsTheTreesPaired) {
               "root\n\tO;A;1\n\tO;B;1\n\t\tT;p;q\n\tO;A1;2\n\t\tT;x;y\n");
 }
 
+TEST_F(PairedTreesTest, HistoryKeepsEveryStepOfASmallDatabaseAndBoundsALargeOne) {
+    const std::string loaded = outline(trees.records());
+    for (const int at : {2, 1, 1}) {  // A1, then A, then B: the database shrinks to its root
+        PairedTrees::Step step(trees);
+        trees.removePair(trees.pairOf(trees.display().nodeAt(at)));
+    }
+    EXPECT_EQ(trees.undoSteps(), 3u);
+    while (trees.undo()) {
+    }
+    EXPECT_EQ(outline(trees.records()), loaded);
+
+    // Two branches of 110,000 nodes, each added and deleted: the history then holds 220,000
+    // nodes, past both the floor and the most the database held, and lets the oldest go.
+    const auto addAndDeleteBranch = [&] {
+        NodePair branch;
+        {
+            PairedTrees::Step step(trees);
+            PairedTrees::BulkEdit bulk(trees);
+            branch =
+                trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "big", 1, "O;big;1");
+            for (int i = 1; i < 110'000; ++i) {
+                trees.appendPair(branch, "a: b", -1, "T;a;b");
+            }
+        }
+        PairedTrees::Step step(trees);
+        trees.removePair(branch);
+    };
+    addAndDeleteBranch();
+    EXPECT_EQ(trees.undoSteps(), 2u);
+    addAndDeleteBranch();
+    EXPECT_EQ(trees.undoSteps(), 2u) << "the oldest steps up to the first delete were let go";
+    EXPECT_TRUE(trees.undo() && trees.undo());
+    EXPECT_FALSE(trees.undo());
+    EXPECT_EQ(outline(trees.records()), loaded);
+}
+
 }  // namespace
 }  // namespace quorvia::model

@@ -123,7 +123,39 @@ private slots:
         QCOMPARE(bytes(dialog.fields().name), bytes(utf8));
         dialog.edValue->setText(QStringLiteral("é"));
         QCOMPARE(bytes(dialog.fields().value), QByteArray("\xE9"));
+        // A character the code page cannot hold is refused, not written as a substitute.
+        QCOMPARE(firstUnwritableCharacter(QStringLiteral("aőb")), QStringLiteral("ő"));
+        QVERIFY(unwritableFieldMessage(QStringLiteral("aőb"), "x")->find("\"ő\"") !=
+                std::string::npos);
+        QVERIFY(!unwritableFieldMessage(QStringLiteral("é€"), "x"));
+
+        // Where a byte above 127 may lead a character, an ASCII text is no longer looked for
+        // among the bytes: 0x83 0x41 is one katakana letter, not an "A".
+        QVERIFY(setCodePage(QStringLiteral("Shift_JIS")));
+        QVERIFY(!TextSearch(QStringLiteral("a"), false).matches("\x83\x41"));
+        QVERIFY(TextSearch(QStringLiteral("a"), false)
+                    .matches("\x83\x41"
+                             "A"));
+        QVERIFY(!setCodePage(QStringLiteral("UTF-16LE")));
         QVERIFY(setCodePage(QString::fromLatin1(kDefaultCodePage)));
+        // Under UTF-8 each field is decoded on its own.
+        QCOMPARE(toQString("Caf\xE9:n\xC3\xA9"), QStringLiteral("Café:né"));
+    }
+
+    void fieldsPastQtsDefaultLengthAreWrittenWhole() {
+        const std::string longText(40'000, 'v');
+        frmAttribute attribute;
+        attribute.FormShow({"name", longText});
+        attribute.edName->setText(QStringLiteral("renamed"));
+        QCOMPARE(attribute.fields().value.size(), longText.size());
+        const QString typed(100'000, QLatin1Char('t'));
+        attribute.edValue->setText(typed);
+        QCOMPARE(attribute.fields().value.size(), size_t(100'000));
+
+        frmObject object;
+        object.FormShow({longText, 1});
+        object.cbIcon->setCurrentIndex(2);
+        QCOMPARE(object.fields().name, longText);
     }
 
     void attributeDialog() {

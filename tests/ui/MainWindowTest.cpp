@@ -199,8 +199,13 @@ private slots:
             QVERIFY(ends.output.contains(QStringLiteral("1.1.0")) ||
                     ends.output.contains(QStringLiteral("--codepage <name>")));
         }
-        for (const QStringList& wrong : {QStringList{"--bogus"}, QStringList{"a", "b"},
-                                         QStringList{"--codepage", "no-such-page", "db"}}) {
+        // Neither a code page that does not keep ASCII as itself nor a folder is taken.
+        for (const QStringList& wrong :
+             {QStringList{"--bogus"}, QStringList{"a", "b"},
+              QStringList{"--codepage", "no-such-page", "db"},
+              QStringList{"--codepage", "UTF-16LE", "db"}, QStringList{"--codepage", "IBM037"},
+              QStringList{"--codepage", "ISO-2022-JP"}, QStringList{""}, QStringList{"."},
+              QStringList{"absent/"}}) {
             const ui::CommandLine ends = read(wrong);
             QVERIFY(!ends.start);
             QCOMPARE(ends.exitCode, 2);
@@ -209,6 +214,10 @@ private slots:
             QVERIFY(ends.errors.contains(QStringLiteral("\nUsage: quorvia [options] [file]\n")));
         }
         QVERIFY(!read({}).start->databasePath);
+        const std::string latin = "caf\xE9.db";
+        QCOMPARE(
+            QByteArray::fromStdString(*read({ui::argumentFromBytes(latin)}).start->databasePath),
+            QByteArray::fromStdString(latin));
         const ui::CommandLine runs = read({"--codepage", "windows-1252", "sub/db"});
         QCOMPARE(runs.start->codePage, QStringLiteral("windows-1252"));
 

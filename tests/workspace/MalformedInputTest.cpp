@@ -143,7 +143,10 @@ TEST_F(MalformedInput, WhatTheReadersMakeOfThem) {
 
     const auto afterNul = model::loadDatabase(trees, folder + "nul-bytes.txt");
     ASSERT_TRUE(afterNul) << "text behind the NUL would be lost by a save";
-    EXPECT_EQ(afterNul->message(), "Impossible d'ouvrir le fichier " + folder + "nul-bytes.txt");
+    EXPECT_EQ(afterNul->message(), "Line 3 of \"" + folder +
+                                       "nul-bytes.txt\" holds a NUL byte. The text after it is "
+                                       "not shown; the first change or a Save writes the file "
+                                       "without it.");
     EXPECT_EQ(testing::outline(trees.records()), "Root\n\tO;A;1\n\tT;x;y\n");
 
     EXPECT_FALSE(model::loadDatabase(trees, folder + "ctrl-z-inside.txt"));
