@@ -53,7 +53,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromUtf8(quorvia::ui::kApplicationTitle));
     QApplication::setWindowIcon(quorvia::ui::Pictures::instance().programIcon());
 
-    quorvia::ui::frmMain window(nullptr, nullptr, commandLine.start->databasePath);
+    std::optional<std::string> databasePath = commandLine.start->databasePath;
+    if (commandLine.start->desktop) {
+        databasePath = quorvia::ui::enterDesktopFolder(databasePath);
+    }
+    quorvia::ui::frmMain window(nullptr, nullptr, databasePath);
     window.show();
     application.exec();
     return 0;

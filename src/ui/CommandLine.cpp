@@ -1,11 +1,14 @@
 #include "ui/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "platform/Error.h"
+#include "platform/Paths.h"
 #include "ui/Text.h"
 
 namespace quorvia::ui {
@@ -126,6 +129,12 @@ CommandLine readCommandLine(const QStringList& arguments) {
             .arg(QLatin1String(kDefaultCodePage)),
         QStringLiteral("name"));
     parser.addOption(codePageOption);
+    const QCommandLineOption desktopOption(
+        QStringLiteral("desktop"),
+        QStringLiteral("Starts in the folder ~/%1 (made when missing) instead of the current "
+                       "directory, as the desktop menu does.")
+            .arg(QLatin1String(kDesktopFolder)));
+    parser.addOption(desktopOption);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("The database to open instead of the one named in Quorvia.ini."),
@@ -173,8 +182,27 @@ CommandLine readCommandLine(const QStringList& arguments) {
             return usageError(*unfit, helpText);
         }
     }
+    start.desktop = parser.isSet(desktopOption);
     read.start = start;
     return read;
+}
+
+std::optional<std::string> enterDesktopFolder(const std::optional<std::string>& databasePath) {
+    std::optional<std::string> absolute = databasePath;
+    if (databasePath && !databasePath->empty() && databasePath->front() != '/') {
+        try {
+            absolute = platform::joinPath(platform::currentDirectory(), *databasePath);
+        } catch (const Error&) {
+            // Staying here, the start-up reports the current directory that cannot be read.
+            return databasePath;
+        }
+    }
+    const QDir home = QDir::home();
+    const QString folder = home.filePath(QLatin1String(kDesktopFolder));
+    if (home.mkpath(QLatin1String(kDesktopFolder))) {
+        QDir::setCurrent(folder);
+    }
+    return absolute;
 }
 
 }  // namespace quorvia::ui

@@ -1,5 +1,5 @@
-// The program's command line, read before any window exists: quorvia [--codepage NAME] [FILE],
-// --help and --version. Reading it needs no display.
+// The program's command line, read before any window exists: quorvia [--codepage NAME]
+// [--desktop] [FILE], --help and --version. Reading it needs no display.
 #pragma once
 
 #include <QString>
@@ -17,6 +17,8 @@ struct StartOptions {
     std::optional<std::string> databasePath;
     // Empty for the default code page.
     QString codePage;
+    // Started from the desktop menu: start in the program's own folder (enterDesktopFolder).
+    bool desktop = false;
 };
 
 struct CommandLine {
@@ -37,5 +39,14 @@ CommandLine readCommandLine(const QStringList& arguments);
 // a lone surrogate of its own (a file name need not be UTF-8).
 QString argumentFromBytes(std::string_view bytes);
 std::string argumentBytes(const QString& argument);
+
+// The folder, in the home folder, that a start from the desktop menu starts in.
+inline constexpr const char* kDesktopFolder = "Quorvia";
+
+// Makes ~/Quorvia when missing and makes it the current directory, so the settings file and the
+// default database land there and not at the top of the home folder. Returns the database to
+// open, made absolute from where it was given. When the folder cannot be made or entered (a
+// file of that name, an older default database perhaps), the current directory stays.
+std::optional<std::string> enterDesktopFolder(const std::optional<std::string>& databasePath);
 
 }  // namespace quorvia::ui

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QMenuBar>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
@@ -339,6 +340,35 @@ private slots:
         ui::mmHelpClick();
         QTRY_VERIFY(m_dir->exists("viewer-args"));
         QTRY_COMPARE(QString::fromStdString(m_dir->read("viewer-args")), QStringLiteral("qv.chm"));
+    }
+
+    void theHelpPageNamesEveryMenuItemAndKey() {
+        QFile file(QStringLiteral(":/help/quorvia-help.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTextDocument page;
+        page.setHtml(QString::fromUtf8(file.readAll()));
+        const QString help = page.toPlainText();
+
+        auto window = startWindow();
+        QList<QAction*> items = window->menuBar()->actions();
+        items << window->PopupMenu1->actions() << window->PopupMenu2->actions();
+        int checked = 0;
+        while (!items.isEmpty()) {
+            const QAction* item = items.takeFirst();
+            if (item->menu() != nullptr) {
+                items << item->menu()->actions();
+            }
+            if (item->isSeparator()) {
+                continue;
+            }
+            QVERIFY2(help.contains(item->text()), qPrintable(item->text()));
+            for (const QKeySequence& key : item->shortcuts()) {
+                const QString keys = key.toString(QKeySequence::PortableText);
+                QVERIFY2(help.contains(keys), qPrintable(item->text() + " " + keys));
+            }
+            ++checked;
+        }
+        QVERIFY(checked > 30);
     }
 
     void aboutBoxAsLaidOut() {
