@@ -63,6 +63,8 @@ public slots:
     void mmCutClick();
     void mmCopyClick();
     void mmPasteClick();
+    void mmCopyTextClick();
+    void mmPasteTextClick();
     void mmUndoClick();
     void mmRedoClick();
     void mmFindClick();
