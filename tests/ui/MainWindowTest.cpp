@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QClipboard>
 #include <QMenuBar>
 #include <QToolButton>
 #include <QtTest>
@@ -9,6 +10,7 @@
 #include "support/TreeHelpers.h"
 #include "ui/CommandLine.h"
 #include "ui/Help.h"
+#include "ui/SystemClipboard.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -135,9 +137,9 @@ private slots:
                               "Export to Nokia 7650 database...", "-", "Exit"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmImport"))),
                  (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
-        QCOMPARE(
-            captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
-            (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next"}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
+                 (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next",
+                              "-", "Copy as text", "Paste text"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Items1"))),
                  (QStringList{"Add", "Edit...", "Delete..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmAdd"))),
@@ -166,6 +168,8 @@ private slots:
             {"mmRedo",
              {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}},
             {"mmFindNext", {QKeySequence(Qt::Key_F3)}},
+            {"mmCopyText", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
+            {"mmPasteText", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}},
         };
         for (const auto& [name, keys] : items) {
             auto* action = window->findChild<QAction*>(QLatin1String(name));
@@ -175,6 +179,28 @@ private slots:
             }
             QCOMPARE(triggered.count(), keys.size());
         }
+    }
+
+    void textGoesToTheSystemClipboardAndComesBack() {
+        m_dir->write("Quorvia", "Quorvia\r\n\tO;Caf\xe9;1\r\n\t\tT;\xc3\xa9t\xc3\xa9;x\r\n");
+        auto window = startWindow(false);
+        window->trees().select(window->trees().display().nodeAt(1));
+        window->findChild<QAction*>(QStringLiteral("mmCopyText"))->trigger();
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->data(ui::kRecordsMimeType),
+                 QByteArray("O;Caf\xe9;1\n\tT;\xc3\xa9t\xc3\xa9;x\n"));
+        QCOMPARE(copied->text(), QStringLiteral("O;Café;1\n\tT;été;x\n"));
+
+        // The program's own type wins, byte for byte; plain text is read as typed text.
+        window->findChild<QAction*>(QStringLiteral("mmPasteText"))->trigger();
+        auto typed = std::make_unique<QMimeData>();
+        typed->setText(QStringLiteral("Zoé\r\n\tT;a;b"));
+        QGuiApplication::clipboard()->setMimeData(typed.release());
+        window->findChild<QAction*>(QStringLiteral("mmPasteText"))->trigger();
+        QCOMPARE(support::outline(window->trees().records()),
+                 std::string("Quorvia\n\tO;Caf\xe9;1\n\t\tT;\xc3\xa9t\xc3\xa9;x\n"
+                             "\t\tO;Caf\xe9;1\n\t\t\tT;\xc3\xa9t\xc3\xa9;x\n"
+                             "\t\t\tO;Zo\xc3\xa9;0\n\t\t\t\tT;a;b\n"));
     }
 
     void firstStartWritesTheSettingsAndShowsTheDefaultRoot() {
