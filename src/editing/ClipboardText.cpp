@@ -11,8 +11,6 @@ namespace quorvia::editing {
 namespace {
 
 constexpr std::int32_t kPastedObjectIcon = 0;
-constexpr const char* kNulMessage =
-    "The text holds a NUL byte, which the database cannot keep; nothing was pasted.";
 
 // A non-empty line of the pasted text, its level counted from the first one.
 struct PastedLine {
@@ -81,7 +79,7 @@ void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserP
         return;
     }
     if (text.find('\0') != std::string_view::npos) {
-        prompts.warn(kNulMessage);
+        prompts.warn(kNulTextWarning);
         return;
     }
     const auto lines = readLines(text, prompts);

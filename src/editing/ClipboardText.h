@@ -22,6 +22,10 @@ std::optional<std::string> copyAsText(const model::PairedTrees& trees);
 // lies more than one level below the line before it; then nothing is added.
 void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserPrompts& prompts);
 
+// What pasteText warns of a text holding a NUL byte, which the database would cut short.
+inline constexpr const char* kNulTextWarning =
+    "The text holds a NUL byte, which the database cannot keep; nothing was pasted.";
+
 // What pasteText warns of a line nested too deep (numbered from 1).
 std::string nestingMessage(int line, std::string_view text);
 
