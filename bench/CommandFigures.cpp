@@ -290,7 +290,7 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
             }
         };
         add(
-            "paste_text_100000_ms", "paste text: 100,000 lines from the system clipboard",
+            "paste_text_100000_ms", "paste text: 100,000 lines (plain text)",
             [&] {
                 undoPaste();
                 bench.select(bench.m_root);
