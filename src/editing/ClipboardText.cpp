@@ -44,7 +44,7 @@ std::optional<std::vector<PastedLine>> readLines(std::string_view text,
     return lines;
 }
 
-// The record of a pasted line: the line itself when it is an object or attribute record.
+// Whether a pasted line is itself an object or attribute record (any number of fields past 3).
 bool isRecord(model::FieldList& fields, std::string_view line) {
     fields.split(line);
     return fields.count() >= 3 && (fields.field(0) == "O" || fields.field(0) == "T");
