@@ -2,6 +2,9 @@
 // than the database shows up: the same figures are taken at two sizes and compared. The
 // database's first object below the root holds 100,000 attributes; the edits move, copy and
 // import 100,000 nodes, and undo and redo turn them back.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -272,6 +275,32 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
         },
         [&] { window.mmRedoClick(); });
     bench.undoImports();
+    {
+        // A column of 100,000 names from another program, as plain text.
+        QString column;
+        for (size_t i = 0; i < kWideChildren; ++i) {
+            column += QStringLiteral("Name %1\n").arg(i);
+        }
+        auto text = std::make_unique<QMimeData>();
+        text->setText(column);
+        QGuiApplication::clipboard()->setMimeData(text.release());
+        const auto undoPaste = [&] {
+            while (bench.m_root->childCount() > bench.m_children) {
+                check(trees.undo(), "the paste could not be undone");
+            }
+        };
+        add(
+            "paste_text_100000_ms", "paste text: 100,000 lines (plain text)",
+            [&] {
+                undoPaste();
+                bench.select(bench.m_root);
+            },
+            [&] {
+                window.mmPasteTextClick();
+                check(bench.m_root->childCount() > bench.m_children, "nothing pasted");
+            });
+        undoPaste();
+    }
     add(
         "find_no_match_ms", "find a text no node holds",
         [&] {

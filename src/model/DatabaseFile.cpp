@@ -46,45 +46,62 @@ void readDatabaseFile(Tree& tree, const std::string& path, bool* textAfterNul) {
     parseDatabase(tree, std::move(text.bytes));
 }
 
+DatabaseLines::DatabaseLines(std::string_view content)
+    : m_position(content.data()),
+      m_end(content.data() + content.size()),
+      m_nextCr(m_position),
+      m_nextLf(m_position) {
+    // A NUL ends the text.
+    if (const void* nul = std::memchr(m_position, '\0', content.size()); nul != nullptr) {
+        m_end = static_cast<const char*>(nul);
+    }
+}
+
+// The next CR and the next LF are each searched for once, so the scan stays linear whichever of
+// them the text uses.
+void DatabaseLines::findNext(const char*& next, char c) const {
+    if (next < m_position) {
+        next = m_position;
+    }
+    if (next < m_end && *next != c) {
+        const void* found = std::memchr(next, c, static_cast<size_t>(m_end - next));
+        next = found != nullptr ? static_cast<const char*>(found) : m_end;
+    }
+}
+
+bool DatabaseLines::next(size_t& level, std::string_view& text) {
+    if (m_position >= m_end) {
+        return false;
+    }
+    findNext(m_nextCr, '\r');
+    findNext(m_nextLf, '\n');
+    const char* lineEnd = std::min(m_nextCr, m_nextLf);
+    const char* start = m_position;
+    while (start < lineEnd && (*start == '\t' || *start == ' ')) {
+        ++start;
+    }
+    level = static_cast<size_t>(start - m_position);
+    text = std::string_view(start, static_cast<size_t>(lineEnd - start));
+
+    // CR, LF and CR LF each end a line.
+    m_position = lineEnd;
+    if (m_position < m_end && *m_position++ == '\r' && m_position < m_end && *m_position == '\n') {
+        ++m_position;
+    }
+    return true;
+}
+
 void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content) {
     BulkUpdate update(tree);
     tree.clear();
     tree.adoptBuffer(content);
 
-    const char* position = content->data();
-    // A NUL ends the text.
-    const char* end = static_cast<const char*>(std::memchr(position, '\0', content->size()));
-    if (end == nullptr) {
-        end = position + content->size();
-    }
-
-    // The next CR and the next LF are each searched for once, so the scan stays linear
-    // whichever of them the file uses.
-    const char* nextCr = position;
-    const char* nextLf = position;
-    auto findNext = [end](const char*& next, const char* from, char c) {
-        if (next < from) {
-            next = from;
-        }
-        if (next < end && *next != c) {
-            const void* found = std::memchr(next, c, static_cast<size_t>(end - next));
-            next = found != nullptr ? static_cast<const char*>(found) : end;
-        }
-    };
-
+    DatabaseLines lines(*content);
+    size_t level = 0;
+    std::string_view nodeText;
     // path[L] is the last node placed at level L; the previous node is path.back().
     std::vector<Node*> path;
-    while (position < end) {
-        findNext(nextCr, position, '\r');
-        findNext(nextLf, position, '\n');
-        const char* lineEnd = std::min(nextCr, nextLf);
-        const char* text = position;
-        while (text < lineEnd && (*text == '\t' || *text == ' ')) {
-            ++text;
-        }
-        const std::string_view nodeText(text, static_cast<size_t>(lineEnd - text));
-        const auto level = static_cast<size_t>(text - position);
-
+    while (lines.next(level, nodeText)) {
         if (path.empty()) {
             path.push_back(tree.appendChildReferencing(nullptr, nodeText));
         } else {
@@ -92,12 +109,6 @@ void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content) {
             path.resize(level);
             Node* parent = level > 0 ? path.back() : nullptr;
             path.push_back(tree.appendChildReferencing(parent, nodeText));
-        }
-
-        // CR, LF and CR LF each end a line.
-        position = lineEnd;
-        if (position < end && *position++ == '\r' && position < end && *position == '\n') {
-            ++position;
         }
     }
 }
@@ -124,8 +135,17 @@ std::string formatDatabase(const Tree& tree) {
     return content;
 }
 
-void appendDatabaseLine(std::string& content, size_t level, std::string_view text) {
-    content.append(level, '\t').append(text).append("\r\n");
+std::string formatSubtree(const Node& top, std::string_view lineEnd) {
+    std::string content;
+    forEachInSubtree(top, [&](const Node& node, int level) {
+        appendDatabaseLine(content, static_cast<size_t>(level), node.text(), lineEnd);
+    });
+    return content;
+}
+
+void appendDatabaseLine(std::string& content, size_t level, std::string_view text,
+                        std::string_view lineEnd) {
+    content.append(level, '\t').append(text).append(lineEnd);
 }
 
 void checkNesting(size_t level, size_t previousLevel, int reportedLevel, std::string_view text) {

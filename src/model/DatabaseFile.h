@@ -35,14 +35,35 @@ DatabaseText readDatabaseText(const std::string& path);
 // `textAfterNul`, when given, tells whether text behind a NUL was left unread.
 void readDatabaseFile(Tree& tree, const std::string& path, bool* textAfterNul = nullptr);
 
+// Cuts a database file's text into lines: CR, LF and CR LF each end one, the last needs none, and
+// a NUL ends the text. Each line's leading TABs and blanks are counted as its level.
+class DatabaseLines final {
+public:
+    explicit DatabaseLines(std::string_view content);
+    // The next line's level and text (valid while the content lives); false after the last.
+    bool next(size_t& level, std::string_view& text);
+
+private:
+    void findNext(const char*& next, char c) const;
+
+    const char* m_position;
+    const char* m_end;
+    const char* m_nextCr;
+    const char* m_nextLf;
+};
+
 // The same from the file's bytes; node texts point into `content` without a copy.
 void parseDatabase(Tree& tree, std::shared_ptr<const std::string> content);
 
 // The file's bytes for a tree.
 std::string formatDatabase(const Tree& tree);
 
-// One line of the file: a TAB per level, the text, CR LF.
-void appendDatabaseLine(std::string& content, size_t level, std::string_view text);
+// A node's subtree as lines of the file, the node itself at level 0, each ended by `lineEnd`.
+std::string formatSubtree(const Node& top, std::string_view lineEnd);
+
+// One line of the file: a TAB per level, the text, the line end.
+void appendDatabaseLine(std::string& content, size_t level, std::string_view text,
+                        std::string_view lineEnd = "\r\n");
 
 // A line may lie at most one level deeper than the line before it; raises the invalid level
 // error naming `reportedLevel` otherwise.

@@ -181,26 +181,40 @@ private:
 // True when `node` lies in the subtree of one of the children first..last of `parent`.
 bool liesWithinRows(const Node* node, const Node* parent, int first, int last);
 
-// Visits every node of the tree in pre-order as visit(node, level), the level counted as the walk
-// goes rather than up the ancestors of each node.
+// Visits `first`, then the nodes after it in pre-order, as visit(node, level) with `first` at
+// level 0, until the walk climbs back to `top` (none: to the end of the tree). The level is
+// counted as the walk goes rather than up the ancestors of each node.
 template <typename Visit>
-void forEachWithLevel(const Tree& tree, Visit&& visit) {
+void forEachWithLevelFrom(const Node* first, const Node* top, Visit&& visit) {
     int level = 0;
-    for (const Node* node = tree.firstTopLevel(); node != nullptr;) {
+    for (const Node* node = first; node != nullptr;) {
         visit(*node, level);
         if (node->firstChild() != nullptr) {
             node = node->firstChild();
             ++level;
             continue;
         }
-        while (node != nullptr && node->nextSibling() == nullptr) {
+        while (node != top && node->nextSibling() == nullptr) {
             node = node->parent();
             --level;
         }
-        if (node != nullptr) {
-            node = node->nextSibling();
+        if (node == top) {
+            return;
         }
+        node = node->nextSibling();
     }
+}
+
+// Every node of the tree in pre-order, top-level nodes at level 0.
+template <typename Visit>
+void forEachWithLevel(const Tree& tree, Visit&& visit) {
+    forEachWithLevelFrom(tree.firstTopLevel(), nullptr, visit);
+}
+
+// A node and its subtree in pre-order, the node at level 0.
+template <typename Visit>
+void forEachInSubtree(const Node& top, Visit&& visit) {
+    forEachWithLevelFrom(&top, &top, visit);
 }
 
 template <typename Call>

@@ -1,6 +1,7 @@
 #include "ui/frmMain.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -9,6 +10,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 
+#include "editing/ClipboardText.h"
 #include "editing/Containment.h"
 #include "editing/Deletion.h"
 #include "editing/DragAndDrop.h"
@@ -22,6 +24,7 @@
 #include "ui/Help.h"
 #include "ui/Pictures.h"
 #include "ui/QtPrompts.h"
+#include "ui/SystemClipboard.h"
 #include "ui/Text.h"
 #include "ui/frmAbout.h"
 
@@ -71,6 +74,11 @@ const MenuItem kMenuItems[] = {
      Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
     {"mmEdit", "mmFind", "Find...", &frmMain::mmFindClick, Qt::CTRL | Qt::Key_F},
     {"mmEdit", "mmFindNext", "Find next", &frmMain::mmFindNextClick, Qt::Key_F3},
+    {"mmEdit", "N5", "-"},
+    {"mmEdit", "mmCopyText", "Copy as text", &frmMain::mmCopyTextClick,
+     Qt::CTRL | Qt::SHIFT | Qt::Key_C},
+    {"mmEdit", "mmPasteText", "Paste text", &frmMain::mmPasteTextClick,
+     Qt::CTRL | Qt::SHIFT | Qt::Key_V},
     {kMenuBar, "Items1", "Items"},
     {"Items1", "mmAdd", "Add"},
     {"mmAdd", "mmAddobj", "Object...", &frmMain::mmAddObjectClick},
@@ -380,6 +388,21 @@ void frmMain::mmCopyClick() {
 
 void frmMain::mmPasteClick() {
     runCommand([&] { editing::paste(m_trees, m_clipboard, *m_prompts); });
+}
+
+void frmMain::mmCopyTextClick() {
+    runCommand([&] {
+        if (const auto lines = editing::copyAsText(m_trees)) {
+            QGuiApplication::clipboard()->setMimeData(recordsAsMimeData(*lines).release());
+        }
+    });
+}
+
+void frmMain::mmPasteTextClick() {
+    runCommand([&] {
+        editing::pasteText(m_trees, recordsFromMimeData(QGuiApplication::clipboard()->mimeData()),
+                           *m_prompts);
+    });
 }
 
 void frmMain::mmUndoClick() {

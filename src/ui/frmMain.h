@@ -64,6 +64,8 @@ public slots:
     void mmCutClick();
     void mmCopyClick();
     void mmPasteClick();
+    void mmCopyTextClick();
+    void mmPasteTextClick();
     void mmUndoClick();
     void mmRedoClick();
     void mmFindClick();

@@ -1,4 +1,5 @@
 #include "editing/Clipboard.h"
+#include "editing/ClipboardText.h"
 #include "editing/Deletion.h"
 #include "editing/EditingFixture.h"
 
@@ -156,6 +157,29 @@ TEST_F(ClipboardTest, AMillionLevelsDeepCopyWithoutRecursion) {
     });
     trees.removePair(trees.pairOf(second.display->lastChild()));
     trees.removePair(trees.pairOf(empty.display->firstChild()));
+}
+
+TEST_F(ClipboardTest, PastedTextIsReadAsDatabaseLines) {
+    const std::string before = displayed() + records();
+    select(kChild);
+    pasteText(trees, "A\n\tB\n\n\t\t\tC\n", prompts);
+    pasteText(trees, std::string_view("A\0B", 3), prompts);
+    EXPECT_EQ(prompts.takeAsked(),
+              (Asked{"warn: " + nestingMessage(4, "C"), std::string("warn: ") + kNulTextWarning}));
+    EXPECT_EQ(displayed() + records(), before) << "a refused paste adds nothing";
+
+    select(kSecond);
+    pasteText(trees, "\t\tAnn\r\n\t\t\tT;Phone;555\r\rO;Bob;7;x\n\t\t\t\n \t\tCarl;5\nDan",
+              prompts);
+    EXPECT_EQ(trees.display().selected(), display(kSecondLeaf + 1)) << "the first line's node";
+    const std::string shown = displayed();
+    EXPECT_EQ(shown.substr(shown.find("Second")),
+              "Second [3]\n\tp: q [-1]\n\tAnn [0]\n\t\tPhone: 555 [-1]\n\tBob [7]\n"
+              "\t\tCarl [5]\n\tDan [0]\n");
+    const std::string recorded = records();
+    EXPECT_EQ(recorded.substr(recorded.find("O;Second")),
+              "O;Second;3\n\tT;p;q\n\tO;Ann;0\n\t\tT;Phone;555\n\tO;Bob;7;x\n"
+              "\t\tO;Carl;5;0\n\tO;Dan;0\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "support/TreeHelpers.h"
 #include "ui/CommandLine.h"
 #include "ui/Help.h"
+#include "ui/SystemClipboard.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -136,9 +137,9 @@ private slots:
                               "Export to Nokia 7650 database...", "-", "Exit"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmImport"))),
                  (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
-        QCOMPARE(
-            captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
-            (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next"}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
+                 (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next",
+                              "-", "Copy as text", "Paste text"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Items1"))),
                  (QStringList{"Add", "Edit...", "Delete..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmAdd"))),
@@ -167,6 +168,8 @@ private slots:
             {"mmRedo",
              {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}},
             {"mmFindNext", {QKeySequence(Qt::Key_F3)}},
+            {"mmCopyText", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
+            {"mmPasteText", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}},
         };
         for (const auto& [name, keys] : items) {
             auto* action = window->findChild<QAction*>(QLatin1String(name));
@@ -176,6 +179,16 @@ private slots:
             }
             QCOMPARE(triggered.count(), keys.size());
         }
+    }
+
+    void recordsGoToTheSystemClipboardAsBytesAndAsText() {
+        const std::string records = "O;Caf\xe9;1\n\tT;\xc3\xa9t\xc3\xa9;x\n";
+        const auto data = ui::recordsAsMimeData(records);
+        QCOMPARE(data->text(), QStringLiteral("O;Café;1\n\tT;été;x\n"));
+        QCOMPARE(ui::recordsFromMimeData(data.get()), records);
+        data->removeFormat(QString::fromLatin1(ui::kRecordsMimeType));
+        QCOMPARE(ui::recordsFromMimeData(data.get()),
+                 std::string("O;Caf\xc3\xa9;1\n\tT;\xc3\xa9t\xc3\xa9;x\n"));
     }
 
     void firstStartWritesTheSettingsAndShowsTheDefaultRoot() {

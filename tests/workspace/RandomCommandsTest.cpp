@@ -2,6 +2,7 @@
 // reference model of it side by side, with both compared after every command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <map>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "editing/Clipboard.h"
+#include "editing/ClipboardText.h"
 #include "editing/Deletion.h"
 #include "editing/DragAndDrop.h"
 #include "editing/ItemDialogs.h"
@@ -186,6 +188,7 @@ public:
     bool protectedFile = false;
     std::vector<std::string> asked;
     std::optional<std::string> savedTo;  // the file the last command saved
+    Lines copiedText;                    // what "Copy as text" put on the system clipboard
 
     int size() const { return static_cast<int>(nodes.size()); }
     int find(int id) const {
@@ -364,9 +367,16 @@ public:
         }
     }
 
+    // Copy is followed by "Copy as text".
     void copy(bool cut) {
         clip = selected;
         moveFlag = cut;
+        if (const int at = find(selected); !cut && at != kNone) {
+            copiedText.clear();
+            for (int i = at; i < end(at); ++i) {
+                copiedText.push_back({nodes[i].level - nodes[at].level, nodes[i].record});
+            }
+        }
     }
 
     void paste() {
@@ -380,6 +390,26 @@ public:
             return;
         }
         pasteInto(clip, selected);
+    }
+
+    // Pastes `copiedText`, which holds no empty line; a line that is no record names an object.
+    void pasteText() {
+        const int at = find(selected);
+        if (at == kNone || (!isTop(at) && isAttribute(at))) {
+            asked.push_back(kContainment);
+            return;
+        }
+        const int first = end(at);
+        std::vector<int> parents{at};
+        for (const Line& line : copiedText) {
+            const std::vector<std::string> fields = splitAtSemicolons(line.record);
+            const bool isRecord = fields.size() >= 3 && (fields[0] == "O" || fields[0] == "T");
+            const std::string record = isRecord ? line.record : "O;" + line.record + ";0";
+            const Decoded decoded = decode(record);
+            parents.resize(static_cast<size_t>(line.level) + 1);
+            parents.push_back(appendChild(parents.back(), record, decoded.text, decoded.icon));
+        }
+        closeDialog(first);
     }
 
     void drop(int target) {
@@ -583,6 +613,7 @@ enum class Command {
     Drop,
     ImportAttributes,
     ImportObjects,
+    PasteText,
     Save,
     Open,
 };
@@ -660,6 +691,9 @@ std::string describe(const Step& step) {
         case Command::ImportObjects:
             out << "import objects: " << file() << " " << lines() << " name column "
                 << step.nameColumn;
+            break;
+        case Command::PasteText:
+            out << "paste text";
             break;
         case Command::Save:
             out << "save";
@@ -929,7 +963,7 @@ private:
         if (chance(0.5)) {
             step.select = randomSelection();
         }
-        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 5, 5, 3, 3};
+        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 5, 5, 6, 3, 3};
         if (m_model.protectedFile) {
             // Opens from a file that failed to load are what the protection is about.
             weights.back() = 30;
@@ -957,6 +991,15 @@ private:
             case Command::ImportObjects:
                 randomImport(step, step.command == Command::ImportObjects);
                 break;
+            case Command::PasteText: {
+                // An empty line would be left out, and the lines below it with it.
+                const Lines& text = m_model.copiedText;
+                const auto empty = [](const Line& line) { return line.record.empty(); };
+                if (text.empty() || std::any_of(text.begin(), text.end(), empty)) {
+                    step.command = Command::Copy;
+                }
+                break;
+            }
             case Command::Open: {
                 const int roll = pick(100);
                 if (roll >= 15) {
@@ -1006,6 +1049,7 @@ private:
                     break;
                 case Command::Copy:
                     m_clipboard.copy();
+                    m_copiedText = editing::copyAsText(m_trees).value_or(m_copiedText);
                     break;
                 case Command::Cut:
                     m_clipboard.cut();
@@ -1021,6 +1065,9 @@ private:
                     break;
                 case Command::ImportObjects:
                     importing::importObjects(m_trees, m_prompts);
+                    break;
+                case Command::PasteText:
+                    editing::pasteText(m_trees, m_copiedText, m_prompts);
                     break;
                 case Command::Save:
                     m_workspace.save();
@@ -1073,6 +1120,9 @@ private:
                 break;
             case Command::ImportObjects:
                 m_model.importObjects(step.chosenFile, step.importLines, step.nameColumn);
+                break;
+            case Command::PasteText:
+                m_model.pasteText();
                 break;
             case Command::Save:
                 m_model.save();
@@ -1191,6 +1241,7 @@ private:
     std::vector<std::string> m_pool;  // the database files an open may choose
     std::vector<std::string> m_log;
     std::string m_brokenBytes;
+    std::string m_copiedText;  // the system clipboard
 };
 
 TEST(RandomCommandsTest, EveryCommandDoesWhatTheReferenceModelDoes) {

@@ -1,0 +1,118 @@
+#include "editing/ClipboardText.h"
+
+#include <vector>
+
+#include "editing/Containment.h"
+#include "model/DatabaseFile.h"
+#include "model/NodeRecord.h"
+
+namespace quorvia::editing {
+
+namespace {
+
+constexpr std::int32_t kPastedObjectIcon = 0;
+
+// A non-empty line of the pasted text, its level counted from the first one.
+struct PastedLine {
+    size_t level;
+    std::string_view text;
+};
+
+// The lines to paste, or nothing after the warning of a line nested too deep.
+std::optional<std::vector<PastedLine>> readLines(std::string_view text,
+                                                 platform::UserPrompts& prompts) {
+    std::vector<PastedLine> lines;
+    model::DatabaseLines cutter(text);
+    size_t indentation = 0;
+    std::string_view lineText;
+    size_t firstIndentation = 0;
+    for (int number = 1; cutter.next(indentation, lineText); ++number) {
+        if (lineText.empty()) {
+            continue;
+        }
+        if (lines.empty()) {
+            firstIndentation = indentation;
+        }
+        // A line less indented than the first is at the top of the paste.
+        const size_t level = indentation > firstIndentation ? indentation - firstIndentation : 0;
+        if (!lines.empty() && level > lines.back().level + 1) {
+            prompts.warn(nestingMessage(number, lineText));
+            return std::nullopt;
+        }
+        lines.push_back({level, lineText});
+    }
+    return lines;
+}
+
+// Whether a pasted line is itself an object or attribute record (any number of fields past 3).
+bool isRecord(model::FieldList& fields, std::string_view line) {
+    fields.split(line);
+    return fields.count() >= 3 && (fields.field(0) == "O" || fields.field(0) == "T");
+}
+
+}  // namespace
+
+std::string nestingMessage(int line, std::string_view text) {
+    std::string message = "Line " + std::to_string(line) + " (\"";
+    message.append(text).append(
+        "\") lies more than one level below the line before it; nothing was pasted.");
+    return message;
+}
+
+std::optional<std::string> copyAsText(const model::PairedTrees& trees) {
+    const model::NodePair selected = trees.pairOf(trees.display().selected());
+    if (!selected) {
+        return std::nullopt;
+    }
+    return model::formatSubtree(*selected.record, "\n");
+}
+
+void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserPrompts& prompts) {
+    // Like Paste with nothing to paste: nothing, and no message.
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        return;
+    }
+    model::Node* target = trees.display().selected();
+    // Paste's rule, with no clip node whose subtree the target could lie in.
+    if (!mayPasteInto(target, nullptr)) {
+        prompts.warn(kContainmentWarning);
+        return;
+    }
+    if (text.find('\0') != std::string_view::npos) {
+        prompts.warn(kNulTextWarning);
+        return;
+    }
+    const auto lines = readLines(text, prompts);
+    if (!lines) {
+        return;
+    }
+
+    model::PairedTrees::Step step(trees);
+    model::NodePair first;
+    {
+        model::PairedTrees::BulkEdit edit(trees);
+        model::FieldList fields;
+        model::DecodedRecord decoded;
+        std::string record;
+        // path[L] is the last pair placed at level L, path[0] the target.
+        std::vector<model::NodePair> path{trees.pairOf(target)};
+        for (const PastedLine& line : *lines) {
+            if (isRecord(fields, line.text)) {
+                record.assign(line.text);
+            } else {
+                record = model::objectRecord(line.text, kPastedObjectIcon);
+            }
+            model::decodeRecord(fields, record, decoded);
+            path.resize(line.level + 1);
+            path.push_back(
+                trees.appendPair(path.back(), decoded.displayText, decoded.iconIndex, record));
+            if (!first) {
+                first = path.back();
+            }
+        }
+    }
+    // As an added node is: shown and selected, the first of the paste standing for the rest.
+    trees.showPair(first);
+}
+
+}  // namespace quorvia::editing
