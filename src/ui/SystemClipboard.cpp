@@ -1,5 +1,6 @@
 #include "ui/SystemClipboard.h"
 
+#include "platform/Error.h"
 #include "ui/Text.h"
 
 namespace quorvia::ui {
@@ -33,7 +34,14 @@ std::string recordsFromMimeData(const QMimeData* data) {
         const QByteArray bytes = data->data(ownType);
         return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
     }
-    return data->hasText() ? toBytes(data->text()) : std::string();
+    if (!data->hasText()) {
+        return {};
+    }
+    const QString text = data->text();
+    if (const auto refusal = unwritableTextMessage(text)) {
+        throw Error(*refusal);
+    }
+    return toBytes(text);
 }
 
 }  // namespace quorvia::ui

@@ -17,7 +17,9 @@ inline constexpr const char* kRecordsMimeType = "application/x-quorvia-records";
 std::unique_ptr<QMimeData> recordsAsMimeData(std::string_view lines);
 
 // The bytes to paste: the program's own type byte for byte, else the plain text in the code
-// page as typed text is; empty when the clipboard holds neither.
+// page as typed text is; empty when the clipboard holds neither. Plain text with a character
+// the code page cannot write is refused with an error naming it, rather than written as a
+// substitute.
 std::string recordsFromMimeData(const QMimeData* data);
 
 }  // namespace quorvia::ui

@@ -234,6 +234,10 @@ std::optional<std::string> unwritableFieldMessage(const QString& text, std::stri
     if (text == toQString(shown)) {
         return std::nullopt;  // written back as the bytes it was shown from
     }
+    return unwritableTextMessage(text);
+}
+
+std::optional<std::string> unwritableTextMessage(const QString& text) {
     const std::optional<QString> character = firstUnwritableCharacter(text);
     if (!character) {
         return std::nullopt;

@@ -44,8 +44,9 @@ std::string toBytes(const QString& text);
 std::string fieldBytes(const QString& text, std::string_view shown);
 // The first character of `text` the code page cannot write, if any.
 std::optional<QString> firstUnwritableCharacter(const QString& text);
-// What a dialog says when a field the user changed holds such a character; nothing when the
-// field can be written.
+// What the user is told of a text that holds such a character; nothing when it can be written.
+std::optional<std::string> unwritableTextMessage(const QString& text);
+// The same for a dialog's field, which only matters once the user changed it.
 std::optional<std::string> unwritableFieldMessage(const QString& text, std::string_view shown);
 
 // A search for a text in display texts as the user sees them: decoded through the code page,

@@ -11,6 +11,7 @@
 #include "ui/CommandLine.h"
 #include "ui/Help.h"
 #include "ui/SystemClipboard.h"
+#include "ui/Text.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -189,6 +190,10 @@ private slots:
         data->removeFormat(QString::fromLatin1(ui::kRecordsMimeType));
         QCOMPARE(ui::recordsFromMimeData(data.get()),
                  std::string("O;Caf\xc3\xa9;1\n\tT;\xc3\xa9t\xc3\xa9;x\n"));
+        QVERIFY(ui::setCodePage(QStringLiteral("windows-1252")));
+        data->setText(QStringLiteral("Zoé\nZoő"));
+        QVERIFY_THROWS_EXCEPTION(Error, ui::recordsFromMimeData(data.get()));
+        QVERIFY(ui::setCodePage(QString::fromLatin1(ui::kDefaultCodePage)));
     }
 
     void firstStartWritesTheSettingsAndShowsTheDefaultRoot() {
