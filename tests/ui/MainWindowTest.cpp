@@ -1,3 +1,4 @@
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QMenuBar>
 #include <QToolButton>
@@ -9,6 +10,7 @@
 #include "support/TreeHelpers.h"
 #include "ui/CommandLine.h"
 #include "ui/Help.h"
+#include "ui/SortOrder.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -139,7 +141,8 @@ private slots:
             captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
             (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Items1"))),
-                 (QStringList{"Add", "Edit...", "Delete..."}));
+                 (QStringList{"Add", "Edit...", "Delete...", "-", "Move up", "Move down", "-",
+                              "Sort children", "Sort all below"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmAdd"))),
                  (QStringList{"Object...", "Attribute..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Help1"))),
@@ -166,6 +169,8 @@ private slots:
             {"mmRedo",
              {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}},
             {"mmFindNext", {QKeySequence(Qt::Key_F3)}},
+            {"mmMoveUp", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up)}},
+            {"mmMoveDown", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)}},
         };
         for (const auto& [name, keys] : items) {
             auto* action = window->findChild<QAction*>(QLatin1String(name));
@@ -175,6 +180,52 @@ private slots:
             }
             QCOMPARE(triggered.count(), keys.size());
         }
+    }
+
+    void sortOrderIsCaseBlindNumericAndAccentedInEveryLocale() {
+        const std::vector<std::string_view> texts = {
+            "Zed", "item 10", "Émile", "Item 2", "same", "apple", "SAME", "Eva: 1", "same"};
+        const QList<int> expected = {5, 2, 7, 3, 1, 4, 6, 8, 0};
+        for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English),
+                                      QLocale(QLocale::French), QLocale(QLocale::German)}) {
+            const std::vector<int> order = ui::textOrder(ui::sortCollator(locale))(texts);
+            QCOMPARE(QList<int>(order.begin(), order.end()), expected);
+        }
+    }
+
+    void movesAndSortsKeepTheViewsExpansionAndSelection() {
+        auto window = startWindow();
+        QAbstractItemModelTester tester(window->displayModel());
+        QSignalSpy reset(window->displayModel(), &QAbstractItemModel::modelReset);
+        const model::Tree& display = window->trees().display();
+        model::Node* ann = display.nodeAt(2);
+        model::Node* notes = display.nodeAt(4);
+        window->trees().reveal(display.nodeAt(5));
+        window->trees().reveal(display.nodeAt(3));
+        const auto expect = [&](const char* outline, const model::Node* selected) {
+            QCOMPARE(QString::fromStdString(support::outline(display, true, true)),
+                     QString::fromUtf8(outline));
+            QCOMPARE(window->tvMain->currentIndex(), window->displayModel()->indexOf(selected));
+            for (const model::Node* node : {display.nodeAt(0), ann, ann->parent(), notes}) {
+                QCOMPARE(window->tvMain->isExpanded(window->displayModel()->indexOf(node)),
+                         node->isExpanded());
+            }
+        };
+        const char* notesFirst =
+            "+Quorvia [1]\n\t+Notes [9]\n\t\tTodo: milk [-1]\n\t+Contacts [3]\n"
+            "\t\t+Ann [6]\n\t\t\tPhone: 555 [-1]\n";
+        window->trees().select(notes);
+        window->mmMoveUpClick();
+        expect(notesFirst, notes);
+        window->trees().select(display.nodeAt(0));
+        window->mmSortChildrenClick();
+        expect(
+            "+Quorvia [1]\n\t+Contacts [3]\n\t\t+Ann [6]\n\t\t\tPhone: 555 [-1]\n"
+            "\t+Notes [9]\n\t\tTodo: milk [-1]\n",
+            display.nodeAt(0));
+        window->mmUndoClick();
+        expect(notesFirst, display.nodeAt(0));
+        QCOMPARE(reset.count(), 0);
     }
 
     void firstStartWritesTheSettingsAndShowsTheDefaultRoot() {

@@ -2,19 +2,24 @@
 // reference model of it side by side, with both compared after every command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editing/Clipboard.h"
 #include "editing/Deletion.h"
 #include "editing/DragAndDrop.h"
 #include "editing/ItemDialogs.h"
+#include "editing/Ordering.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
@@ -42,6 +47,23 @@ const std::string kObjectTarget =
 const std::string kDeleteQuestion = "confirm: Please confirm deletion, Are you sure ?";
 
 // ---- the reference model ----
+
+// The sort order the window gives is the locale's; here a plain case-blind one stands in.
+bool sortsBefore(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) {
+                                            return std::tolower(static_cast<unsigned char>(x)) <
+                                                   std::tolower(static_cast<unsigned char>(y));
+                                        });
+}
+
+std::vector<int> caseBlindOrder(const std::vector<std::string_view>& texts) {
+    std::vector<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return sortsBefore(texts[a], texts[b]); });
+    return order;
+}
 
 std::vector<std::string> splitAtSemicolons(const std::string& text) {
     std::vector<std::string> fields(1);
@@ -404,6 +426,33 @@ public:
         selected = targetId;
     }
 
+    // The selected node and its previous (next) sibling change places.
+    void move(bool up) {
+        const int at = find(selected);
+        const int first = at == kNone ? kNone : (up ? previousSibling(at) : at);
+        const int second = first == kNone ? kNone : (up ? at : nextSibling(at));
+        if (second != kNone) {
+            std::rotate(nodes.begin() + first, nodes.begin() + second,
+                        nodes.begin() + end(second));
+            protectedFile = false;
+            reveal(find(selected));
+        }
+    }
+
+    void sort(bool allLevels) {
+        const int at = find(selected);
+        if (at == kNone) {
+            return;
+        }
+        const std::vector<Entry> sorted = sortedSubtree(at, allLevels);
+        if (!std::equal(sorted.begin(), sorted.end(), nodes.begin() + at,
+                        [](const Entry& a, const Entry& b) { return a.id == b.id; })) {
+            std::copy(sorted.begin(), sorted.end(), nodes.begin() + at);
+            protectedFile = false;
+            reveal(at);
+        }
+    }
+
     // What both imports do first: the target test, the file dialog, the record selection and
     // opening the file. The target's position, or kNone when the import ends there.
     int startImport(bool ofAttributes, const std::optional<std::string>& chosen) {
@@ -532,22 +581,64 @@ private:
         }
     }
 
+    // A cut moves the very nodes, which arrive collapsed as a copy would; a copy is new nodes.
     void pasteInto(int sourceId, int targetId) {
-        const int source = find(sourceId);
-        const int target = find(targetId);
-        std::vector<Entry> copies(nodes.begin() + source, nodes.begin() + end(source));
-        const int shift = nodes[target].level + 1 - nodes[source].level;
-        for (Entry& copy : copies) {
-            copy.id = m_nextId++;
-            copy.level += shift;
-            copy.shownOpen = copy.recordOpen = false;
+        int source = find(sourceId);
+        std::vector<Entry> moving(nodes.begin() + source, nodes.begin() + end(source));
+        const int shift = nodes[find(targetId)].level + 1 - nodes[source].level;
+        for (Entry& entry : moving) {
+            entry.id = moveFlag ? entry.id : m_nextId++;
+            entry.level += shift;
+            entry.shownOpen = entry.recordOpen = false;
         }
-        nodes.insert(nodes.begin() + end(target), copies.begin(), copies.end());
-        protectedFile = false;
         if (moveFlag) {
-            removeSubtree(find(sourceId));
+            nodes.erase(nodes.begin() + source, nodes.begin() + end(source));
         }
+        const int target = find(targetId);
+        nodes.insert(nodes.begin() + end(target), moving.begin(), moving.end());
+        protectedFile = false;
         clip = kNone;
+    }
+
+    int previousSibling(int at) const {
+        for (int i = at - 1; i >= 0 && nodes[i].level >= nodes[at].level; --i) {
+            if (nodes[i].level == nodes[at].level) {
+                return i;
+            }
+        }
+        return kNone;
+    }
+    int nextSibling(int at) const {
+        return end(at) < size() && nodes[end(at)].level == nodes[at].level ? end(at) : kNone;
+    }
+
+    // The subtree at `at` with its children (and, for all levels, every level below) sorted.
+    std::vector<Entry> sortedSubtree(int at, bool allLevels) const {
+        std::vector<std::vector<Entry>> children;
+        for (int child = at + 1; child < end(at); child = end(child)) {
+            children.push_back(
+                allLevels ? sortedSubtree(child, true)
+                          : std::vector<Entry>(nodes.begin() + child, nodes.begin() + end(child)));
+        }
+        std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
+            return sortsBefore(a.front().text, b.front().text);
+        });
+        std::vector<Entry> sorted{nodes[at]};
+        for (const std::vector<Entry>& child : children) {
+            sorted.insert(sorted.end(), child.begin(), child.end());
+        }
+        return sorted;
+    }
+
+    // Undo, a sort or a move shows a node: its collapsed display ancestors open, the record
+    // tree following, and it is selected.
+    void reveal(int at) {
+        for (int parent = parentOf(at); parent != kNone; parent = parentOf(parent)) {
+            if (!nodes[parent].shownOpen) {
+                nodes[parent].shownOpen = nodes[parent].recordOpen = true;
+            }
+        }
+        selected = nodes[at].id;
     }
 
     int m_nextId = 1;
@@ -581,6 +672,10 @@ enum class Command {
     Cut,
     Paste,
     Drop,
+    MoveUp,
+    MoveDown,
+    SortChildren,
+    SortAllBelow,
     ImportAttributes,
     ImportObjects,
     Save,
@@ -601,6 +696,8 @@ struct Step {
     std::string importBytes;
     int nameColumn = -1;
 };
+
+const char* const kOrderingNames[] = {"move up", "move down", "sort children", "sort all below"};
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -653,6 +750,13 @@ std::string describe(const Step& step) {
             break;
         case Command::Drop:
             out << "drop onto " << step.dropTarget;
+            break;
+        case Command::MoveUp:
+        case Command::MoveDown:
+        case Command::SortChildren:
+        case Command::SortAllBelow:
+            out << kOrderingNames[static_cast<int>(step.command) -
+                                  static_cast<int>(Command::MoveUp)];
             break;
         case Command::ImportAttributes:
             out << "import attributes: " << file() << " " << lines();
@@ -929,7 +1033,7 @@ private:
         if (chance(0.5)) {
             step.select = randomSelection();
         }
-        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 5, 5, 3, 3};
+        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 6, 6, 4, 3, 5, 5, 3, 3};
         if (m_model.protectedFile) {
             // Opens from a file that failed to load are what the protection is about.
             weights.back() = 30;
@@ -1016,6 +1120,18 @@ private:
                 case Command::Drop:
                     editing::dropOnto(m_trees, m_clipboard, dropTarget);
                     break;
+                case Command::MoveUp:
+                    editing::moveUp(m_trees);
+                    break;
+                case Command::MoveDown:
+                    editing::moveDown(m_trees);
+                    break;
+                case Command::SortChildren:
+                    editing::sortChildren(m_trees, caseBlindOrder);
+                    break;
+                case Command::SortAllBelow:
+                    editing::sortAllBelow(m_trees, caseBlindOrder);
+                    break;
                 case Command::ImportAttributes:
                     importing::importAttributes(m_trees, m_prompts);
                     break;
@@ -1067,6 +1183,14 @@ private:
                 break;
             case Command::Drop:
                 m_model.drop(step.dropTarget);
+                break;
+            case Command::MoveUp:
+            case Command::MoveDown:
+                m_model.move(step.command == Command::MoveUp);
+                break;
+            case Command::SortChildren:
+            case Command::SortAllBelow:
+                m_model.sort(step.command == Command::SortAllBelow);
                 break;
             case Command::ImportAttributes:
                 m_model.importAttributes(step.chosenFile, step.importLines);
