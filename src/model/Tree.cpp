@@ -423,18 +423,51 @@ void Tree::moveNode(Node* node, Node* parent, Node* before) {
     tell([&](TreeObserver& o) { o.moved(node, from, row, parent, beforeRow); });
 }
 
+std::vector<Node*> Tree::childrenOf(const std::vector<Node*>& parents) const {
+    // Each step along a list of siblings waits for memory; several lists walked side by side
+    // wait at the same time, which makes undoing a sort of a large tree several times faster.
+    constexpr size_t kWalks = 16;
+    struct Walk {
+        const Node* node;
+        size_t at;
+    };
+    std::vector<Node*> children;
+    std::vector<Walk> walks;
+    size_t next = 0;
+    const auto startWalk = [&] {
+        while (next < parents.size() && walks.size() < kWalks) {
+            const Node* parent = parents[next++];
+            if (const Node* child = firstChildOf(parent)) {
+                walks.push_back({child, children.size()});
+                children.resize(children.size() + static_cast<size_t>(childCountOf(parent)));
+            }
+        }
+    };
+    for (startWalk(); !walks.empty(); startWalk()) {
+        for (size_t w = 0; w < walks.size();) {
+            Walk& walk = walks[w];
+            children[walk.at++] = const_cast<Node*>(walk.node);
+            walk.node = walk.node->m_next;
+            if (walk.node == nullptr) {
+                walk = walks.back();
+                walks.pop_back();
+            } else {
+                ++w;
+            }
+        }
+    }
+    return children;
+}
+
 void Tree::reorderChildren(const std::vector<Node*>& parents, const std::vector<int>& rows) {
     tell([&](TreeObserver& o) { o.aboutToReorder(parents); });
-    std::vector<Node*> children;
-    auto row = rows.begin();
+    const std::vector<Node*> children = childrenOf(parents);
+    size_t first = 0;
     for (Node* parent : parents) {
-        children.clear();
-        for (Node* child = firstChildOf(parent); child != nullptr; child = child->m_next) {
-            children.push_back(child);
-        }
+        const size_t count = static_cast<size_t>(childCountOf(parent));
         Node* previous = nullptr;
-        for (size_t at = 0; at < children.size(); ++at, ++row) {
-            Node* child = children[static_cast<size_t>(*row)];
+        for (size_t at = 0; at < count; ++at) {
+            Node* child = children[first + static_cast<size_t>(rows[first + at])];
             child->m_row = static_cast<std::int32_t>(at);
             child->m_previous = previous;
             (previous != nullptr ? previous->m_next : firstChildSlot(parent)) = child;
@@ -444,6 +477,7 @@ void Tree::reorderChildren(const std::vector<Node*>& parents, const std::vector<
             previous->m_next = nullptr;
         }
         lastChildSlot(parent) = previous;
+        first += count;
     }
     forgetLookups();
     tell([&](TreeObserver& o) { o.reordered(parents); });

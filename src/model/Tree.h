@@ -162,6 +162,8 @@ private:
     Node*& lastChildSlot(Node* parent) {
         return parent != nullptr ? parent->m_lastChild : m_lastTop;
     }
+    // The children of every parent, parent after parent.
+    std::vector<Node*> childrenOf(const std::vector<Node*>& parents) const;
     // Frees the node's subtree and returns how many nodes it held.
     int freeSubtree(Node* node);
     static int subtreeCount(const Node* node);
