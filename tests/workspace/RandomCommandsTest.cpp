@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <map>
@@ -48,20 +47,12 @@ const std::string kDeleteQuestion = "confirm: Please confirm deletion, Are you s
 
 // ---- the reference model ----
 
-// The sort order the window gives is the locale's; here a plain case-blind one stands in.
-bool sortsBefore(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) {
-                                            return std::tolower(static_cast<unsigned char>(x)) <
-                                                   std::tolower(static_cast<unsigned char>(y));
-                                        });
-}
-
-std::vector<int> caseBlindOrder(const std::vector<std::string_view>& texts) {
+// The window sorts as the locale does; here any order with many ties will do: by length.
+std::vector<int> byLength(const std::vector<std::string_view>& texts) {
     std::vector<int> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return sortsBefore(texts[a], texts[b]); });
+                     [&](int a, int b) { return texts[a].size() < texts[b].size(); });
     return order;
 }
 
@@ -429,14 +420,16 @@ public:
     // The selected node and its previous (next) sibling change places.
     void move(bool up) {
         const int at = find(selected);
-        const int first = at == kNone ? kNone : (up ? previousSibling(at) : at);
-        const int second = first == kNone ? kNone : (up ? at : nextSibling(at));
-        if (second != kNone) {
-            std::rotate(nodes.begin() + first, nodes.begin() + second,
-                        nodes.begin() + end(second));
-            protectedFile = false;
-            reveal(find(selected));
+        const std::vector<int> siblings = childrenOf(at == kNone ? kNone : parentOf(at));
+        const auto it = std::find(siblings.begin(), siblings.end(), at);
+        if (at == kNone || it == (up ? siblings.begin() : siblings.end() - 1)) {
+            return;
         }
+        const int first = up ? *(it - 1) : at;
+        const int second = up ? at : *(it + 1);
+        std::rotate(nodes.begin() + first, nodes.begin() + second, nodes.begin() + end(second));
+        protectedFile = false;
+        reveal(find(selected));
     }
 
     void sort(bool allLevels) {
@@ -600,43 +593,39 @@ private:
         clip = kNone;
     }
 
-    int previousSibling(int at) const {
-        for (int i = at - 1; i >= 0 && nodes[i].level >= nodes[at].level; --i) {
-            if (nodes[i].level == nodes[at].level) {
-                return i;
-            }
+    // Where the children of `parent` (kNone: the top level) start.
+    std::vector<int> childrenOf(int parent) const {
+        std::vector<int> starts;
+        for (int at = parent + 1; at < (parent == kNone ? size() : end(parent)); at = end(at)) {
+            starts.push_back(at);
         }
-        return kNone;
-    }
-    int nextSibling(int at) const {
-        return end(at) < size() && nodes[end(at)].level == nodes[at].level ? end(at) : kNone;
+        return starts;
     }
 
     // The subtree at `at` with its children (and, for all levels, every level below) sorted.
     std::vector<Entry> sortedSubtree(int at, bool allLevels) const {
         std::vector<std::vector<Entry>> children;
-        for (int child = at + 1; child < end(at); child = end(child)) {
+        for (const int child : childrenOf(at)) {
             children.push_back(
                 allLevels ? sortedSubtree(child, true)
                           : std::vector<Entry>(nodes.begin() + child, nodes.begin() + end(child)));
         }
-        std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
-            return sortsBefore(a.front().text, b.front().text);
-        });
-        std::vector<Entry> sorted{nodes[at]};
+        std::vector<std::string_view> texts;
         for (const std::vector<Entry>& child : children) {
-            sorted.insert(sorted.end(), child.begin(), child.end());
+            texts.push_back(child.front().text);
+        }
+        std::vector<Entry> sorted{nodes[at]};
+        for (const int child : byLength(texts)) {
+            sorted.insert(sorted.end(), children[child].begin(), children[child].end());
         }
         return sorted;
     }
 
-    // Undo, a sort or a move shows a node: its collapsed display ancestors open, the record
-    // tree following, and it is selected.
+    // Shows and selects a node; the record tree follows each display ancestor that opens.
     void reveal(int at) {
         for (int parent = parentOf(at); parent != kNone; parent = parentOf(parent)) {
-            if (!nodes[parent].shownOpen) {
-                nodes[parent].shownOpen = nodes[parent].recordOpen = true;
-            }
+            nodes[parent].recordOpen |= !nodes[parent].shownOpen;
+            nodes[parent].shownOpen = true;
         }
         selected = nodes[at].id;
     }
@@ -672,10 +661,8 @@ enum class Command {
     Cut,
     Paste,
     Drop,
-    MoveUp,
-    MoveDown,
-    SortChildren,
-    SortAllBelow,
+    Move,  // up or down
+    Sort,  // one level or all
     ImportAttributes,
     ImportObjects,
     Save,
@@ -695,9 +682,8 @@ struct Step {
     std::vector<std::string> importLines;
     std::string importBytes;
     int nameColumn = -1;
+    bool upOrAll = false;  // Move up, Sort all below
 };
-
-const char* const kOrderingNames[] = {"move up", "move down", "sort children", "sort all below"};
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -751,12 +737,11 @@ std::string describe(const Step& step) {
         case Command::Drop:
             out << "drop onto " << step.dropTarget;
             break;
-        case Command::MoveUp:
-        case Command::MoveDown:
-        case Command::SortChildren:
-        case Command::SortAllBelow:
-            out << kOrderingNames[static_cast<int>(step.command) -
-                                  static_cast<int>(Command::MoveUp)];
+        case Command::Move:
+            out << (step.upOrAll ? "move up" : "move down");
+            break;
+        case Command::Sort:
+            out << (step.upOrAll ? "sort all below" : "sort children");
             break;
         case Command::ImportAttributes:
             out << "import attributes: " << file() << " " << lines();
@@ -1033,7 +1018,7 @@ private:
         if (chance(0.5)) {
             step.select = randomSelection();
         }
-        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 6, 6, 4, 3, 5, 5, 3, 3};
+        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7, 5, 5, 3, 3};
         if (m_model.protectedFile) {
             // Opens from a file that failed to load are what the protection is about.
             weights.back() = 30;
@@ -1056,6 +1041,10 @@ private:
                 break;
             case Command::Drop:
                 step.dropTarget = chance(0.05) ? kNone : pick(m_model.size());
+                break;
+            case Command::Move:
+            case Command::Sort:
+                step.upOrAll = chance(0.5);
                 break;
             case Command::ImportAttributes:
             case Command::ImportObjects:
@@ -1120,17 +1109,12 @@ private:
                 case Command::Drop:
                     editing::dropOnto(m_trees, m_clipboard, dropTarget);
                     break;
-                case Command::MoveUp:
-                    editing::moveUp(m_trees);
+                case Command::Move:
+                    (step.upOrAll ? editing::moveUp : editing::moveDown)(m_trees);
                     break;
-                case Command::MoveDown:
-                    editing::moveDown(m_trees);
-                    break;
-                case Command::SortChildren:
-                    editing::sortChildren(m_trees, caseBlindOrder);
-                    break;
-                case Command::SortAllBelow:
-                    editing::sortAllBelow(m_trees, caseBlindOrder);
+                case Command::Sort:
+                    (step.upOrAll ? editing::sortAllBelow : editing::sortChildren)(m_trees,
+                                                                                   byLength);
                     break;
                 case Command::ImportAttributes:
                     importing::importAttributes(m_trees, m_prompts);
@@ -1184,13 +1168,11 @@ private:
             case Command::Drop:
                 m_model.drop(step.dropTarget);
                 break;
-            case Command::MoveUp:
-            case Command::MoveDown:
-                m_model.move(step.command == Command::MoveUp);
+            case Command::Move:
+                m_model.move(step.upOrAll);
                 break;
-            case Command::SortChildren:
-            case Command::SortAllBelow:
-                m_model.sort(step.command == Command::SortAllBelow);
+            case Command::Sort:
+                m_model.sort(step.upOrAll);
                 break;
             case Command::ImportAttributes:
                 m_model.importAttributes(step.chosenFile, step.importLines);
