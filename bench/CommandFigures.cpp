@@ -106,12 +106,31 @@ void check(bool condition, const char* what) {
     }
 }
 
+// What cutting the object and pasting it into another one adds, history included; taken first,
+// before other figures leave freed nodes that a paste could reuse.
+Figure cutPasteMemory(CommandBench& bench) {
+    ui::frmMain& window = bench.window();
+    const double before = ownMemoryMb("VmRSS:");
+    bench.select(bench.m_big);
+    window.mmCutClick();
+    bench.select(bench.m_objects);
+    window.mmPasteClick();
+    bench.frame();
+    check(bench.m_big->parent() == bench.m_objects, "no cut and paste");
+    Figure memory;
+    memory.key = "cut_paste_100000_extra_mb";
+    memory.label = "cut and paste the object: MB added";
+    memory.median = memory.min = memory.max = ownMemoryMb("VmRSS:") - before;
+    memory.unit = "MB";
+    window.mmUndoClick();
+    return memory;
+}
+
 using AddFigure = std::function<void(const char*, const char*, const std::function<void()>&,
                                      const std::function<void()>&)>;
 
-// Move up, the sorts and their undo, and the memory a cut and paste adds; each leaves the
-// database in its first order.
-void addOrderingFigures(CommandBench& bench, const AddFigure& add, std::vector<Figure>& figures) {
+// Move up, the sorts and their undo; each leaves the database in its first order.
+void addOrderingFigures(CommandBench& bench, const AddFigure& add) {
     ui::frmMain& window = bench.window();
     add(
         "move_subtree_100000_ms", "Move up of the object (collapsed)",
@@ -156,22 +175,6 @@ void addOrderingFigures(CommandBench& bench, const AddFigure& add, std::vector<F
             window.mmSortAllBelowClick();
         },
         [&] { window.mmUndoClick(); });
-
-    // What cutting the object and pasting it into another one adds, history included.
-    const double before = ownMemoryMb("VmRSS:");
-    bench.select(bench.m_big);
-    window.mmCutClick();
-    bench.select(bench.m_objects);
-    window.mmPasteClick();
-    bench.frame();
-    check(bench.m_big->parent() == bench.m_objects, "no cut and paste");
-    Figure memory;
-    memory.key = "cut_paste_100000_extra_mb";
-    memory.label = "cut and paste the object: MB added";
-    memory.median = memory.min = memory.max = ownMemoryMb("VmRSS:") - before;
-    memory.unit = "MB";
-    figures.push_back(memory);
-    window.mmUndoClick();
 }
 
 }  // namespace
@@ -187,7 +190,7 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
     CommandBench bench(database, folder);
     ui::frmMain& window = bench.window();
     model::PairedTrees& trees = bench.trees();
-    std::vector<Figure> figures;
+    std::vector<Figure> figures{cutPasteMemory(bench)};
     // Each figure ends with the next frame drawn.
     const auto add = [&](const char* key, const char* label, const std::function<void()>& prepare,
                          const std::function<void()>& work) {
@@ -263,7 +266,7 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
         }
         bench.removeCopy();
     }
-    addOrderingFigures(bench, add, figures);
+    addOrderingFigures(bench, add);
     add(
         "import_attributes_ms", "import 100,000 attributes into the object",
         [&] {
