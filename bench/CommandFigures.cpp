@@ -7,7 +7,9 @@
 #include <QMimeData>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "BenchPrompts.h"
 #include "DataGenerator.h"
@@ -107,6 +109,77 @@ void check(bool condition, const char* what) {
     }
 }
 
+// What cutting the object and pasting it into another one adds, history included; taken first,
+// before other figures leave freed nodes that a paste could reuse.
+Figure cutPasteMemory(CommandBench& bench) {
+    ui::frmMain& window = bench.window();
+    const double before = ownMemoryMb("VmRSS:");
+    bench.select(bench.m_big);
+    window.mmCutClick();
+    bench.select(bench.m_objects);
+    window.mmPasteClick();
+    bench.frame();
+    check(bench.m_big->parent() == bench.m_objects, "no cut and paste");
+    Figure memory;
+    memory.key = "cut_paste_100000_extra_mb";
+    memory.label = "cut and paste the object: MB added";
+    memory.median = memory.min = memory.max = ownMemoryMb("VmRSS:") - before;
+    memory.unit = "MB";
+    window.mmUndoClick();
+    return memory;
+}
+
+using AddFigure = std::function<void(const char*, const char*, const std::function<void()>&,
+                                     const std::function<void()>&)>;
+
+// Move up, the sorts and their undo; each leaves the database in its first order.
+void addOrderingFigures(CommandBench& bench, const AddFigure& add) {
+    ui::frmMain& window = bench.window();
+    add(
+        "move_subtree_100000_ms", "Move up of the object (collapsed)",
+        [&] {
+            bench.select(bench.m_big);
+            if (bench.m_big->row() == 0) {
+                window.mmMoveDownClick();
+            }
+        },
+        [&] {
+            window.mmMoveUpClick();
+            check(bench.m_big->row() == 0, "no move");
+        });
+    // Each sort is undone before the next, which would otherwise find the children in order.
+    bool sorted = false;
+    const auto sortFigure = [&](const char* key, const char* label, model::Node* top,
+                                void (ui::frmMain::*sort)()) {
+        add(
+            key, label,
+            [&, top] {
+                if (std::exchange(sorted, false)) {
+                    window.mmUndoClick();
+                }
+                bench.select(top);
+            },
+            [&, sort] {
+                (window.*sort)();
+                sorted = true;
+            });
+        if (std::exchange(sorted, false)) {
+            window.mmUndoClick();
+        }
+    };
+    sortFigure("sort_children_100000_ms", "Sort children of the object", bench.m_big,
+               &ui::frmMain::mmSortChildrenClick);
+    sortFigure("sort_all_below_ms", "Sort all below on the root", bench.m_root,
+               &ui::frmMain::mmSortAllBelowClick);
+    add(
+        "undo_sort_all_ms", "undo Sort all below on the root",
+        [&] {
+            bench.select(bench.m_root);
+            window.mmSortAllBelowClick();
+        },
+        [&] { window.mmUndoClick(); });
+}
+
 }  // namespace
 
 std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
@@ -120,7 +193,7 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
     CommandBench bench(database, folder);
     ui::frmMain& window = bench.window();
     model::PairedTrees& trees = bench.trees();
-    std::vector<Figure> figures;
+    std::vector<Figure> figures{cutPasteMemory(bench)};
     // Each figure ends with the next frame drawn.
     const auto add = [&](const char* key, const char* label, const std::function<void()>& prepare,
                          const std::function<void()>& work) {
@@ -196,6 +269,7 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
         }
         bench.removeCopy();
     }
+    addOrderingFigures(bench, add);
     add(
         "import_attributes_ms", "import 100,000 attributes into the object",
         [&] {

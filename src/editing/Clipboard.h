@@ -39,8 +39,8 @@ private:
 // below the top level, or inside the clip node's own subtree; else pasteInto the selection.
 void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompts& prompts);
 
-// Copies the clip node's subtree as the target's last child in both trees, removes the source
-// when the move flag is set, and empties the clipboard.
+// Copies the clip node's subtree as the target's last child in both trees, or moves it there
+// (the very nodes, arriving collapsed) when the move flag is set, and empties the clipboard.
 void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target);
 
 }  // namespace quorvia::editing

@@ -5,6 +5,26 @@
 
 namespace quorvia::model {
 
+namespace {
+
+// The rows that turn new orders back: in each parent's slice, the old row of the node now at
+// position i becomes i.
+std::vector<int> invertedOrders(const Tree& tree, const std::vector<NodePair>& parents,
+                                const std::vector<int>& rows) {
+    std::vector<int> inverted(rows.size());
+    size_t first = 0;
+    for (const NodePair& parent : parents) {
+        const size_t count = static_cast<size_t>(tree.childCountOf(parent.display));
+        for (size_t at = 0; at < count; ++at) {
+            inverted[first + static_cast<size_t>(rows[first + at])] = static_cast<int>(at);
+        }
+        first += count;
+    }
+    return inverted;
+}
+
+}  // namespace
+
 NodePair PairedTrees::pairOf(const Node* displayNode) const {
     if (displayNode == nullptr) {
         return {};
@@ -91,9 +111,85 @@ NodePair PairedTrees::copySubtree(const NodePair& source, const NodePair& parent
 }
 
 NodePair PairedTrees::moveSubtree(const NodePair& source, const NodePair& parent) {
-    const NodePair copy = copySubtree(source, parent);
-    removePair(source);
-    return copy;
+    forgetHistoryUnlessRecording();
+    Edit edit = placeOf(source);
+    // The move comes first: the views then lay out once, after every state has changed.
+    moveBoth(source, parent, {});
+    exchangeExpandedStates(source, edit.expanded);
+    record(std::move(edit));
+    return source;
+}
+
+void PairedTrees::movePair(const NodePair& pair, const NodePair& parent, const NodePair& before) {
+    forgetHistoryUnlessRecording();
+    Edit edit = placeOf(pair);
+    moveBoth(pair, parent, before);
+    record(std::move(edit));
+}
+
+PairedTrees::Edit PairedTrees::placeOf(const NodePair& pair) {
+    Edit edit;
+    edit.kind = Edit::Kind::Moved;
+    edit.node = pair;
+    edit.parent = {pair.display->parent(), pair.record->parent()};
+    edit.before = {pair.display->nextSibling(), pair.record->nextSibling()};
+    return edit;
+}
+
+void PairedTrees::record(Edit edit) {
+    if (isRecording()) {
+        m_openStep.push_back(std::move(edit));
+    }
+}
+
+void PairedTrees::moveBoth(const NodePair& pair, const NodePair& parent, const NodePair& before) {
+    m_display.moveNode(pair.display, parent.display, before.display);
+    m_records.moveNode(pair.record, parent.record, before.record);
+}
+
+void PairedTrees::exchangeExpandedStates(const NodePair& top, std::vector<bool>& states) {
+    const bool collapse = states.empty();
+    const Node* end = Tree::nextAfterSubtree(top.display);
+    Node* record = top.record;
+    size_t at = 0;
+    for (Node* display = top.display; display != end;
+         display = Tree::nextInPreorder(display), record = Tree::nextInPreorder(record)) {
+        const bool shown = !collapse && states[at];
+        const bool kept = !collapse && states[at + 1];
+        if (collapse) {
+            states.resize(at + 2);
+        }
+        states[at] = display->isExpanded();
+        states[at + 1] = record->isExpanded();
+        m_display.setExpanded(display, shown);
+        m_records.setExpanded(record, kept);
+        at += 2;
+    }
+}
+
+void PairedTrees::reorderChildren(const std::vector<NodePair>& parents,
+                                  const std::vector<int>& rows, const NodePair& shown) {
+    forgetHistoryUnlessRecording();
+    reorderBoth(parents, rows);
+    Edit edit;
+    edit.kind = Edit::Kind::Reordered;
+    edit.node = shown;
+    edit.parents = parents;
+    edit.rows = invertedOrders(m_display, parents, rows);
+    record(std::move(edit));
+}
+
+void PairedTrees::reorderBoth(const std::vector<NodePair>& parents, const std::vector<int>& rows) {
+    std::vector<Node*> display;
+    std::vector<Node*> records;
+    display.reserve(parents.size());
+    records.reserve(parents.size());
+    for (const NodePair& parent : parents) {
+        display.push_back(parent.display);
+        records.push_back(parent.record);
+    }
+    m_display.reorderChildren(display, rows);
+    m_records.reorderChildren(records, rows);
 }
 
 // ---- expansion and selection ----
@@ -227,6 +323,20 @@ PairedTrees::Edit& PairedTrees::turnBack(Edit& edit) {
             edit.record = record;
             break;
         }
+        case Edit::Kind::Moved: {
+            const Edit here = placeOf(edit.node);
+            moveBoth(edit.node, edit.parent, edit.before);
+            if (!edit.expanded.empty()) {
+                exchangeExpandedStates(edit.node, edit.expanded);
+            }
+            edit.parent = here.parent;
+            edit.before = here.before;
+            break;
+        }
+        case Edit::Kind::Reordered:
+            reorderBoth(edit.parents, edit.rows);
+            edit.rows = invertedOrders(m_display, edit.parents, edit.rows);
+            break;
     }
     return edit;
 }
@@ -242,6 +352,8 @@ void PairedTrees::showTurnedBack(const Edit& edit) {
             }
             break;
         case Edit::Kind::Changed:
+        case Edit::Kind::Moved:
+        case Edit::Kind::Reordered:
             reveal(edit.node.display);
             break;
     }

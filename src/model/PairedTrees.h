@@ -52,8 +52,16 @@ public:
     void removePair(const NodePair& pair);
     // Copies `source` with its subtree as the last child of `parent`; returns the copy.
     NodePair copySubtree(const NodePair& source, const NodePair& parent);
-    // The same, then removes `source`.
+    // Moves `source` with its subtree to the end of `parent`'s children, where it arrives
+    // collapsed in both trees, as a copy of it would; nothing is copied. Returns it.
     NodePair moveSubtree(const NodePair& source, const NodePair& parent);
+    // Moves the pair with its subtree in front of `before` among the children of `parent`
+    // (before none: to the end); every node keeps its expanded state.
+    void movePair(const NodePair& pair, const NodePair& parent, const NodePair& before);
+    // Gives the children of each of `parents` a new order, in both trees: `rows` holds, parent
+    // after parent, the old rows of its children in their new order. Undo and redo show `shown`.
+    void reorderChildren(const std::vector<NodePair>& parents, const std::vector<int>& rows,
+                         const NodePair& shown);
 
     // The record tree follows the display tree: an expanded display node expands its partner; a
     // collapsed one collapses its partner's whole subtree.
@@ -116,20 +124,30 @@ private:
                                                     std::string_view);
 
     // One change, kept so that it can be turned back: rows inserted under a parent, rows taken
-    // out (kept whole and detached, not copied), or a pair's texts replaced. Turning an edit
-    // back turns it into its opposite, ready to be turned back again.
+    // out (kept whole and detached, not copied), a pair's texts replaced, a pair moved, or
+    // children reordered. Turning an edit back turns it into its opposite, ready to be turned
+    // back again.
     struct Edit {
-        enum class Kind { Inserted, Removed, Changed };
+        enum class Kind { Inserted, Removed, Changed, Moved, Reordered };
         Kind kind = Kind::Inserted;
         NodePair parent;  // rows first..last of this pair's nodes
         int first = 0;
         int last = 0;
         NodePair detached;  // Removed: the first of the rows taken out, in each tree
         int heldNodes = 0;  // Removed: nodes of one tree kept detached
-        NodePair node;      // Changed: the pair and its other texts
+        NodePair node;      // Changed: the pair and its other texts; Moved: the pair moved
         std::string displayText;
         std::int32_t iconIndex = 0;
         std::string record;
+        // Moved: the place the pair goes back to (in front of `before` among the children of
+        // `parent`), and when not empty, the expanded states its subtree gets back there, per
+        // node in pre-order the display node's and then the record's.
+        NodePair before;
+        std::vector<bool> expanded;
+        // Reordered: the parents, and parent after parent the rows that turn the order back.
+        // `node` is the pair to show.
+        std::vector<NodePair> parents;
+        std::vector<int> rows;
     };
     using HistoryStep = std::vector<Edit>;
 
@@ -144,6 +162,14 @@ private:
     void keepHistoryBounded();
     void writePair(const NodePair& pair, std::string_view displayText, std::int32_t iconIndex,
                    std::string_view record);
+    // A Moved edit that would put the pair back where it is now.
+    static Edit placeOf(const NodePair& pair);
+    void record(Edit edit);
+    void moveBoth(const NodePair& pair, const NodePair& parent, const NodePair& before);
+    // Gives the subtree of `top`, in both trees, the expanded states `states` holds and leaves
+    // there the ones it had; empty states stand for every node collapsed.
+    void exchangeExpandedStates(const NodePair& top, std::vector<bool>& states);
+    void reorderBoth(const std::vector<NodePair>& parents, const std::vector<int>& rows);
 
     Tree m_display;
     Tree m_records;

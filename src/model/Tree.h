@@ -104,6 +104,13 @@ public:
     void insertRows(Node* parent, int row, Node* detached);
     // Frees detached siblings with their subtrees.
     void destroyDetached(Node* detached);
+    // Moves the node with its subtree to `parent` (nullptr: the top level), in front of its
+    // child `before` (nullptr: to the end). Nothing is copied and every node keeps its state;
+    // `parent` must not lie in the node's subtree.
+    void moveNode(Node* node, Node* parent, Node* before);
+    // Gives the children of each of `parents` a new order: `rows` holds, parent after parent,
+    // the old rows of its children in their new order. Observers hear of it once.
+    void reorderChildren(const std::vector<Node*>& parents, const std::vector<int>& rows);
     void clear();
     void adoptBuffer(std::shared_ptr<const std::string> buffer);
     // Lets go of the adopted buffers, once no node points into them any more.
@@ -147,6 +154,16 @@ private:
     Node* link(Node* parent, Node* node);
     // Links siblings first..last (of `count` nodes) as children of `parent` before `before`.
     void linkRows(Node* parent, Node* before, Node* first, Node* last, int count);
+    // Takes siblings first..last (of `count` nodes) out of the children of `parent`.
+    void unlinkRows(Node* parent, Node* first, Node* last, int count);
+    Node*& firstChildSlot(Node* parent) {
+        return parent != nullptr ? parent->m_firstChild : m_firstTop;
+    }
+    Node*& lastChildSlot(Node* parent) {
+        return parent != nullptr ? parent->m_lastChild : m_lastTop;
+    }
+    // The children of every parent, parent after parent.
+    std::vector<Node*> childrenOf(const std::vector<Node*>& parents) const;
     // Frees the node's subtree and returns how many nodes it held.
     int freeSubtree(Node* node);
     static int subtreeCount(const Node* node);

@@ -2,6 +2,8 @@
 // batched watches through a ViewNotifier instead.
 #pragma once
 
+#include <vector>
+
 namespace quorvia::model {
 
 class Node;
@@ -30,6 +32,21 @@ public:
     virtual void removed(const Node* parent, int first, int last) {
         (void)parent, (void)first, (void)last;
     }
+
+    // The child at row `row` of `from` is about to move, with its subtree, to `to` in front of
+    // the child at row `before` (the child count: to the end), rows counted before the move; or
+    // `node` has so moved. Nothing is copied: every node stays the same node.
+    virtual void aboutToMove(const Node* from, int row, const Node* to, int before) {
+        (void)from, (void)row, (void)to, (void)before;
+    }
+    virtual void moved(const Node* node, const Node* from, int row, const Node* to, int before) {
+        (void)node, (void)from, (void)row, (void)to, (void)before;
+    }
+
+    // The children of each of `parents` (nullptr: the top level) are about to take a new
+    // order among themselves, or have.
+    virtual void aboutToReorder(const std::vector<Node*>& parents) { (void)parents; }
+    virtual void reordered(const std::vector<Node*>& parents) { (void)parents; }
 
     // The text or icon index of `node` changed.
     virtual void changed(const Node* node) { (void)node; }

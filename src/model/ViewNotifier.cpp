@@ -134,6 +134,33 @@ void ViewNotifier::removed(const Node* parent, int first, int last) {
     }
 }
 
+void ViewNotifier::aboutToMove(const Node* from, int row, const Node* to, int before) {
+    // Rows are counted as the view knows them.
+    if (!m_resetting) {
+        tellPendingAppends();
+        m_view.aboutToMove(from, row, to, before);
+    }
+}
+
+void ViewNotifier::moved(const Node* node, const Node* from, int row, const Node* to, int before) {
+    if (!m_resetting) {
+        m_view.moved(node, from, row, to, before);
+    }
+}
+
+void ViewNotifier::aboutToReorder(const std::vector<Node*>& parents) {
+    if (!m_resetting) {
+        tellPendingAppends();
+        m_view.aboutToReorder(parents);
+    }
+}
+
+void ViewNotifier::reordered(const std::vector<Node*>& parents) {
+    if (!m_resetting) {
+        m_view.reordered(parents);
+    }
+}
+
 void ViewNotifier::changed(const Node* node) {
     // A node the view has not heard of yet is told with its final text when announced.
     if (!m_resetting && !isUnannounced(node)) {

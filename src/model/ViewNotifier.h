@@ -25,6 +25,15 @@ public:
     // Rows first..last of `parent`, with their subtrees, are about to go, or have gone.
     virtual void aboutToRemove(const Node* /*parent*/, int /*first*/, int /*last*/) {}
     virtual void removed(const Node* /*parent*/, int /*first*/, int /*last*/) {}
+    // Row `row` of `from` is about to move to `to` in front of row `before` (rows as they are
+    // before the move), or `node` has.
+    virtual void aboutToMove(const Node* /*from*/, int /*row*/, const Node* /*to*/,
+                             int /*before*/) {}
+    virtual void moved(const Node* /*node*/, const Node* /*from*/, int /*row*/, const Node* /*to*/,
+                       int /*before*/) {}
+    // The children of `parents` are about to take a new order, or have.
+    virtual void aboutToReorder(const std::vector<Node*>& /*parents*/) {}
+    virtual void reordered(const std::vector<Node*>& /*parents*/) {}
     virtual void changed(const Node* /*node*/) {}
     virtual void expandedChanged(const Node* /*node*/) {}
     // The node and nodes below it were expanded at once.
@@ -50,6 +59,10 @@ private:
     void inserted(const Node* parent, int first, int last) override;
     void aboutToRemove(const Node* parent, int first, int last) override;
     void removed(const Node* parent, int first, int last) override;
+    void aboutToMove(const Node* from, int row, const Node* to, int before) override;
+    void moved(const Node* node, const Node* from, int row, const Node* to, int before) override;
+    void aboutToReorder(const std::vector<Node*>& parents) override;
+    void reordered(const std::vector<Node*>& parents) override;
     void changed(const Node* node) override;
     void expandedChanged(const Node* node) override;
     void subtreeExpanded(const Node* top) override;

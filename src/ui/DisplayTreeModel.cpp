@@ -113,6 +113,51 @@ void DisplayTreeModel::removed(const model::Node*, int, int) {
     endRemoveRows();
 }
 
+void DisplayTreeModel::aboutToMove(const model::Node* from, int row, const model::Node* to,
+                                   int before) {
+    beginMoveRows(indexOf(from), row, row, indexOf(to), before);
+}
+
+void DisplayTreeModel::moved(const model::Node*, const model::Node*, int, const model::Node* to,
+                             int) {
+    // Qt moves the persistent indexes, so the view keeps the moved rows' expanded states and
+    // its selection.
+    endMoveRows();
+    if (to != nullptr && to->childCount() == 1 && to->isExpanded()) {
+        emit expandRequested(indexOf(to), true);
+    }
+}
+
+QList<QPersistentModelIndex> DisplayTreeModel::layoutHint(
+    const std::vector<model::Node*>& parents) const {
+    // Several parents, or the top level, are told as a change anywhere.
+    if (parents.size() == 1 && parents.front() != nullptr) {
+        return {QPersistentModelIndex(indexOf(parents.front()))};
+    }
+    return {};
+}
+
+void DisplayTreeModel::aboutToReorder(const std::vector<model::Node*>& parents) {
+    emit layoutAboutToBeChanged(layoutHint(parents), VerticalSortHint);
+}
+
+void DisplayTreeModel::reordered(const std::vector<model::Node*>& parents) {
+    // Every node stays the same node, at a new row: the view's persistent indexes (its
+    // expanded nodes, its selection) follow their nodes.
+    const QModelIndexList persistent = persistentIndexList();
+    QModelIndexList from;
+    QModelIndexList to;
+    for (const QModelIndex& index : persistent) {
+        const model::Node* node = nodeOf(index);
+        if (node != nullptr && node->row() != index.row()) {
+            from.append(index);
+            to.append(indexOf(node));
+        }
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged(layoutHint(parents), VerticalSortHint);
+}
+
 void DisplayTreeModel::changed(const model::Node* node) {
     const QModelIndex index = indexOf(node);
     emit dataChanged(index, index);

@@ -45,6 +45,12 @@ private:
     void inserted(const model::Node* parent, int first, int last) override;
     void aboutToRemove(const model::Node* parent, int first, int last) override;
     void removed(const model::Node* parent, int first, int last) override;
+    void aboutToMove(const model::Node* from, int row, const model::Node* to, int before) override;
+    void moved(const model::Node* node, const model::Node* from, int row, const model::Node* to,
+               int before) override;
+    void aboutToReorder(const std::vector<model::Node*>& parents) override;
+    void reordered(const std::vector<model::Node*>& parents) override;
+    QList<QPersistentModelIndex> layoutHint(const std::vector<model::Node*>& parents) const;
     void changed(const model::Node* node) override;
     void expandedChanged(const model::Node* node) override;
     void subtreeExpanded(const model::Node* top) override;

@@ -16,6 +16,7 @@
 #include "editing/DragAndDrop.h"
 #include "editing/Find.h"
 #include "editing/ItemDialogs.h"
+#include "editing/Ordering.h"
 #include "export/PhoneExport.h"
 #include "import/TextImport.h"
 #include "platform/Error.h"
@@ -24,6 +25,7 @@
 #include "ui/Help.h"
 #include "ui/Pictures.h"
 #include "ui/QtPrompts.h"
+#include "ui/SortOrder.h"
 #include "ui/SystemClipboard.h"
 #include "ui/Text.h"
 #include "ui/frmAbout.h"
@@ -85,6 +87,13 @@ const MenuItem kMenuItems[] = {
     {"mmAdd", "mmAddAttr", "Attribute...", &frmMain::mmAddAttributeClick},
     {"Items1", "mmEdt", "Edit...", &frmMain::mmEdtClick},
     {"Items1", "mmDel", "Delete...", &frmMain::tbDeleteClick},
+    {"Items1", "N8", "-"},
+    {"Items1", "mmMoveUp", "Move up", &frmMain::mmMoveUpClick, Qt::CTRL | Qt::SHIFT | Qt::Key_Up},
+    {"Items1", "mmMoveDown", "Move down", &frmMain::mmMoveDownClick,
+     Qt::CTRL | Qt::SHIFT | Qt::Key_Down},
+    {"Items1", "N9", "-"},
+    {"Items1", "mmSortChildren", "Sort children", &frmMain::mmSortChildrenClick},
+    {"Items1", "mmSortAllBelow", "Sort all below", &frmMain::mmSortAllBelowClick},
     {kMenuBar, "Help1", "Help"},
     {"Help1", "mmHelp", "Help", &frmMain::mmHelpClick},
     {"Help1", "N3", "-"},
@@ -435,6 +444,22 @@ void frmMain::mmEdtClick() {
 
 void frmMain::tbDeleteClick() {
     runCommand([&] { editing::deleteSelected(m_trees, *m_prompts); });
+}
+
+void frmMain::mmMoveUpClick() {
+    runCommand([&] { editing::moveUp(m_trees); });
+}
+
+void frmMain::mmMoveDownClick() {
+    runCommand([&] { editing::moveDown(m_trees); });
+}
+
+void frmMain::mmSortChildrenClick() {
+    runCommand([&] { editing::sortChildren(m_trees, textOrder()); });
+}
+
+void frmMain::mmSortAllBelowClick() {
+    runCommand([&] { editing::sortAllBelow(m_trees, textOrder()); });
 }
 
 void frmMain::mmHelpClick() {

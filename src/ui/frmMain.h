@@ -74,6 +74,10 @@ public slots:
     void mmAddAttributeClick();
     void mmEdtClick();
     void tbDeleteClick();
+    void mmMoveUpClick();
+    void mmMoveDownClick();
+    void mmSortChildrenClick();
+    void mmSortAllBelowClick();
     void mmHelpClick();
     void mmAboutClick();
     void tvMainExpanding(const QModelIndex& index);

@@ -68,6 +68,10 @@ private:
     void inserted(const model::Node*, int, int) override { m_protected = false; }
     void removed(const model::Node*, int, int) override { m_protected = false; }
     void changed(const model::Node*) override { m_protected = false; }
+    void moved(const model::Node*, const model::Node*, int, const model::Node*, int) override {
+        m_protected = false;
+    }
+    void reordered(const std::vector<model::Node*>&) override { m_protected = false; }
 
     model::PairedTrees& m_trees;
     platform::UserPrompts& m_prompts;

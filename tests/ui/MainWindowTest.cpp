@@ -1,3 +1,4 @@
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QMenuBar>
 #include <QTextDocument>
@@ -10,6 +11,7 @@
 #include "support/TreeHelpers.h"
 #include "ui/CommandLine.h"
 #include "ui/Help.h"
+#include "ui/SortOrder.h"
 #include "ui/SystemClipboard.h"
 #include "ui/Text.h"
 #include "ui/frmAbout.h"
@@ -142,7 +144,8 @@ private slots:
                  (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next",
                               "-", "Copy as text", "Paste text"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Items1"))),
-                 (QStringList{"Add", "Edit...", "Delete..."}));
+                 (QStringList{"Add", "Edit...", "Delete...", "-", "Move up", "Move down", "-",
+                              "Sort children", "Sort all below"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmAdd"))),
                  (QStringList{"Object...", "Attribute..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Help1"))),
@@ -171,6 +174,8 @@ private slots:
             {"mmFindNext", {QKeySequence(Qt::Key_F3)}},
             {"mmCopyText", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
             {"mmPasteText", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}},
+            {"mmMoveUp", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up)}},
+            {"mmMoveDown", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)}},
         };
         for (const auto& [name, keys] : items) {
             auto* action = window->findChild<QAction*>(QLatin1String(name));
@@ -194,6 +199,42 @@ private slots:
         data->setText(QStringLiteral("Zoé\nZoő"));
         QVERIFY_THROWS_EXCEPTION(Error, ui::recordsFromMimeData(data.get()));
         QVERIFY(ui::setCodePage(QString::fromLatin1(ui::kDefaultCodePage)));
+    }
+
+    void sortOrderIsCaseBlindNumericAndAccentedInEveryLocale() {
+        const std::vector<std::string_view> texts = {
+            "Zed", "item 10", "Émile", "Item 2", "same", "apple", "SAME", "Eva: 1", "same"};
+        const QList<int> expected = {5, 2, 7, 3, 1, 4, 6, 8, 0};
+        for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English),
+                                      QLocale(QLocale::French), QLocale(QLocale::German)}) {
+            const std::vector<int> order = ui::textOrder(ui::sortCollator(locale))(texts);
+            QCOMPARE(QList<int>(order.begin(), order.end()), expected);
+        }
+    }
+
+    void movesAndSortsKeepTheViewsExpansionAndSelection() {
+        auto window = startWindow();
+        QAbstractItemModelTester tester(window->displayModel());
+        const model::Tree& display = window->trees().display();
+        model::Node* notes = display.nodeAt(4);
+        window->trees().expandSubtree(display.nodeAt(0));
+        const auto viewFollows = [&] {
+            for (int i = 0; i < display.count(); ++i) {
+                const model::Node* node = display.nodeAt(i);
+                QCOMPARE(window->tvMain->isExpanded(window->displayModel()->indexOf(node)),
+                         node->isExpanded() && node->hasChildren());
+            }
+            QCOMPARE(window->tvMain->currentIndex(),
+                     window->displayModel()->indexOf(display.selected()));
+        };
+        window->trees().select(notes);
+        window->mmMoveUpClick();
+        QVERIFY(display.nodeAt(1) == notes && display.selected() == notes);
+        viewFollows();
+        window->trees().select(display.nodeAt(0));
+        window->mmSortChildrenClick();
+        QVERIFY(display.nodeAt(4) == notes && notes->isExpanded());
+        viewFollows();
     }
 
     void firstStartWritesTheSettingsAndShowsTheDefaultRoot() {

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editing/Clipboard.h"
@@ -17,6 +19,7 @@
 #include "editing/Deletion.h"
 #include "editing/DragAndDrop.h"
 #include "editing/ItemDialogs.h"
+#include "editing/Ordering.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
@@ -44,6 +47,15 @@ const std::string kObjectTarget =
 const std::string kDeleteQuestion = "confirm: Please confirm deletion, Are you sure ?";
 
 // ---- the reference model ----
+
+// The window sorts as the locale does; here any order with many ties will do: by length.
+std::vector<int> byLength(const std::vector<std::string_view>& texts) {
+    std::vector<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return texts[a].size() < texts[b].size(); });
+    return order;
+}
 
 std::vector<std::string> splitAtSemicolons(const std::string& text) {
     std::vector<std::string> fields(1);
@@ -434,6 +446,35 @@ public:
         selected = targetId;
     }
 
+    // The selected node and its previous (next) sibling change places.
+    void move(bool up) {
+        const int at = find(selected);
+        const std::vector<int> siblings = childrenOf(at == kNone ? kNone : parentOf(at));
+        const auto it = std::find(siblings.begin(), siblings.end(), at);
+        if (at == kNone || it == (up ? siblings.begin() : siblings.end() - 1)) {
+            return;
+        }
+        const int first = up ? *(it - 1) : at;
+        const int second = up ? at : *(it + 1);
+        std::rotate(nodes.begin() + first, nodes.begin() + second, nodes.begin() + end(second));
+        protectedFile = false;
+        reveal(find(selected));
+    }
+
+    void sort(bool allLevels) {
+        const int at = find(selected);
+        if (at == kNone) {
+            return;
+        }
+        const std::vector<Entry> sorted = sortedSubtree(at, allLevels);
+        if (!std::equal(sorted.begin(), sorted.end(), nodes.begin() + at,
+                        [](const Entry& a, const Entry& b) { return a.id == b.id; })) {
+            std::copy(sorted.begin(), sorted.end(), nodes.begin() + at);
+            protectedFile = false;
+            reveal(at);
+        }
+    }
+
     // What both imports do first: the target test, the file dialog, the record selection and
     // opening the file. The target's position, or kNone when the import ends there.
     int startImport(bool ofAttributes, const std::optional<std::string>& chosen) {
@@ -562,22 +603,60 @@ private:
         }
     }
 
+    // A cut moves the very nodes, which arrive collapsed as a copy would; a copy is new nodes.
     void pasteInto(int sourceId, int targetId) {
-        const int source = find(sourceId);
-        const int target = find(targetId);
-        std::vector<Entry> copies(nodes.begin() + source, nodes.begin() + end(source));
-        const int shift = nodes[target].level + 1 - nodes[source].level;
-        for (Entry& copy : copies) {
-            copy.id = m_nextId++;
-            copy.level += shift;
-            copy.shownOpen = copy.recordOpen = false;
+        int source = find(sourceId);
+        std::vector<Entry> moving(nodes.begin() + source, nodes.begin() + end(source));
+        const int shift = nodes[find(targetId)].level + 1 - nodes[source].level;
+        for (Entry& entry : moving) {
+            entry.id = moveFlag ? entry.id : m_nextId++;
+            entry.level += shift;
+            entry.shownOpen = entry.recordOpen = false;
         }
-        nodes.insert(nodes.begin() + end(target), copies.begin(), copies.end());
-        protectedFile = false;
         if (moveFlag) {
-            removeSubtree(find(sourceId));
+            nodes.erase(nodes.begin() + source, nodes.begin() + end(source));
         }
+        const int target = find(targetId);
+        nodes.insert(nodes.begin() + end(target), moving.begin(), moving.end());
+        protectedFile = false;
         clip = kNone;
+    }
+
+    // Where the children of `parent` (kNone: the top level) start.
+    std::vector<int> childrenOf(int parent) const {
+        std::vector<int> starts;
+        for (int at = parent + 1; at < (parent == kNone ? size() : end(parent)); at = end(at)) {
+            starts.push_back(at);
+        }
+        return starts;
+    }
+
+    // The subtree at `at` with its children (and, for all levels, every level below) sorted.
+    std::vector<Entry> sortedSubtree(int at, bool allLevels) const {
+        std::vector<std::vector<Entry>> children;
+        for (const int child : childrenOf(at)) {
+            children.push_back(
+                allLevels ? sortedSubtree(child, true)
+                          : std::vector<Entry>(nodes.begin() + child, nodes.begin() + end(child)));
+        }
+        std::vector<std::string_view> texts;
+        for (const std::vector<Entry>& child : children) {
+            texts.push_back(child.front().text);
+        }
+        std::vector<Entry> sorted{nodes[at]};
+        for (const int child : byLength(texts)) {
+            sorted.insert(sorted.end(), children[child].begin(), children[child].end());
+        }
+        return sorted;
+    }
+
+    // Shows and selects a node; the record tree follows each display ancestor that opens.
+    void reveal(int at) {
+        for (int parent = parentOf(at); parent != kNone; parent = parentOf(parent)) {
+            nodes[parent].recordOpen |= !nodes[parent].shownOpen;
+            nodes[parent].shownOpen = true;
+        }
+        selected = nodes[at].id;
     }
 
     int m_nextId = 1;
@@ -611,6 +690,8 @@ enum class Command {
     Cut,
     Paste,
     Drop,
+    Move,  // up or down
+    Sort,  // one level or all
     ImportAttributes,
     ImportObjects,
     PasteText,
@@ -631,6 +712,7 @@ struct Step {
     std::vector<std::string> importLines;
     std::string importBytes;
     int nameColumn = -1;
+    bool upOrAll = false;  // Move up, Sort all below
 };
 
 std::string quoted(const std::string& text) {
@@ -684,6 +766,12 @@ std::string describe(const Step& step) {
             break;
         case Command::Drop:
             out << "drop onto " << step.dropTarget;
+            break;
+        case Command::Move:
+            out << (step.upOrAll ? "move up" : "move down");
+            break;
+        case Command::Sort:
+            out << (step.upOrAll ? "sort all below" : "sort children");
             break;
         case Command::ImportAttributes:
             out << "import attributes: " << file() << " " << lines();
@@ -963,7 +1051,7 @@ private:
         if (chance(0.5)) {
             step.select = randomSelection();
         }
-        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 5, 5, 6, 3, 3};
+        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7, 5, 5, 6, 3, 3};
         if (m_model.protectedFile) {
             // Opens from a file that failed to load are what the protection is about.
             weights.back() = 30;
@@ -986,6 +1074,10 @@ private:
                 break;
             case Command::Drop:
                 step.dropTarget = chance(0.05) ? kNone : pick(m_model.size());
+                break;
+            case Command::Move:
+            case Command::Sort:
+                step.upOrAll = chance(0.5);
                 break;
             case Command::ImportAttributes:
             case Command::ImportObjects:
@@ -1060,6 +1152,13 @@ private:
                 case Command::Drop:
                     editing::dropOnto(m_trees, m_clipboard, dropTarget);
                     break;
+                case Command::Move:
+                    (step.upOrAll ? editing::moveUp : editing::moveDown)(m_trees);
+                    break;
+                case Command::Sort:
+                    (step.upOrAll ? editing::sortAllBelow : editing::sortChildren)(m_trees,
+                                                                                   byLength);
+                    break;
                 case Command::ImportAttributes:
                     importing::importAttributes(m_trees, m_prompts);
                     break;
@@ -1114,6 +1213,12 @@ private:
                 break;
             case Command::Drop:
                 m_model.drop(step.dropTarget);
+                break;
+            case Command::Move:
+                m_model.move(step.upOrAll);
+                break;
+            case Command::Sort:
+                m_model.sort(step.upOrAll);
                 break;
             case Command::ImportAttributes:
                 m_model.importAttributes(step.chosenFile, step.importLines);
