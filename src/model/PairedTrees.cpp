@@ -176,6 +176,13 @@ void PairedTrees::reorderChildren(const std::vector<NodePair>& parents,
     edit.node = shown;
     edit.parents = parents;
     edit.rows = invertedOrders(m_display, parents, rows);
+    // A row kept is 4 bytes against a node's 64: sorts count against the history's bound too, or
+    // a session of sorts of everything would grow without end.
+    constexpr size_t kRowsPerNode = 16;
+    edit.heldNodes = static_cast<int>((edit.rows.size() + kRowsPerNode - 1) / kRowsPerNode);
+    if (isRecording()) {
+        m_heldNodes += edit.heldNodes;
+    }
     record(std::move(edit));
 }
 
@@ -392,8 +399,8 @@ void PairedTrees::release(HistoryStep& step) {
         if (edit.kind == Edit::Kind::Removed) {
             m_display.destroyDetached(edit.detached.display);
             m_records.destroyDetached(edit.detached.record);
-            m_heldNodes -= edit.heldNodes;
         }
+        m_heldNodes -= edit.heldNodes;
     }
     step.clear();
 }

@@ -134,8 +134,9 @@ private:
         int first = 0;
         int last = 0;
         NodePair detached;  // Removed: the first of the rows taken out, in each tree
-        int heldNodes = 0;  // Removed: nodes of one tree kept detached
-        NodePair node;      // Changed: the pair and its other texts; Moved: the pair moved
+        // Removed: nodes of one tree kept detached; Reordered: the rows kept, in nodes' worth.
+        int heldNodes = 0;
+        NodePair node;  // Changed: the pair and its other texts; Moved: the pair moved
         std::string displayText;
         std::int32_t iconIndex = 0;
         std::string record;
