@@ -2,8 +2,11 @@
 // than the database shows up: the same figures are taken at two sizes and compared. The
 // database's first object below the root holds 100,000 attributes; the edits move, copy and
 // import 100,000 nodes, and undo and redo turn them back.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "BenchPrompts.h"
@@ -104,6 +107,53 @@ void check(bool condition, const char* what) {
     }
 }
 
+// Keeps the window's recovery data and lock files in a scratch folder for the figures' lifetime.
+class ScratchStateFolder final {
+public:
+    ScratchStateFolder() {
+        char pattern[] = "/tmp/quorvia-bench-state-XXXXXX";
+        m_path = ::mkdtemp(pattern) != nullptr ? pattern : "";
+        ::setenv("XDG_STATE_HOME", m_path.c_str(), 1);
+    }
+    ~ScratchStateFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    ScratchStateFolder(const ScratchStateFolder&) = delete;
+    ScratchStateFolder& operator=(const ScratchStateFolder&) = delete;
+
+private:
+    std::string m_path;
+};
+
+// The longest pause of the window's thread for the recovery data over a series of edits: each
+// edit (an undo or a redo of a deletion) is followed by the timer's tick that starts writing
+// the data, once the writer of the edit before has finished.
+Figure recoveryPause(CommandBench& bench, int edits) {
+    ui::frmMain& window = bench.window();
+    workspace::Workspace& workspace = window.workspace();
+    bench.select(bench.copyOfBig());
+    window.tbDeleteClick();
+    bool undone = false;
+    const auto waitForWriter = [&] {
+        while (workspace.isKeepingRecoveryData()) {
+            ::usleep(5'000);
+        }
+    };
+    Figure figure = timeIt(
+        "recovery_pause_ms", "recovery data: longest pause of the window over the edits", edits,
+        [&] {
+            waitForWriter();
+            undone ? window.mmRedoClick() : window.mmUndoClick();
+            undone = !undone;
+        },
+        [&] { workspace.keepRecoveryData(); });
+    waitForWriter();
+    check(workspace.hasUnsavedChanges(), "no change to keep");
+    figure.median = figure.max;
+    return figure;
+}
+
 }  // namespace
 
 std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
@@ -114,6 +164,7 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
         0) {
         std::abort();
     }
+    const ScratchStateFolder state;
     CommandBench bench(database, folder);
     ui::frmMain& window = bench.window();
     model::PairedTrees& trees = bench.trees();
@@ -283,6 +334,9 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
             window.mmFindClick();
             check(!bench.prompts.lastMessage.empty(), "find found something");
         });
+
+    figures.push_back(recoveryPause(bench, 4 * runs));
+    bench.removeCopy();
 
     // Last, as they reopen the database.
     add(

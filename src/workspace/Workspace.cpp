@@ -216,6 +216,10 @@ bool Workspace::needsRecoveryData() const {
     return m_recovery && hasUnsavedChanges() && m_revision != m_keptRevision;
 }
 
+bool Workspace::shouldStartRecoveryWriter() const {
+    return needsRecoveryData() && m_revision != m_failedRevision;
+}
+
 void Workspace::keepRecoveryData() {
     if (!m_recovery) {
         return;
@@ -226,9 +230,15 @@ void Workspace::keepRecoveryData() {
     }
     if (writer == RecoveryData::Writer::Succeeded) {
         m_keptRevision = m_writingRevision;
+    } else if (writer == RecoveryData::Writer::Failed) {
+        // A full disk fails again at once: the next change tries again.
+        m_failedRevision = m_writingRevision;
     }
-    if (needsRecoveryData() && m_recovery->startWriting(m_trees.records())) {
+    if (shouldStartRecoveryWriter()) {
         m_writingRevision = m_revision;
+        if (!m_recovery->startWriting(m_trees.records())) {
+            m_failedRevision = m_revision;
+        }
     }
 }
 

@@ -89,6 +89,7 @@ private:
     bool tryToHoldCurrentFile(long long& holder);
     void offerRecovery();
     bool needsRecoveryData() const;
+    bool shouldStartRecoveryWriter() const;
     void markSaved() { m_savedRevision = m_revision; }
     void noteChange();
     // Sets the current path and writes the settings file; on failure the old path comes back.
@@ -121,6 +122,7 @@ private:
     unsigned long long m_savedRevision = 0;
     unsigned long long m_keptRevision = 0;
     unsigned long long m_writingRevision = 0;
+    unsigned long long m_failedRevision = 0;
 };
 
 }  // namespace quorvia::workspace
