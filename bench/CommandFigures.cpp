@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 #include "BenchPrompts.h"
@@ -107,25 +106,6 @@ void check(bool condition, const char* what) {
     }
 }
 
-// Keeps the window's recovery data and lock files in a scratch folder for the figures' lifetime.
-class ScratchStateFolder final {
-public:
-    ScratchStateFolder() {
-        char pattern[] = "/tmp/quorvia-bench-state-XXXXXX";
-        m_path = ::mkdtemp(pattern) != nullptr ? pattern : "";
-        ::setenv("XDG_STATE_HOME", m_path.c_str(), 1);
-    }
-    ~ScratchStateFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchStateFolder(const ScratchStateFolder&) = delete;
-    ScratchStateFolder& operator=(const ScratchStateFolder&) = delete;
-
-private:
-    std::string m_path;
-};
-
 // The longest pause of the window's thread for the recovery data over a series of edits: each
 // edit (an undo or a redo of a deletion) is followed by the timer's tick that starts writing
 // the data, once the writer of the edit before has finished.
@@ -164,7 +144,6 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
         0) {
         std::abort();
     }
-    const ScratchStateFolder state;
     CommandBench bench(database, folder);
     ui::frmMain& window = bench.window();
     model::PairedTrees& trees = bench.trees();
