@@ -13,34 +13,6 @@ namespace quorvia::testing {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Whatever a test starts (the workspace, the window, the program itself) keeps its recovery
-// data and lock files in a folder of this test process, never in the user's home.
-class PrivateStateFolder final {
-public:
-    PrivateStateFolder() {
-        std::string pattern = (fs::temp_directory_path() / "quorvia-state-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            m_path = pattern;
-            ::setenv("XDG_STATE_HOME", m_path.c_str(), 1);
-        }
-    }
-    ~PrivateStateFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) {
-            fs::remove_all(m_path, ignored);
-        }
-    }
-
-private:
-    std::string m_path;
-};
-
-const PrivateStateFolder g_stateFolder;
-
-}  // namespace
-
 TempDir::TempDir() {
     std::string pattern = (fs::temp_directory_path() / "quorvia-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -53,6 +25,11 @@ TempDir::~TempDir() {
     std::error_code ignored;
     fs::remove_all(m_path, ignored);
 }
+
+// Whatever a test starts (the workspace, the window, the program itself) keeps its recovery
+// data and lock files in a folder of this test process, never in the user's home.
+static const TempDir g_stateHome;
+static const bool g_stateHomeSet = ::setenv("XDG_STATE_HOME", g_stateHome.path().c_str(), 1) == 0;
 
 void TempDir::write(const std::string& name, const std::string& bytes) const {
     writeBytes(path(name), bytes);

@@ -263,27 +263,17 @@ TEST_F(WorkspaceTest, AdoptingAConvertedDatabaseDoesNotSaveTheOldOne) {
 }
 
 // Lock files as processes share them: a path one fake process holds is refused to another.
-class FakeLock final : public platform::DatabaseLock {
-public:
+struct FakeLock final : platform::DatabaseLock {
     FakeLock(std::map<std::string, long long>& held, long long process)
-        : m_held(held), m_process(process) {}
-    ~FakeLock() override { release(); }
+        : held(held), process(process) {}
     bool take(const std::string& path, long long& holder) override {
-        release();
-        const auto [entry, taken] = m_held.emplace(path, m_process);
-        holder = entry->second;
-        m_path = taken ? path : "";
-        return taken;
+        holder = held.emplace(path, process).first->second;
+        return holder == process;
     }
-    void release() override {
-        m_held.erase(m_path);
-        m_path.clear();
-    }
+    void release() override {}
 
-private:
-    std::map<std::string, long long>& m_held;
-    long long m_process;
-    std::string m_path;
+    std::map<std::string, long long>& held;
+    long long process;
 };
 
 // Another window on the start directory's database, started after `answers` are scripted.
