@@ -106,7 +106,12 @@ void Workspace::takeCurrentFile() {
 }
 
 bool Workspace::tryToHoldCurrentFile(long long& holder) {
-    auto recovery = std::make_unique<RecoveryData>(m_fullPath, platform::stateFolder());
+    const std::string folder = platform::stateFolder();
+    if (folder.empty()) {
+        // Nowhere to keep anything: the window works as it would without these guards.
+        return true;
+    }
+    auto recovery = std::make_unique<RecoveryData>(m_fullPath, folder);
     // The lock file lives beside the recovery data, so the folder comes first.
     (void)recovery->prepareFolder();
     if (m_lock != nullptr && !m_lock->take(recovery->lockPath(), holder)) {
@@ -172,11 +177,11 @@ bool Workspace::changedBehind() const {
 
 bool Workspace::mayWrite(bool asked) {
     if (m_heldElsewhere) {
-        long long holder = 0;
-        // The other window may have closed since.
         if (!asked) {
             return false;
         }
+        // The other window may have closed since.
+        long long holder = 0;
         if (!tryToHoldCurrentFile(holder)) {
             return m_prompts.confirm(heldQuestion(m_currentDatabasePath));
         }
