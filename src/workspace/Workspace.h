@@ -75,7 +75,8 @@ public:
     void keepRecoveryData();
     // The same, written at once (the window is about to drop the changes).
     void keepRecoveryDataNow();
-    // True while recovery data is being written in the background.
+    // Does what keepRecoveryData does; then true while a writer is still at work (so a caller
+    // can wait for the data to be on disk).
     bool isKeepingRecoveryData();
 
 private:
@@ -96,6 +97,7 @@ private:
     void changeDatabasePath(const std::string& path);
     void openChosen(const std::optional<std::string>& chosen);
 
+    // Every change of the record tree's content or shape must reach noteChange().
     void inserted(const model::Node*, int, int) override { noteChange(); }
     void removed(const model::Node*, int, int) override { noteChange(); }
     void changed(const model::Node*) override { noteChange(); }
