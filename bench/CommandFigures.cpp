@@ -30,6 +30,9 @@ public:
         : m_database(database), m_folder(folder) {
         openNext(database);
         m_window = std::make_unique<ui::frmMain>(&prompts);
+        // A recovery writer started by the timer would share the cores with the commands
+        // timed; the recovery figure runs the timer's tick itself.
+        m_window->findChild<QTimer*>(QStringLiteral("RecoveryTimer"))->stop();
         m_window->show();
         m_painted = std::make_unique<PaintCounter>(m_window->tvMain->viewport());
         frame();

@@ -155,8 +155,10 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
     tvMain->setFocus();
     FormCreate(databasePath);
 
-    m_recoveryTimer.setInterval(kRecoveryIntervalMs);
-    connect(&m_recoveryTimer, &QTimer::timeout, this, [this] {
+    m_recoveryTimer = new QTimer(this);
+    m_recoveryTimer->setObjectName(QStringLiteral("RecoveryTimer"));
+    m_recoveryTimer->setInterval(kRecoveryIntervalMs);
+    connect(m_recoveryTimer, &QTimer::timeout, this, [this] {
         // A failure here is the recovery data's own: it is tried again at the next tick, and
         // never interrupts the user.
         try {
@@ -164,7 +166,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
         } catch (...) {
         }
     });
-    m_recoveryTimer.start();
+    m_recoveryTimer->start();
 }
 
 frmMain::~frmMain() {

@@ -108,8 +108,8 @@ private:
     platform::UserPrompts* m_prompts;
     LockFiles m_lockFiles;
     std::unique_ptr<workspace::Workspace> m_workspace;
-    // Keeps the recovery data at most a couple of seconds behind the changes.
-    QTimer m_recoveryTimer;
+    // Keeps the recovery data at most a couple of seconds behind the changes ("RecoveryTimer").
+    QTimer* m_recoveryTimer;
     // Goes before the trees it watches; the view only borrows it.
     std::unique_ptr<DisplayTreeModel> m_displayModel;
     bool m_centred = false;
