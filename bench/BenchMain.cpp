@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,26 @@ void removeInputs(const Inputs& inputs) {
     ::rmdir(inputs.folder.c_str());
 }
 
+// Keeps the recovery data and lock files of every window and workspace the figures open (and
+// of the programs they start) in a scratch folder, never in the user's home.
+class ScratchStateFolder final {
+public:
+    ScratchStateFolder() {
+        char pattern[] = "/tmp/quorvia-bench-state-XXXXXX";
+        m_path = ::mkdtemp(pattern) != nullptr ? pattern : "";
+        ::setenv("XDG_STATE_HOME", m_path.c_str(), 1);
+    }
+    ~ScratchStateFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    ScratchStateFolder(const ScratchStateFolder&) = delete;
+    ScratchStateFolder& operator=(const ScratchStateFolder&) = delete;
+
+private:
+    std::string m_path;
+};
+
 int run(const Options& options, int argc, char** argv) {
     if (!options.writeDatabase.empty()) {
         return platform::replaceFile(options.writeDatabase, generateDatabase(options.nodes)) == 0
@@ -158,6 +179,7 @@ int run(const Options& options, int argc, char** argv) {
         return showWindowOnce(options.windowOnce, options.expandAll);
     }
 
+    const ScratchStateFolder state;
     const Inputs inputs =
         writeInputs(options.nodes,
                     options.part == "all" || options.part == "core" || options.part == "window");

@@ -2,6 +2,8 @@
 // than the database shows up: the same figures are taken at two sizes and compared. The
 // database's first object below the root holds 100,000 attributes; the edits move, copy and
 // import 100,000 nodes, and undo and redo turn them back.
+#include <unistd.h>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -33,6 +35,9 @@ public:
         : m_database(database), m_folder(folder) {
         openNext(database);
         m_window = std::make_unique<ui::frmMain>(&prompts);
+        // A recovery writer started by the timer would share the cores with the commands
+        // timed; the recovery figure runs the timer's tick itself.
+        m_window->findChild<QTimer*>(QStringLiteral("RecoveryTimer"))->stop();
         m_window->show();
         m_painted = std::make_unique<PaintCounter>(m_window->tvMain->viewport());
         frame();
@@ -178,6 +183,34 @@ void addOrderingFigures(CommandBench& bench, const AddFigure& add) {
             window.mmSortAllBelowClick();
         },
         [&] { window.mmUndoClick(); });
+}
+
+// The longest pause of the window's thread for the recovery data over a series of edits: each
+// edit (an undo or a redo of a deletion) is followed by the timer's tick that starts writing
+// the data, once the writer of the edit before has finished.
+Figure recoveryPause(CommandBench& bench, int edits) {
+    ui::frmMain& window = bench.window();
+    workspace::Workspace& workspace = window.workspace();
+    bench.select(bench.copyOfBig());
+    window.tbDeleteClick();
+    bool undone = false;
+    const auto waitForWriter = [&] {
+        while (workspace.isKeepingRecoveryData()) {
+            ::usleep(5'000);
+        }
+    };
+    Figure figure = timeIt(
+        "recovery_pause_ms", "recovery data: longest pause of the window over the edits", edits,
+        [&] {
+            waitForWriter();
+            undone ? window.mmRedoClick() : window.mmUndoClick();
+            undone = !undone;
+        },
+        [&] { workspace.keepRecoveryData(); });
+    waitForWriter();
+    check(workspace.hasUnsavedChanges(), "no change to keep");
+    figure.median = figure.max;
+    return figure;
 }
 
 }  // namespace
@@ -386,6 +419,9 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
             window.mmFindClick();
             check(!bench.prompts.lastMessage.empty(), "find found something");
         });
+
+    figures.push_back(recoveryPause(bench, 4 * runs));
+    bench.removeCopy();
 
     // Last, as they reopen the database.
     add(

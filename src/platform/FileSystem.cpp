@@ -126,6 +126,10 @@ off_t PosixFileSystem::seekData(int fd, off_t from) {
     return result < 0 ? -errno : result;
 }
 
+int PosixFileSystem::makeFolder(const std::string& path, mode_t mode) {
+    return ::mkdir(path.c_str(), mode) < 0 ? -errno : 0;
+}
+
 FileSystem& fileSystem() {
     return *g_current;
 }

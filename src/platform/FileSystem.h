@@ -40,6 +40,8 @@ public:
     virtual int access(const std::string& path, int mode) = 0;
     // lseek(SEEK_DATA): the offset of the next byte at or after `from` that is not in a hole.
     virtual off_t seekData(int fd, off_t from) = 0;
+    // mkdir().
+    virtual int makeFolder(const std::string& path, mode_t mode) = 0;
 };
 
 // The operating system's own calls.
@@ -61,6 +63,7 @@ public:
     int listFolder(const std::string& folder, std::vector<std::string>& names) override;
     int access(const std::string& path, int mode) override;
     off_t seekData(int fd, off_t from) override;
+    int makeFolder(const std::string& path, mode_t mode) override;
 };
 
 // The file system in use: the POSIX one unless a test has installed another.

@@ -180,6 +180,40 @@ bool nameFits(const std::string& folder, size_t length) {
 
 }  // namespace
 
+bool FileIdentity::operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modifiedSeconds == other.modifiedSeconds &&
+           modifiedNanoseconds == other.modifiedNanoseconds &&
+           changedSeconds == other.changedSeconds &&
+           changedNanoseconds == other.changedNanoseconds;
+}
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || fileSystem().status(path, info, true) != 0 || S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    return FileIdentity{info.st_dev,         info.st_ino,          info.st_size,
+                        info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_ctim.tv_sec,
+                        info.st_ctim.tv_nsec};
+}
+
+int makeFolders(const std::string& path, mode_t mode) {
+    FileSystem& files = fileSystem();
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const int result = files.makeFolder(path.substr(0, slash), 0755);
+        if (result != 0 && result != -EEXIST) {
+            return -result;
+        }
+    }
+    const int result = files.makeFolder(path, mode);
+    if (result != 0 && result != -EEXIST) {
+        return -result;
+    }
+    return ::chmod(path.c_str(), mode) < 0 ? errno : 0;
+}
+
 bool fileExists(const std::string& path) {
     struct stat info {};
     return !path.empty() && fileSystem().status(path, info, true) == 0 && !S_ISDIR(info.st_mode);

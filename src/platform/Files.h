@@ -3,10 +3,34 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace quorvia::platform {
+
+// What tells one state of a file from another: a write changes its size or times, a
+// replacement its inode. Times are kept to the nanosecond the file system records.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modifiedSeconds = 0;
+    long modifiedNanoseconds = 0;
+    long long changedSeconds = 0;
+    long changedNanoseconds = 0;
+
+    bool operator==(const FileIdentity& other) const;
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+// The identity of the file a path names now (links followed); none when there is none, or
+// when the path names a folder.
+std::optional<FileIdentity> fileIdentity(const std::string& path);
+
+// Makes the folder and any missing folder above it; the last one gets `mode` even when it
+// existed. Returns 0, or the errno of the failing call.
+[[nodiscard]] int makeFolders(const std::string& path, mode_t mode);
 
 // An existing entry that is not a folder (what the program calls "the file exists").
 bool fileExists(const std::string& path);

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/FileErrors.h"
@@ -27,6 +29,42 @@ std::string currentDirectory() {
         buffer.resize(buffer.size() * 2);
     }
     return std::string(buffer.data());
+}
+
+std::string fullPath(const std::string& path) {
+    if (path.empty()) {
+        return path;
+    }
+    std::string absolute = path;
+    if (path.front() != '/') {
+        try {
+            absolute = joinPath(currentDirectory(), path);
+        } catch (...) {
+            return path;
+        }
+    }
+    const auto slash = absolute.rfind('/');
+    const std::string folder = slash == 0 ? "/" : absolute.substr(0, slash);
+    char resolved[PATH_MAX];
+    if (::realpath(folder.c_str(), resolved) == nullptr) {
+        return absolute;
+    }
+    const std::string name = absolute.substr(slash + 1);
+    const std::string resolvedFolder(resolved);
+    return resolvedFolder == "/" ? "/" + name : resolvedFolder + "/" + name;
+}
+
+std::string stateFolder() {
+    // Only an absolute XDG_STATE_HOME counts; a relative one is to be ignored.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') {
+        return std::string(state) + "/quorvia";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::string(home) + "/.local/state/quorvia";
+    }
+    return {};
 }
 
 }  // namespace quorvia::platform

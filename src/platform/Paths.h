@@ -16,4 +16,12 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // Throws the text-file error when it cannot be read (for example when it was deleted).
 std::string currentDirectory();
 
+// The path from the root with the links of its folder resolved, so that two spellings of one
+// file give the same text; the path as it is when it cannot be resolved.
+std::string fullPath(const std::string& path);
+
+// Where the program keeps what lives between its runs but is no user's document:
+// $XDG_STATE_HOME/quorvia, by default ~/.local/state/quorvia. Empty when neither is known.
+std::string stateFolder();
+
 }  // namespace quorvia::platform

@@ -35,6 +35,9 @@ namespace quorvia::ui {
 namespace {
 
 constexpr QSize kStartSize(313, 427);
+// How often the recovery data catches up with the changes: a write starts at most this long
+// after a change and, in the background, takes well under a second at a million nodes.
+constexpr int kRecoveryIntervalMs = 500;
 
 using Handler = void (frmMain::*)();
 
@@ -151,7 +154,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
         m_ownPrompts = std::make_unique<QtPrompts>(this, OpenDlg, SaveDlg);
         m_prompts = m_ownPrompts.get();
     }
-    m_workspace = std::make_unique<workspace::Workspace>(m_trees, *m_prompts);
+    m_workspace = std::make_unique<workspace::Workspace>(m_trees, *m_prompts, &m_lockFiles);
 
     tvMain = new DisplayTreeView(this);
     tvMain->setObjectName(QStringLiteral("tvMain"));
@@ -174,6 +177,19 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
     resize(kStartSize);
     tvMain->setFocus();
     FormCreate(databasePath);
+
+    m_recoveryTimer = new QTimer(this);
+    m_recoveryTimer->setObjectName(QStringLiteral("RecoveryTimer"));
+    m_recoveryTimer->setInterval(kRecoveryIntervalMs);
+    connect(m_recoveryTimer, &QTimer::timeout, this, [this] {
+        // A failure here is the recovery data's own: it is tried again at the next tick, and
+        // never interrupts the user.
+        try {
+            m_workspace->keepRecoveryData();
+        } catch (...) {
+        }
+    });
+    m_recoveryTimer->start();
 }
 
 frmMain::~frmMain() {

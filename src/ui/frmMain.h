@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "platform/UserPrompts.h"
 #include "ui/DisplayTreeModel.h"
 #include "ui/DisplayTreeView.h"
+#include "ui/LockFiles.h"
 #include "workspace/Workspace.h"
 
 namespace quorvia::ui {
@@ -110,7 +112,10 @@ private:
     editing::Clipboard m_clipboard{m_trees.display()};
     std::unique_ptr<platform::UserPrompts> m_ownPrompts;
     platform::UserPrompts* m_prompts;
+    LockFiles m_lockFiles;
     std::unique_ptr<workspace::Workspace> m_workspace;
+    // Keeps the recovery data at most a couple of seconds behind the changes ("RecoveryTimer").
+    QTimer* m_recoveryTimer;
     // Goes before the trees it watches; the view only borrows it.
     std::unique_ptr<DisplayTreeModel> m_displayModel;
     bool m_centred = false;

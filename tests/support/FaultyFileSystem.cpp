@@ -118,4 +118,8 @@ off_t FaultyFileSystem::seekData(int fd, off_t from) {
     return m_real.seekData(fd, from);
 }
 
+int FaultyFileSystem::makeFolder(const std::string& path, mode_t mode) {
+    return shouldFail(FileCall::MakeFolder) ? -m_error : m_real.makeFolder(path, mode);
+}
+
 }  // namespace quorvia::testing

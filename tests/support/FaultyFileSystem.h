@@ -26,6 +26,7 @@ enum class FileCall {
     Link,
     SyncFolder,
     Access,
+    MakeFolder,
     Count
 };
 
@@ -63,6 +64,7 @@ public:
     int listFolder(const std::string& folder, std::vector<std::string>& names) override;
     int access(const std::string& path, int mode) override;
     off_t seekData(int fd, off_t from) override;
+    int makeFolder(const std::string& path, mode_t mode) override;
 
 private:
     bool shouldFail(FileCall kind);

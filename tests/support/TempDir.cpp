@@ -26,6 +26,11 @@ TempDir::~TempDir() {
     fs::remove_all(m_path, ignored);
 }
 
+// Whatever a test starts (the workspace, the window, the program itself) keeps its recovery
+// data and lock files in a folder of this test process, never in the user's home.
+static const TempDir g_stateHome;
+static const bool g_stateHomeSet = ::setenv("XDG_STATE_HOME", g_stateHome.path().c_str(), 1) == 0;
+
 void TempDir::write(const std::string& name, const std::string& bytes) const {
     writeBytes(path(name), bytes);
 }

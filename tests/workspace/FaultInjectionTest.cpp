@@ -4,6 +4,8 @@
 // were and still paired, and the next command works.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -251,6 +253,46 @@ TEST(LoadFaults, MemoryRunningOutProtectsTheFile) {
         }
     }
     EXPECT_GT(points, 0);
+}
+
+// The recovery data is written by a child process through the same seam: a failure at any of
+// its calls leaves the data kept before whole and no temporary file, and the next change is
+// written.
+TEST(RecoveryFaults, AFailedWriteKeepsThePreviousData) {
+    for (const FileCall call :
+         {FileCall::MakeFolder, FileCall::Create, FileCall::Allocate, FileCall::Write,
+          FileCall::Sync, FileCall::Close, FileCall::Rename}) {
+        testing::TempDir state;
+        const testing::ScopedEnvironmentVariable stateHome("XDG_STATE_HOME", state.path());
+        Session session;
+        session.workspace.keepRecoveryDataNow();
+        const auto kept = [&] {
+            std::vector<std::string> names;
+            for (const auto& entry : std::filesystem::directory_iterator(state.path("quorvia"))) {
+                names.push_back(testing::readBytes(entry.path().string()));
+            }
+            return names;
+        };
+        const auto root = session.trees.pairOf(session.trees.display().nodeAt(0));
+        session.trees.setPair(root, "Quorvia", 1, "Changed");
+        const auto tick = [&] {
+            session.workspace.keepRecoveryData();
+            while (session.workspace.isKeepingRecoveryData()) {
+                ::usleep(1000);
+            }
+        };
+        {
+            testing::FaultyFileSystem files;
+            files.failAt(call, 1, ENOSPC);
+            tick();
+        }
+        const auto where = static_cast<int>(call);
+        ASSERT_EQ(kept().size(), 1u) << where;
+        EXPECT_NE(kept()[0].find("\n" + kNewDatabase), std::string::npos) << where;
+        session.trees.setPair(root, "Quorvia", 1, "Changed again");
+        tick();
+        EXPECT_NE(kept()[0].find("\nChanged again\r\n\tO;Old;1\r\n"), std::string::npos) << where;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, FaultInjection, ::testing::ValuesIn(scenarios()),

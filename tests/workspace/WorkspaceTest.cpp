@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <map>
+
 #include "platform/Error.h"
 #include "support/FakePrompts.h"
 #include "support/FaultyFileSystem.h"
@@ -257,6 +260,135 @@ TEST_F(WorkspaceTest, AdoptingAConvertedDatabaseDoesNotSaveTheOldOne) {
     EXPECT_FALSE(dir.exists("Quorvia"));
     EXPECT_EQ(display(), "converted.db [1]\n\tA [1]\n");
     EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("converted.db") + "\r\n");
+}
+
+// Lock files as processes share them: a path one fake process holds is refused to another.
+struct FakeLock final : platform::DatabaseLock {
+    FakeLock(std::map<std::string, long long>& held, long long process)
+        : held(held), process(process) {}
+    bool take(const std::string& path, long long& holder) override {
+        holder = held.emplace(path, process).first->second;
+        return holder == process;
+    }
+    void release() override {}
+
+    std::map<std::string, long long>& held;
+    long long process;
+};
+
+// Another window on the start directory's database, started after `answers` are scripted.
+struct Window {
+    explicit Window(std::deque<bool> answers = {}, platform::DatabaseLock* lock = nullptr)
+        : workspace(trees, prompts, lock) {
+        prompts.confirmAnswers = std::move(answers);
+        workspace.start();
+        workspace.loadCurrentDatabase();
+    }
+    void removeFirstChild() { trees.removePair(trees.pairOf(trees.display().nodeAt(1))); }
+    void waitForRecoveryData() {
+        workspace.keepRecoveryData();
+        while (workspace.isKeepingRecoveryData()) {
+            ::usleep(1000);
+        }
+    }
+
+    model::PairedTrees trees;
+    testing::FakePrompts prompts;
+    Workspace workspace;
+};
+
+class GuardedFileTest : public WorkspaceTest {
+protected:
+    std::string quoted() const { return "\"" + dir.path("Quorvia") + "\""; }
+    bool keepsRecoveryData() const {
+        const std::string folder = state.path() + "/quorvia";
+        return std::filesystem::exists(folder) &&
+               !std::filesystem::is_empty(std::filesystem::path(folder));
+    }
+
+    testing::TempDir state;
+    testing::ScopedEnvironmentVariable stateHome{"XDG_STATE_HOME", state.path()};
+};
+
+TEST_F(GuardedFileTest, UnsavedChangesOutliveACrashAndAreOfferedOnce) {
+    dir.write("Quorvia", "Quorvia\r\n\tO;Gone;1\r\n\tO;Kept;1\r\n");
+    const auto crash = [] {
+        Window crashed;
+        crashed.removeFirstChild();
+        crashed.waitForRecoveryData();
+    };
+    crash();
+    struct stat folder {};
+    ASSERT_EQ(::stat((state.path() + "/quorvia").c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    {
+        Window recovered({true});
+        const std::string asked = recovered.prompts.takeAsked().at(0);
+        EXPECT_EQ(asked.rfind("confirm: Quorvia ended on 20", 0), 0u) << asked;
+        EXPECT_NE(asked.find(" without saving the changes to " + quoted() + ". Recover them?"),
+                  std::string::npos)
+            << asked;
+        EXPECT_EQ(outline(recovered.trees.records()), "Quorvia\n\tO;Kept;1\n");
+        EXPECT_TRUE(recovered.workspace.hasUnsavedChanges());
+        recovered.workspace.close();
+    }
+    EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;Kept;1\r\n");
+    EXPECT_FALSE(keepsRecoveryData()) << "a write of the file removes the data";
+    crash();
+    EXPECT_EQ(outline(Window({false}).trees.records()), "Quorvia\n\tO;Kept;1\n");
+    EXPECT_FALSE(keepsRecoveryData()) << "No deletes the data";
+    EXPECT_TRUE(Window().prompts.asked.empty());
+}
+
+TEST_F(GuardedFileTest, AFileChangedByAnotherProgramIsWrittenOverOnlyWhenTheUserSaysSo) {
+    start();
+    renameRootRecord("Mine");
+    workspace.save();
+    renameRootRecord("Mine again");
+    workspace.close();
+    EXPECT_TRUE(prompts.takeAsked().empty()) << "a file the program wrote itself never asks";
+    testing::writeBytes(dir.path("Quorvia"), "Theirs\r\n");
+    renameRootRecord("Unsaved");
+    prompts.confirmAnswers = {false};
+    workspace.close();
+    EXPECT_EQ(dir.read("Quorvia"), "Theirs\r\n");
+    EXPECT_EQ(prompts.takeAsked(),
+              Asked{"confirm: " + quoted() +
+                    " was changed by another program after Quorvia read it. Save over it?"});
+    Window next({true});
+    EXPECT_EQ(outline(next.trees.records()), "Unsaved\n") << "the refused changes were kept";
+    next.workspace.save();
+    EXPECT_EQ(dir.read("Quorvia"), "Unsaved\r\n");
+}
+
+TEST_F(GuardedFileTest, ASecondWindowOnTheFileWritesItOnlyWhenAsked) {
+    std::map<std::string, long long> held;
+    FakeLock firstLock(held, 101);
+    FakeLock secondLock(held, 202);
+    Window first({}, &firstLock);
+    Window second({}, &secondLock);
+    EXPECT_EQ(second.prompts.takeAsked(),
+              Asked{"warn: " + quoted() +
+                    " is open in another Quorvia window (process 101). This window will not "
+                    "save it."});
+    second.trees.appendPair(second.trees.pairOf(second.trees.display().nodeAt(0)), "B", 1, "B");
+    second.waitForRecoveryData();
+    second.prompts.saveAnswers = {std::nullopt};
+    second.workspace.saveAs();
+    second.workspace.close();
+    second.prompts.confirmAnswers = {false};
+    second.workspace.save();
+    EXPECT_FALSE(dir.exists("Quorvia"));
+    EXPECT_FALSE(keepsRecoveryData());
+    EXPECT_EQ(second.prompts.takeAsked(),
+              (Asked{"save", "confirm: " + quoted() +
+                                 " is open in another Quorvia window. Save over it?"}));
+    second.prompts.saveAnswers = {dir.path("mine.db")};
+    second.workspace.saveAs();
+    EXPECT_EQ(dir.read("mine.db"), "Quorvia\r\n\tB\r\n");
+    EXPECT_FALSE(second.workspace.isHeldElsewhere());
+    first.workspace.close();
+    EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n");
 }
 
 }  // namespace
