@@ -19,7 +19,7 @@ struct PastedLine {
 };
 
 // The lines to paste, or nothing after the warning of a line nested too deep.
-std::optional<std::vector<PastedLine>> readLines(std::string_view text,
+std::optional<std::vector<PastedLine>> readLines(std::string_view text, TextSource source,
                                                  platform::UserPrompts& prompts) {
     std::vector<PastedLine> lines;
     model::DatabaseLines cutter(text);
@@ -27,7 +27,7 @@ std::optional<std::vector<PastedLine>> readLines(std::string_view text,
     std::string_view lineText;
     size_t firstIndentation = 0;
     for (int number = 1; cutter.next(indentation, lineText); ++number) {
-        if (lineText.empty()) {
+        if (lineText.empty() && source == TextSource::OtherProgram) {
             continue;
         }
         if (lines.empty()) {
@@ -67,9 +67,11 @@ std::optional<std::string> copyAsText(const model::PairedTrees& trees) {
     return model::formatSubtree(*selected.record, "\n");
 }
 
-void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserPrompts& prompts) {
+void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserPrompts& prompts,
+               TextSource source) {
     // Like Paste with nothing to paste: nothing, and no message.
-    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    const bool ownRecords = source == TextSource::OwnRecords;
+    if (ownRecords ? text.empty() : text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         return;
     }
     model::Node* target = trees.display().selected();
@@ -82,7 +84,7 @@ void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserP
         prompts.warn(kNulTextWarning);
         return;
     }
-    const auto lines = readLines(text, prompts);
+    const auto lines = readLines(text, source, prompts);
     if (!lines) {
         return;
     }
@@ -97,7 +99,7 @@ void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserP
         // path[L] is the last pair placed at level L, path[0] the target.
         std::vector<model::NodePair> path{trees.pairOf(target)};
         for (const PastedLine& line : *lines) {
-            if (isRecord(fields, line.text)) {
+            if (ownRecords || isRecord(fields, line.text)) {
                 record.assign(line.text);
             } else {
                 record = model::objectRecord(line.text, kPastedObjectIcon);

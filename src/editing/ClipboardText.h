@@ -15,12 +15,18 @@ namespace quorvia::editing {
 // node at level 0; nothing when nothing is selected.
 std::optional<std::string> copyAsText(const model::PairedTrees& trees);
 
+// Where pasted text comes from. Another program's lines skip empty lines, and a line that is no
+// record names an object. The program's own records are taken byte for byte, each line a
+// record, an empty one too, as the database file takes them.
+enum class TextSource { OtherProgram, OwnRecords };
+
 // Adds the lines of `text` as last children of the selected node, in one step of the history:
 // a line "O;name;icon" or "T;name;value" is that record, any other an object of that name with
 // icon 0; a leading TAB or blank per level, counted from the first line; empty lines skipped.
 // Paste's warning when the selection may take no paste, a warning naming the line when a line
 // lies more than one level below the line before it; then nothing is added.
-void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserPrompts& prompts);
+void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserPrompts& prompts,
+               TextSource source = TextSource::OtherProgram);
 
 // What pasteText warns of a text holding a NUL byte, which the database would cut short.
 inline constexpr const char* kNulTextWarning =

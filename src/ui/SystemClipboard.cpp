@@ -25,14 +25,15 @@ std::unique_ptr<QMimeData> recordsAsMimeData(std::string_view lines) {
     return data;
 }
 
-std::string recordsFromMimeData(const QMimeData* data) {
+ClipboardText recordsFromMimeData(const QMimeData* data) {
     if (data == nullptr) {
         return {};
     }
     const QString ownType = QString::fromLatin1(kRecordsMimeType);
     if (data->hasFormat(ownType)) {
         const QByteArray bytes = data->data(ownType);
-        return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+        return {std::string(bytes.constData(), static_cast<size_t>(bytes.size())),
+                editing::TextSource::OwnRecords};
     }
     if (!data->hasText()) {
         return {};
@@ -41,7 +42,7 @@ std::string recordsFromMimeData(const QMimeData* data) {
     if (const auto refusal = unwritableTextMessage(text)) {
         throw Error(*refusal);
     }
-    return toBytes(text);
+    return {toBytes(text)};
 }
 
 }  // namespace quorvia::ui

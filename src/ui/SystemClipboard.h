@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "editing/ClipboardText.h"
+
 namespace quorvia::ui {
 
 inline constexpr const char* kRecordsMimeType = "application/x-quorvia-records";
@@ -16,10 +18,16 @@ inline constexpr const char* kRecordsMimeType = "application/x-quorvia-records";
 // through the code page as the tree shows it.
 std::unique_ptr<QMimeData> recordsAsMimeData(std::string_view lines);
 
+// What "Paste text" takes: the bytes and where they come from.
+struct ClipboardText {
+    std::string bytes;
+    editing::TextSource source = editing::TextSource::OtherProgram;
+};
+
 // The bytes to paste: the program's own type byte for byte, else the plain text in the code
 // page as typed text is; empty when the clipboard holds neither. Plain text with a character
 // the code page cannot write is refused with an error naming it, rather than written as a
 // substitute.
-std::string recordsFromMimeData(const QMimeData* data);
+ClipboardText recordsFromMimeData(const QMimeData* data);
 
 }  // namespace quorvia::ui

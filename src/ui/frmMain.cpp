@@ -425,8 +425,8 @@ void frmMain::mmCopyTextClick() {
 
 void frmMain::mmPasteTextClick() {
     runCommand([&] {
-        editing::pasteText(m_trees, recordsFromMimeData(QGuiApplication::clipboard()->mimeData()),
-                           *m_prompts);
+        const ClipboardText text = recordsFromMimeData(QGuiApplication::clipboard()->mimeData());
+        editing::pasteText(m_trees, text.bytes, *m_prompts, text.source);
     });
 }
 

@@ -404,7 +404,7 @@ public:
         pasteInto(clip, selected);
     }
 
-    // Pastes `copiedText`, which holds no empty line; a line that is no record names an object.
+    // Pastes `copiedText`, the program's own records, each line as it is.
     void pasteText() {
         const int at = find(selected);
         if (at == kNone || (!isTop(at) && isAttribute(at))) {
@@ -414,12 +414,10 @@ public:
         const int first = end(at);
         std::vector<int> parents{at};
         for (const Line& line : copiedText) {
-            const std::vector<std::string> fields = splitAtSemicolons(line.record);
-            const bool isRecord = fields.size() >= 3 && (fields[0] == "O" || fields[0] == "T");
-            const std::string record = isRecord ? line.record : "O;" + line.record + ";0";
-            const Decoded decoded = decode(record);
+            const Decoded decoded = decode(line.record);
             parents.resize(static_cast<size_t>(line.level) + 1);
-            parents.push_back(appendChild(parents.back(), record, decoded.text, decoded.icon));
+            parents.push_back(
+                appendChild(parents.back(), line.record, decoded.text, decoded.icon));
         }
         closeDialog(first);
     }
@@ -1083,15 +1081,11 @@ private:
             case Command::ImportObjects:
                 randomImport(step, step.command == Command::ImportObjects);
                 break;
-            case Command::PasteText: {
-                // An empty line would be left out, and the lines below it with it.
-                const Lines& text = m_model.copiedText;
-                const auto empty = [](const Line& line) { return line.record.empty(); };
-                if (text.empty() || std::any_of(text.begin(), text.end(), empty)) {
+            case Command::PasteText:
+                if (m_model.copiedText.empty()) {
                     step.command = Command::Copy;
                 }
                 break;
-            }
             case Command::Open: {
                 const int roll = pick(100);
                 if (roll >= 15) {
@@ -1166,7 +1160,8 @@ private:
                     importing::importObjects(m_trees, m_prompts);
                     break;
                 case Command::PasteText:
-                    editing::pasteText(m_trees, m_copiedText, m_prompts);
+                    editing::pasteText(m_trees, m_copiedText, m_prompts,
+                                       editing::TextSource::OwnRecords);
                     break;
                 case Command::Save:
                     m_workspace.save();
