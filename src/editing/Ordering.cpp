@@ -51,19 +51,20 @@ void sortSelected(model::PairedTrees& trees, const TextOrder& order, bool allLev
     }
     model::PairedTrees::Step step(trees);
     const model::NodePair top = trees.pairOf(selected);
-    const model::Node* end = allLevels ? model::Tree::nextAfterSubtree(top.display)
-                                       : model::Tree::nextInPreorder(top.display);
     std::vector<model::NodePair> parents;
     std::vector<int> rows;
     std::vector<std::string_view> texts;
-    // Both subtrees are walked in step, the parents sorted in pre-order.
-    model::Node* record = top.record;
-    for (model::Node* display = top.display; display != end;
-         display = model::Tree::nextInPreorder(display),
-                      record = model::Tree::nextInPreorder(record)) {
-        if (display->hasChildren() && appendSortedRows(display, order, texts, rows)) {
-            parents.push_back({display, record});
+    // The parents are sorted in pre-order.
+    const auto addNewOrderOf = [&](const model::NodePair& parent) {
+        if (parent.display->hasChildren() &&
+            appendSortedRows(parent.display, order, texts, rows)) {
+            parents.push_back(parent);
         }
+    };
+    if (allLevels) {
+        model::forEachPairInSubtree(top, addNewOrderOf);
+    } else {
+        addNewOrderOf(top);
     }
     if (!parents.empty()) {
         trees.reorderChildren(parents, rows, top);

@@ -149,22 +149,19 @@ void PairedTrees::moveBoth(const NodePair& pair, const NodePair& parent, const N
 
 void PairedTrees::exchangeExpandedStates(const NodePair& top, std::vector<bool>& states) {
     const bool collapse = states.empty();
-    const Node* end = Tree::nextAfterSubtree(top.display);
-    Node* record = top.record;
     size_t at = 0;
-    for (Node* display = top.display; display != end;
-         display = Tree::nextInPreorder(display), record = Tree::nextInPreorder(record)) {
+    forEachPairInSubtree(top, [&](const NodePair& pair) {
         const bool shown = !collapse && states[at];
         const bool kept = !collapse && states[at + 1];
         if (collapse) {
             states.resize(at + 2);
         }
-        states[at] = display->isExpanded();
-        states[at + 1] = record->isExpanded();
-        m_display.setExpanded(display, shown);
-        m_records.setExpanded(record, kept);
+        states[at] = pair.display->isExpanded();
+        states[at + 1] = pair.record->isExpanded();
+        m_display.setExpanded(pair.display, shown);
+        m_records.setExpanded(pair.record, kept);
         at += 2;
-    }
+    });
 }
 
 void PairedTrees::reorderChildren(const std::vector<NodePair>& parents,

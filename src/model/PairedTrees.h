@@ -25,6 +25,18 @@ struct NodePair {
     explicit operator bool() const { return display != nullptr; }
 };
 
+// Visits the pair and every pair below it in pre-order as visit(pair). Both subtrees have one
+// shape, so the partners are walked in step.
+template <typename Visit>
+void forEachPairInSubtree(const NodePair& top, Visit&& visit) {
+    const Node* end = Tree::nextAfterSubtree(top.display);
+    NodePair pair = top;
+    for (; pair.display != end;
+         pair = {Tree::nextInPreorder(pair.display), Tree::nextInPreorder(pair.record)}) {
+        visit(pair);
+    }
+}
+
 class PairedTrees final {
 public:
     PairedTrees() = default;

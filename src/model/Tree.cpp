@@ -252,8 +252,7 @@ Node* Tree::link(Node* parent, Node* node) {
 }
 
 void Tree::linkRows(Node* parent, Node* before, Node* first, Node* last, int count) {
-    Node* after = before != nullptr ? before->m_previous
-                                    : (parent != nullptr ? parent->m_lastChild : m_lastTop);
+    Node* after = before != nullptr ? before->m_previous : lastChildSlot(parent);
     int row = after != nullptr ? after->m_row + 1 : 0;
     for (Node* node = first;; node = node->m_next) {
         node->m_parent = parent;
@@ -267,16 +266,19 @@ void Tree::linkRows(Node* parent, Node* before, Node* first, Node* last, int cou
     }
     first->m_previous = after;
     last->m_next = before;
-    (after != nullptr ? after->m_next : (parent != nullptr ? parent->m_firstChild : m_firstTop)) =
-        first;
-    (before != nullptr ? before->m_previous
-                       : (parent != nullptr ? parent->m_lastChild : m_lastTop)) = last;
-    if (parent != nullptr) {
-        parent->m_childCount += static_cast<std::uint32_t>(count);
-    } else {
-        m_topCount += count;
-    }
+    (after != nullptr ? after->m_next : firstChildSlot(parent)) = first;
+    (before != nullptr ? before->m_previous : lastChildSlot(parent)) = last;
+    addToChildCount(parent, count);
     forgetLookups();
+}
+
+void Tree::addToChildCount(Node* parent, int added) {
+    if (parent != nullptr) {
+        parent->m_childCount =
+            static_cast<std::uint32_t>(static_cast<std::int64_t>(parent->m_childCount) + added);
+    } else {
+        m_topCount += added;
+    }
 }
 
 void Tree::unlinkRows(Node* parent, Node* first, Node* last, int count) {
@@ -287,11 +289,7 @@ void Tree::unlinkRows(Node* parent, Node* first, Node* last, int count) {
     for (Node* node = after; node != nullptr; node = node->m_next) {
         node->m_row -= count;
     }
-    if (parent != nullptr) {
-        parent->m_childCount -= static_cast<std::uint32_t>(count);
-    } else {
-        m_topCount -= count;
-    }
+    addToChildCount(parent, -count);
     first->m_previous = nullptr;
     last->m_next = nullptr;
     forgetLookups();

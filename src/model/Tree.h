@@ -156,6 +156,8 @@ private:
     void linkRows(Node* parent, Node* before, Node* first, Node* last, int count);
     // Takes siblings first..last (of `count` nodes) out of the children of `parent`.
     void unlinkRows(Node* parent, Node* first, Node* last, int count);
+    // Counts `added` more children (fewer when negative) of `parent`.
+    void addToChildCount(Node* parent, int added);
     Node*& firstChildSlot(Node* parent) {
         return parent != nullptr ? parent->m_firstChild : m_firstTop;
     }

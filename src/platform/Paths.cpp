@@ -31,15 +31,23 @@ std::string currentDirectory() {
     return std::string(buffer.data());
 }
 
+bool isAbsolutePath(const std::string& path) {
+    return !path.empty() && path.front() == '/';
+}
+
+std::string absolutePath(const std::string& path, const std::string& from) {
+    return isAbsolutePath(path) ? path : joinPath(from, path);
+}
+
 std::string fullPath(const std::string& path) {
     if (path.empty()) {
         return path;
     }
     std::string absolute = path;
-    if (path.front() != '/') {
+    if (!isAbsolutePath(path)) {
         try {
-            absolute = joinPath(currentDirectory(), path);
-        } catch (...) {
+            absolute = absolutePath(path, currentDirectory());
+        } catch (const Error&) {
             return path;
         }
     }

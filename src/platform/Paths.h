@@ -16,6 +16,11 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // Throws the text-file error when it cannot be read (for example when it was deleted).
 std::string currentDirectory();
 
+// Whether the path begins at the root.
+bool isAbsolutePath(const std::string& path);
+// `path` as it stands when it is absolute, else taken from the folder `from`.
+std::string absolutePath(const std::string& path, const std::string& from);
+
 // The path from the root with the links of its folder resolved, so that two spellings of one
 // file give the same text; the path as it is when it cannot be resolved.
 std::string fullPath(const std::string& path);

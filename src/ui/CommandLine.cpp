@@ -189,9 +189,9 @@ CommandLine readCommandLine(const QStringList& arguments) {
 
 std::optional<std::string> enterDesktopFolder(const std::optional<std::string>& databasePath) {
     std::optional<std::string> absolute = databasePath;
-    if (databasePath && !databasePath->empty() && databasePath->front() != '/') {
+    if (databasePath && !platform::isAbsolutePath(*databasePath)) {
         try {
-            absolute = platform::joinPath(platform::currentDirectory(), *databasePath);
+            absolute = platform::absolutePath(*databasePath, platform::currentDirectory());
         } catch (const Error&) {
             // Staying here, the start-up reports the current directory that cannot be read.
             return databasePath;

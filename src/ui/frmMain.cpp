@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QTimer>
 
 #include "editing/ClipboardText.h"
 #include "editing/Containment.h"
@@ -178,10 +179,11 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
     tvMain->setFocus();
     FormCreate(databasePath);
 
-    m_recoveryTimer = new QTimer(this);
-    m_recoveryTimer->setObjectName(QStringLiteral("RecoveryTimer"));
-    m_recoveryTimer->setInterval(kRecoveryIntervalMs);
-    connect(m_recoveryTimer, &QTimer::timeout, this, [this] {
+    // Keeps the recovery data at most a couple of seconds behind the changes.
+    auto* recoveryTimer = new QTimer(this);
+    recoveryTimer->setObjectName(QStringLiteral("RecoveryTimer"));
+    recoveryTimer->setInterval(kRecoveryIntervalMs);
+    connect(recoveryTimer, &QTimer::timeout, this, [this] {
         // A failure here is the recovery data's own: it is tried again at the next tick, and
         // never interrupts the user.
         try {
@@ -189,7 +191,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
         } catch (...) {
         }
     });
-    m_recoveryTimer->start();
+    recoveryTimer->start();
 }
 
 frmMain::~frmMain() {

@@ -6,7 +6,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
@@ -114,8 +113,6 @@ private:
     platform::UserPrompts* m_prompts;
     LockFiles m_lockFiles;
     std::unique_ptr<workspace::Workspace> m_workspace;
-    // Keeps the recovery data at most a couple of seconds behind the changes ("RecoveryTimer").
-    QTimer* m_recoveryTimer;
     // Goes before the trees it watches; the view only borrows it.
     std::unique_ptr<DisplayTreeModel> m_displayModel;
     bool m_centred = false;

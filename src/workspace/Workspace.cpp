@@ -1,5 +1,7 @@
 #include "workspace/Workspace.h"
 
+#include <utility>
+
 #include "import/PhoneImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
@@ -10,6 +12,20 @@
 namespace quorvia::workspace {
 
 namespace {
+
+// Runs `work` when the scope ends, however it ends: a load that raises a short record has
+// still filled the trees.
+template <typename Work>
+class AtScopeEnd final {
+public:
+    explicit AtScopeEnd(Work work) : m_work(std::move(work)) {}
+    ~AtScopeEnd() { m_work(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+private:
+    Work m_work;
+};
 
 // What the recovered tree's revision is saved at: no count ever reaches it.
 constexpr unsigned long long kNeverSaved = ~0ULL;
@@ -60,9 +76,7 @@ void Workspace::start() {
 
 void Workspace::start(const std::string& databasePath) {
     m_startDirectory = platform::currentDirectory();
-    const bool absolute = !databasePath.empty() && databasePath.front() == '/';
-    m_currentDatabasePath =
-        absolute ? databasePath : platform::joinPath(m_startDirectory, databasePath);
+    m_currentDatabasePath = platform::absolutePath(databasePath, m_startDirectory);
     writeSettings();
 }
 
@@ -130,13 +144,10 @@ void Workspace::loadCurrentDatabase() {
     }
     m_protected = false;
     std::optional<Error> failure;
-    try {
+    {
+        const AtScopeEnd loaded([this] { markSaved(); });
         failure = model::loadDatabase(m_trees, m_currentDatabasePath);
-    } catch (...) {
-        markSaved();
-        throw;
     }
-    markSaved();
     if (failure) {
         m_protected = true;
         m_prompts.warn(failure->message());
@@ -154,19 +165,13 @@ void Workspace::offerRecovery() {
         return;
     }
     // The recovered tree is an unsaved change, which its recovery data already holds.
-    const auto keep = [this] {
+    const AtScopeEnd kept([this] {
         m_protected = false;
         m_savedRevision = kNeverSaved;
         m_keptRevision = m_revision;
-    };
-    try {
-        (void)model::loadDatabaseContent(m_trees, recovered->content,
-                                         platform::fileNamePart(m_currentDatabasePath));
-    } catch (...) {
-        keep();
-        throw;
-    }
-    keep();
+    });
+    (void)model::loadDatabaseContent(m_trees, recovered->content,
+                                     platform::fileNamePart(m_currentDatabasePath));
 }
 
 bool Workspace::changedBehind() const {
