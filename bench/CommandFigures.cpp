@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
