@@ -1,41 +1,22 @@
 // The database held twice: the record tree that is saved and exported, and the display tree the
 // user sees. Partners are the nodes at the same absolute index. This class is the one way to
-// change either tree, so the two always have the same shape and change together, and it keeps
-// the history of those changes for undo and redo.
+// change either tree, so the two always have the same shape and change together; every change
+// is kept in its history for undo and redo.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/History.h"
+#include "model/NodePair.h"
 #include "model/Tree.h"
 #include "platform/Error.h"
 
 namespace quorvia::model {
-
-// A display node and its partner in the record tree; both null for none.
-struct NodePair {
-    Node* display = nullptr;
-    Node* record = nullptr;
-
-    explicit operator bool() const { return display != nullptr; }
-};
-
-// Visits the pair and every pair below it in pre-order as visit(pair). Both subtrees have one
-// shape, so the partners are walked in step.
-template <typename Visit>
-void forEachPairInSubtree(const NodePair& top, Visit&& visit) {
-    const Node* end = Tree::nextAfterSubtree(top.display);
-    NodePair pair = top;
-    for (; pair.display != end;
-         pair = {Tree::nextInPreorder(pair.display), Tree::nextInPreorder(pair.record)}) {
-        visit(pair);
-    }
-}
 
 class PairedTrees final {
 public:
@@ -53,6 +34,8 @@ public:
     NodePair selectCurrentRecord();
     // The same, and the current record is made visible in the record tree.
     NodePair showCurrentRecord();
+
+    // The edits. Each is made inside a Step, which keeps it in the history.
 
     // Appends a last child of `parent` (none: a last top-level pair).
     NodePair appendPair(const NodePair& parent, std::string_view displayText,
@@ -87,35 +70,24 @@ public:
     // Expands every ancestor of the pair in both trees, asks the views to show it and selects
     // it in both.
     void showPair(const NodePair& pair);
-
     // Expands the display node's ancestors (the record tree follows), selects it and asks the
     // view to show it.
     void reveal(Node* displayNode);
 
-    // The edits made while a Step lives form one step of the history, however the command
-    // ends; steps nest, the outermost counts. An edit made outside any step forgets the
-    // history, which could no longer be turned back exactly.
+    // The edits made while a Step lives form one step of the history (see History::Step).
     class Step final {
     public:
-        explicit Step(PairedTrees& trees);
-        ~Step();
-        Step(const Step&) = delete;
-        Step& operator=(const Step&) = delete;
+        explicit Step(PairedTrees& trees) : m_step(trees.m_history) {}
 
     private:
-        PairedTrees& m_trees;
+        History::Step m_step;
     };
-    // Up to this many steps are kept. The oldest go only when the nodes the history holds pass
-    // the larger of kHistoryFloor and the most nodes the database has held since it was loaded:
-    // a small database never loses a step to the bound, a large one keeps about its size again.
-    static constexpr size_t kMostSteps = 1000;
-    static constexpr long long kHistoryFloor = 200'000;
-    // Turns the last step back (or makes the last undone step again) and shows the place it
+    // Turns the last step back (or makes the last undone step again) and reveals the place it
     // changed; false when there is none.
     bool undo();
     bool redo();
-    void clearHistory();
-    size_t undoSteps() const { return m_undo.size(); }
+    void clearHistory() { m_history.clear(); }
+    size_t undoSteps() const { return m_history.undoSteps(); }
 
     // Holds both trees' bulk updates open, display first, for the guard's lifetime.
     class BulkEdit final {
@@ -135,64 +107,13 @@ private:
                                                     std::shared_ptr<const std::string>,
                                                     std::string_view);
 
-    // One change, kept so that it can be turned back: rows inserted under a parent, rows taken
-    // out (kept whole and detached, not copied), a pair's texts replaced, a pair moved, or
-    // children reordered. Turning an edit back turns it into its opposite, ready to be turned
-    // back again.
-    struct Edit {
-        enum class Kind { Inserted, Removed, Changed, Moved, Reordered };
-        Kind kind = Kind::Inserted;
-        NodePair parent;  // rows first..last of this pair's nodes
-        int first = 0;
-        int last = 0;
-        NodePair detached;  // Removed: the first of the rows taken out, in each tree
-        // Removed: nodes of one tree kept detached; Reordered: the rows kept, in nodes' worth.
-        int heldNodes = 0;
-        NodePair node;  // Changed: the pair and its other texts; Moved: the pair moved
-        std::string displayText;
-        std::int32_t iconIndex = 0;
-        std::string record;
-        // Moved: the place the pair goes back to (in front of `before` among the children of
-        // `parent`), and when not empty, the expanded states its subtree gets back there, per
-        // node in pre-order the display node's and then the record's.
-        NodePair before;
-        std::vector<bool> expanded;
-        // Reordered: the parents, and parent after parent the rows that turn the order back.
-        // `node` is the pair to show.
-        std::vector<NodePair> parents;
-        std::vector<int> rows;
-    };
-    using HistoryStep = std::vector<Edit>;
+    // Reveals the node a turned-back step shows; false when there was no step.
+    bool revealTurnedBack(std::optional<Node*> shown);
 
-    bool isRecording() const { return m_stepDepth > 0; }
-    void forgetHistoryUnlessRecording();
-    void recordInsertion(const NodePair& parent, int row);
-    void endStep();
-    Edit& turnBack(Edit& edit);
-    void showTurnedBack(const Edit& edit);
-    void release(HistoryStep& step);
-    void releaseAll(std::deque<HistoryStep>& steps);
-    void keepHistoryBounded();
-    void writePair(const NodePair& pair, std::string_view displayText, std::int32_t iconIndex,
-                   std::string_view record);
-    // A Moved edit that would put the pair back where it is now.
-    static Edit placeOf(const NodePair& pair);
-    void record(Edit edit);
-    void moveBoth(const NodePair& pair, const NodePair& parent, const NodePair& before);
-    // Gives the subtree of `top`, in both trees, the expanded states `states` holds and leaves
-    // there the ones it had; empty states stand for every node collapsed.
-    void exchangeExpandedStates(const NodePair& top, std::vector<bool>& states);
-    void reorderBoth(const std::vector<NodePair>& parents, const std::vector<int>& rows);
-
-    Tree m_display;
-    Tree m_records;
-
-    int m_stepDepth = 0;
-    HistoryStep m_openStep;
-    std::deque<HistoryStep> m_undo;  // oldest first
-    std::deque<HistoryStep> m_redo;  // the next to redo last
-    long long m_heldNodes = 0;       // nodes of one tree that the history keeps detached
-    long long m_peakNodes = 0;       // the most nodes the database held since the history began
+    Tree m_display;  // owned
+    Tree m_records;  // owned
+    // Owned; after the trees, so that it frees its detached rows while their trees still live.
+    History m_history{m_display, m_records};
 };
 
 }  // namespace quorvia::model

@@ -1,12 +1,10 @@
+// The structure half of Tree: the links between nodes, lookups by absolute index and by row,
+// moves and reorders, expanded states, selection and what observers hear of it all.
 #include "model/Tree.h"
-
-#include <malloc.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
-#include <new>
 
 namespace quorvia::model {
 
@@ -33,90 +31,6 @@ bool Node::isWithin(const Node* ancestor) const {
     return false;
 }
 
-Tree::Tree() = default;
-Tree::~Tree() = default;
-
-// ---- storage ----
-
-Node* Tree::allocateNode() {
-    Node* node;
-    if (m_released != nullptr) {
-        node = m_released;
-        m_released = node->m_next;
-    } else {
-        if (m_usedInLastChunk == kChunkSize) {
-            m_chunks.push_back(allocateChunk());
-            m_usedInLastChunk = 0;
-        }
-        node = m_chunks.back().get() + m_usedInLastChunk++;
-    }
-    ++m_count;
-    return new (node) Node();
-}
-
-Tree::Chunk Tree::allocateChunk() {
-    // One huge page per chunk where the system offers them: a million nodes then cost a few
-    // dozen page faults instead of thirty thousand.
-    constexpr size_t bytes = kChunkSize * sizeof(Node);
-    void* memory = std::aligned_alloc(bytes, bytes);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    ::madvise(memory, bytes, MADV_HUGEPAGE);
-    return Chunk(static_cast<Node*>(memory));
-}
-
-void Tree::releaseNode(Node* node) {
-    if (m_selected == node) {
-        m_selected = nullptr;
-    }
-    m_textBytes -= node->m_textLength;
-    node->m_text = nullptr;
-    node->m_textLength = 0;
-    node->m_parent = node->m_firstChild = node->m_lastChild = node->m_previous = nullptr;
-    node->m_next = m_released;
-    m_released = node;
-}
-
-int Tree::freeSubtree(Node* top) {
-    // Iterative, so that no depth of nesting can exhaust the stack: each node detaches its
-    // children on the way down and is released on the way up.
-    int count = 0;
-    Node* node = top;
-    for (;;) {
-        if (Node* child = node->m_firstChild) {
-            node->m_firstChild = nullptr;
-            node = child;
-            continue;
-        }
-        Node* next = node->m_next;
-        Node* up = node->m_parent;
-        const bool done = node == top;
-        releaseNode(node);
-        ++count;
-        if (done) {
-            return count;
-        }
-        node = next != nullptr ? next : up;
-    }
-}
-
-int Tree::subtreeCount(const Node* top) {
-    int count = 1;
-    for (const Node* node = top->m_firstChild; node != nullptr && node != top;) {
-        ++count;
-        if (node->m_firstChild != nullptr) {
-            node = node->m_firstChild;
-            continue;
-        }
-        while (node != top && node->m_next == nullptr) {
-            node = node->m_parent;
-        }
-        node = node != top ? node->m_next : nullptr;
-    }
-    return count;
-}
-
 bool liesWithinRows(const Node* node, const Node* parent, int first, int last) {
     for (; node != nullptr; node = node->parent()) {
         if (node->parent() == parent) {
@@ -130,14 +44,6 @@ void Tree::forgetLookups() {
     m_lookupNode = nullptr;
     m_rowParent = nullptr;
     m_rowNode = nullptr;
-}
-
-void Tree::adoptBuffer(std::shared_ptr<const std::string> buffer) {
-    m_texts.adopt(std::move(buffer));
-}
-
-void Tree::releaseBuffers() {
-    m_texts.releaseAdopted();
 }
 
 // ---- reading ----
@@ -295,73 +201,17 @@ void Tree::unlinkRows(Node* parent, Node* first, Node* last, int count) {
     forgetLookups();
 }
 
-Node* Tree::appendChild(Node* parent, std::string_view text, std::int32_t iconIndex) {
-    Node* node = allocateNode();
-    node->m_iconIndex = iconIndex;
-    const std::string_view stored = m_texts.store(text);
-    node->m_text = stored.data();
-    node->m_textLength = static_cast<std::uint32_t>(stored.size());
-    m_textBytes += stored.size();
-    return link(parent, node);
-}
-
-Node* Tree::appendChildReferencing(Node* parent, std::string_view adoptedText) {
-    assert(adoptedText.empty() || m_texts.holds(adoptedText));
-    Node* node = allocateNode();
-    node->m_text = adoptedText.data();
-    node->m_textLength = static_cast<std::uint32_t>(adoptedText.size());
-    m_textBytes += adoptedText.size();
-    return link(parent, node);
-}
-
-Node* Tree::appendCopy(Node* parent, const Node& source) {
-    // Texts are never changed in place, so the copy can share the source's bytes.
-    Node* node = allocateNode();
-    node->m_text = source.m_text;
-    node->m_textLength = source.m_textLength;
-    m_textBytes += source.m_textLength;
-    node->m_iconIndex = source.m_iconIndex;
-    return link(parent, node);
-}
-
-Node* Tree::appendSubtreeCopy(Node* parent, const Node* source) {
-    // A copy into the source's own subtree would never end; every caller refuses it first.
-    assert(parent == nullptr || !parent->isWithin(source));
-    // One bulk update: views hear of one new child of `parent`, however large the copy.
-    BulkUpdate update(*this);
-    Node* copy = appendCopy(parent, *source);
-    std::vector<Node*> copies{copy};  // copies[d]: the copy at depth d below `source`
-    const Node* node = source;
-    for (;;) {
-        if (node->m_firstChild != nullptr) {
-            node = node->m_firstChild;
-        } else {
-            while (node != source && node->m_next == nullptr) {
-                node = node->m_parent;
-                copies.pop_back();
-            }
-            if (node == source) {
-                break;
-            }
-            node = node->m_next;
-            copies.pop_back();
-        }
-        copies.push_back(appendCopy(copies.back(), *node));
-    }
-    return copy;
-}
-
 void Tree::removeSubtree(Node* node) {
-    int removed = 0;
-    destroyDetached(detachRows(node->m_parent, node->m_row, node->m_row, removed));
+    // The rows are freed as the handle goes.
+    detachRows(node->m_parent, node->m_row, node->m_row);
 }
 
-Node* Tree::detachRows(Node* parent, int first, int last, int& nodeCount) {
+DetachedRows Tree::detachRows(Node* parent, int first, int last) {
     Node* firstNode = childAt(parent, first);
     Node* lastNode = childAt(parent, last);
     tell([&](TreeObserver& o) { o.aboutToRemove(parent, first, last); });
 
-    nodeCount = 0;
+    int nodeCount = 0;
     for (Node* node = firstNode;; node = node->m_next) {
         nodeCount += subtreeCount(node);
         if (node == lastNode) {
@@ -379,17 +229,18 @@ Node* Tree::detachRows(Node* parent, int first, int last, int& nodeCount) {
     m_detached.insert(firstNode);
 
     tell([&](TreeObserver& o) { o.removed(parent, first, last); });
-    return firstNode;
+    return DetachedRows(*this, firstNode, nodeCount);
 }
 
-void Tree::insertRows(Node* parent, int row, Node* detached) {
+void Tree::insertRows(Node* parent, int row, DetachedRows detachedRows) {
+    assert(detachedRows.m_tree == this && !detachedRows.isEmpty());
+    const int count = detachedRows.nodeCount();
+    Node* detached = detachedRows.release();
     Node* last = detached;
     int rows = 1;
-    int count = subtreeCount(detached);
     while (last->m_next != nullptr) {
         last = last->m_next;
         ++rows;
-        count += subtreeCount(last);
     }
     tell([&](TreeObserver& o) { o.aboutToInsert(parent, row, row + rows - 1); });
     m_detached.erase(detached);
@@ -479,74 +330,6 @@ void Tree::reorderChildren(const std::vector<Node*>& parents, const std::vector<
     }
     forgetLookups();
     tell([&](TreeObserver& o) { o.reordered(parents); });
-}
-
-void Tree::destroyDetached(Node* detached) {
-    m_detached.erase(detached);
-    while (detached != nullptr) {
-        Node* next = detached->m_next;
-        detached->m_next = nullptr;
-        freeSubtree(detached);
-        detached = next;
-    }
-    compactTextsIfMostlyDead();
-}
-
-void Tree::compactTextsIfMostlyDead() {
-    // Texts are never freed one by one: once the texts of no node pass an eighth of the live
-    // ones, the live texts move to a fresh store and the old blocks (and any file buffer no node
-    // points into any more) go. Each move frees at least that eighth, so its cost is shared
-    // among the deletes that made it worthwhile.
-    constexpr size_t kSmallestWorthIt = 1 << 20;
-    const size_t held = m_texts.heldBytes();
-    if (held <= m_textBytes || held - m_textBytes < std::max(kSmallestWorthIt, m_textBytes / 8)) {
-        return;
-    }
-    TextStore compacted;
-    auto move = [&](Node* top) {
-        const Node* end = nextAfterSubtree(top);
-        for (Node* node = top; node != end; node = nextInPreorder(node)) {
-            const std::string_view stored = compacted.store(node->text());
-            node->m_text = stored.data();
-        }
-    };
-    for (Node* top = m_firstTop; top != nullptr; top = top->m_next) {
-        move(top);
-    }
-    for (Node* detached : m_detached) {
-        for (Node* top = detached; top != nullptr; top = top->m_next) {
-            move(top);
-        }
-    }
-    m_texts.swap(compacted);
-    compacted.clear();
-    // The freed blocks go back to the system rather than waiting in the allocator.
-    ::malloc_trim(0);
-}
-
-void Tree::clear() {
-    tell([](TreeObserver& o) { o.aboutToReset(); });
-    m_chunks.clear();
-    m_usedInLastChunk = kChunkSize;
-    m_released = nullptr;
-    m_texts.clear();
-    m_textBytes = 0;
-    m_detached.clear();
-    m_firstTop = m_lastTop = nullptr;
-    m_topCount = 0;
-    m_count = 0;
-    m_selected = nullptr;
-    forgetLookups();
-    tell([](TreeObserver& o) { o.resetDone(); });
-}
-
-void Tree::setText(Node* node, std::string_view text) {
-    const std::string_view stored = m_texts.store(text);
-    m_textBytes += stored.size();
-    m_textBytes -= node->m_textLength;
-    node->m_text = stored.data();
-    node->m_textLength = static_cast<std::uint32_t>(stored.size());
-    tell([&](TreeObserver& o) { o.changed(node); });
 }
 
 void Tree::setIconIndex(Node* node, std::int32_t iconIndex) {

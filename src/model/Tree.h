@@ -19,6 +19,8 @@ namespace quorvia::model {
 // The error of a lookup past the end of a tree: "Index incorrect".
 Error treeIndexError();
 
+class Tree;
+
 // One node. Nodes belong to their tree, which alone changes them.
 class Node final {
 public:
@@ -45,6 +47,8 @@ private:
     friend class Tree;
     Node() : m_childCount(0), m_expanded(0) {}
 
+    // Not owned: the text lies in the tree's text storage or in a buffer it adopted, and every
+    // link below points at another node of the same tree, which owns them all.
     const char* m_text = nullptr;
     std::uint32_t m_textLength = 0;
     std::int32_t m_iconIndex = -1;
@@ -56,6 +60,33 @@ private:
     std::int32_t m_row = 0;
     std::uint32_t m_childCount : 31;
     std::uint32_t m_expanded : 1;
+};
+
+// Rows taken out of a tree with their subtrees (Tree::detachRows): they either go back in
+// (Tree::insertRows) or are freed when the handle is dropped. The tree must outlive the handle.
+class DetachedRows final {
+public:
+    DetachedRows() = default;
+    ~DetachedRows();
+    DetachedRows(DetachedRows&& other) noexcept;
+    DetachedRows& operator=(DetachedRows&& other) noexcept;
+    DetachedRows(const DetachedRows&) = delete;
+    DetachedRows& operator=(const DetachedRows&) = delete;
+
+    // How many nodes left the tree with the rows, their subtrees included.
+    int nodeCount() const { return m_nodeCount; }
+    bool isEmpty() const { return m_first == nullptr; }
+
+private:
+    friend class Tree;
+    DetachedRows(Tree& tree, Node* first, int nodeCount)
+        : m_tree(&tree), m_first(first), m_nodeCount(nodeCount) {}
+    // Gives the rows up, to be linked back into the tree.
+    Node* release();
+
+    Tree* m_tree = nullptr;   // not owned: the tree the rows came from
+    Node* m_first = nullptr;  // owned: the first row, linked to the others as siblings
+    int m_nodeCount = 0;
 };
 
 class Tree final {
@@ -97,13 +128,10 @@ public:
     void removeSubtree(Node* node);
 
     // Takes children first..last of `parent` (nullptr: the top level) out of the tree with their
-    // subtrees, keeping them for insertRows() or destroyDetached(); returns the first of them,
-    // linked to the others as siblings. `nodeCount` receives how many nodes left the tree.
-    Node* detachRows(Node* parent, int first, int last, int& nodeCount);
-    // Puts detached siblings back as children of `parent` from row `row` on.
-    void insertRows(Node* parent, int row, Node* detached);
-    // Frees detached siblings with their subtrees.
-    void destroyDetached(Node* detached);
+    // subtrees. They keep their texts and states until they go back in or the handle is dropped.
+    DetachedRows detachRows(Node* parent, int first, int last);
+    // Puts rows detached from this tree back as children of `parent` from row `row` on.
+    void insertRows(Node* parent, int row, DetachedRows rows);
     // Moves the node with its subtree to `parent` (nullptr: the top level), in front of its
     // child `before` (nullptr: to the end). Nothing is copied and every node keeps its state;
     // `parent` must not lie in the node's subtree.
@@ -143,6 +171,7 @@ public:
     void removeObserver(TreeObserver* observer) const;
 
 private:
+    friend class DetachedRows;
     struct FreeChunk {
         void operator()(Node* nodes) const { std::free(nodes); }
     };
@@ -168,6 +197,8 @@ private:
     std::vector<Node*> childrenOf(const std::vector<Node*>& parents) const;
     // Frees the node's subtree and returns how many nodes it held.
     int freeSubtree(Node* node);
+    // Frees detached siblings with their subtrees.
+    void destroyDetached(Node* detached);
     static int subtreeCount(const Node* node);
     void compactTextsIfMostlyDead();
     void forgetLookups();
@@ -175,12 +206,16 @@ private:
     void tell(Call call);
 
     static constexpr size_t kChunkSize = 32768;  // 2 MB, one huge page
-    std::vector<Chunk> m_chunks;  // raw storage; nodes are built in place as they are taken
+    // Owned: the raw storage of every node, attached, detached or released; nodes are built in
+    // place as they are taken. Every other Node* of the tree points into it.
+    std::vector<Chunk> m_chunks;
     size_t m_usedInLastChunk = kChunkSize;
-    Node* m_released = nullptr;
-    TextStore m_texts;
-    size_t m_textBytes = 0;  // the texts' lengths, of every node in the tree or detached
-    std::unordered_set<Node*> m_detached;  // the first of each run of detached siblings
+    Node* m_released = nullptr;  // nodes free for reuse, linked through m_next
+    TextStore m_texts;           // owned: the texts of every node in the tree or detached
+    size_t m_textBytes = 0;      // the texts' lengths, of every node in the tree or detached
+    // The first of each run of detached siblings, which a DetachedRows owns; their texts are
+    // kept through a compaction.
+    std::unordered_set<Node*> m_detached;
 
     Node* m_firstTop = nullptr;
     Node* m_lastTop = nullptr;
@@ -188,13 +223,14 @@ private:
     int m_count = 0;
     Node* m_selected = nullptr;
 
+    // The lookup caches: the last node looked up by absolute index and the last child by row.
     mutable const Node* m_lookupNode = nullptr;
     mutable int m_lookupIndex = 0;
     mutable const Node* m_rowParent = nullptr;
     mutable Node* m_rowNode = nullptr;
 
     int m_updateDepth = 0;
-    mutable std::vector<TreeObserver*> m_observers;
+    mutable std::vector<TreeObserver*> m_observers;  // not owned: each removes itself
 };
 
 // True when `node` lies in the subtree of one of the children first..last of `parent`.

@@ -2,7 +2,7 @@
 
 namespace quorvia::model {
 
-ViewNotifier::ViewNotifier(const Tree& tree, ViewObserver& view) : m_tree(tree), m_view(view) {
+ViewNotifier::ViewNotifier(const Tree& tree, TreeObserver& view) : m_tree(tree), m_view(view) {
     m_tree.addObserver(this);
 }
 
@@ -194,6 +194,10 @@ void ViewNotifier::scrollRequested(const Node* node) {
     }
 }
 
+void ViewNotifier::updateBegan() {
+    m_view.updateBegan();
+}
+
 void ViewNotifier::updateEnded() {
     if (m_resetting) {
         m_resetting = false;
@@ -201,6 +205,7 @@ void ViewNotifier::updateEnded() {
     } else {
         tellPendingAppends();
     }
+    m_view.updateEnded();
 }
 
 }  // namespace quorvia::model

@@ -1,6 +1,7 @@
 // What a view needs to hear of a tree: appends made inside a bulk update told once per parent at
 // the end of the outermost update (thousands of appends must not mean thousands of signals), a
 // tree emptied inside one told as one reset, and nothing of a node the view was not yet told of.
+// It watches the tree and tells the view, another TreeObserver, in those terms.
 #pragma once
 
 #include <unordered_map>
@@ -12,39 +13,10 @@
 
 namespace quorvia::model {
 
-class ViewObserver {
+class ViewNotifier final : public TreeObserver {
 public:
-    virtual ~ViewObserver() = default;
-
-    // The tree is about to be emptied; until resetDone() nothing else is told.
-    virtual void aboutToReset() {}
-    virtual void resetDone() {}
-    // Rows first..last of `parent` (nullptr: the top level) are about to appear, or have.
-    virtual void aboutToInsert(const Node* /*parent*/, int /*first*/, int /*last*/) {}
-    virtual void inserted(const Node* /*parent*/, int /*first*/, int /*last*/) {}
-    // Rows first..last of `parent`, with their subtrees, are about to go, or have gone.
-    virtual void aboutToRemove(const Node* /*parent*/, int /*first*/, int /*last*/) {}
-    virtual void removed(const Node* /*parent*/, int /*first*/, int /*last*/) {}
-    // Row `row` of `from` is about to move to `to` in front of row `before` (rows as they are
-    // before the move), or `node` has.
-    virtual void aboutToMove(const Node* /*from*/, int /*row*/, const Node* /*to*/,
-                             int /*before*/) {}
-    virtual void moved(const Node* /*node*/, const Node* /*from*/, int /*row*/, const Node* /*to*/,
-                       int /*before*/) {}
-    // The children of `parents` are about to take a new order, or have.
-    virtual void aboutToReorder(const std::vector<Node*>& /*parents*/) {}
-    virtual void reordered(const std::vector<Node*>& /*parents*/) {}
-    virtual void changed(const Node* /*node*/) {}
-    virtual void expandedChanged(const Node* /*node*/) {}
-    // The node and nodes below it were expanded at once.
-    virtual void subtreeExpanded(const Node* /*top*/) {}
-    virtual void selectionChanged(const Node* /*node*/) {}
-    virtual void scrollRequested(const Node* /*node*/) {}
-};
-
-class ViewNotifier final : private TreeObserver {
-public:
-    ViewNotifier(const Tree& tree, ViewObserver& view);
+    // Watches `tree` for `view` until destroyed; neither is owned.
+    ViewNotifier(const Tree& tree, TreeObserver& view);
     ~ViewNotifier() override;
     ViewNotifier(const ViewNotifier&) = delete;
     ViewNotifier& operator=(const ViewNotifier&) = delete;
@@ -68,6 +40,7 @@ private:
     void subtreeExpanded(const Node* top) override;
     void selectionChanged(const Node* node) override;
     void scrollRequested(const Node* node) override;
+    void updateBegan() override;
     void updateEnded() override;
 
     bool isBatching() const { return m_tree.updateDepth() > 0; }
@@ -78,8 +51,8 @@ private:
     // Before a change of `node` can be told, the view must know the node.
     bool makeKnown(const Node* node);
 
-    const Tree& m_tree;
-    ViewObserver& m_view;
+    const Tree& m_tree;         // not owned
+    TreeObserver& m_view;       // not owned
     bool m_resetting = false;   // emptied inside the running update
     bool m_insertTold = false;  // the running insertion was told to the view as it came
     // Known parents with appends held back, in the order of their first append, with the child

@@ -6,11 +6,13 @@
 #include <QAbstractItemModel>
 
 #include "model/Tree.h"
+#include "model/TreeObserver.h"
 #include "model/ViewNotifier.h"
 
 namespace quorvia::ui {
 
-class DisplayTreeModel final : public QAbstractItemModel, private model::ViewObserver {
+// It hears the tree through a ViewNotifier, which tells it as a TreeObserver.
+class DisplayTreeModel final : public QAbstractItemModel, private model::TreeObserver {
     Q_OBJECT
 
 public:
@@ -57,8 +59,8 @@ private:
     void selectionChanged(const model::Node* node) override;
     void scrollRequested(const model::Node* node) override;
 
-    const model::Tree& m_tree;
-    model::ViewNotifier m_notifier{m_tree, *this};
+    const model::Tree& m_tree;                      // not owned
+    model::ViewNotifier m_notifier{m_tree, *this};  // owned: watches the tree for this model
 };
 
 }  // namespace quorvia::ui

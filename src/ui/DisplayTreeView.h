@@ -21,6 +21,10 @@ public:
     virtual void tvMainKeyDown(int virtualKey) = 0;
     // The user asked for the node and everything below it to be expanded ("*").
     virtual void tvMainExpandSubtree(const QModelIndex& index) = 0;
+    // The user expanded or collapsed the node (TreeBinding tells these, and not the view showing
+    // what the logic asked).
+    virtual void tvMainExpanding(const QModelIndex& index) = 0;
+    virtual void tvMainCollapsing(const QModelIndex& index) = 0;
 };
 
 class DisplayTreeView final : public QTreeView {
@@ -36,6 +40,7 @@ public:
     explicit DisplayTreeView(QWidget* parent = nullptr);
 
     void setEvents(DisplayTreeEvents* events) { m_events = events; }
+    DisplayTreeEvents* events() const { return m_events; }
 
     // A drag of the node under `position` begins once the pointer has moved far enough.
     void prepareDrag(const QPoint& position);

@@ -4,10 +4,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QMenuBar>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 
@@ -163,7 +161,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
     bold.setBold(true);
     tvMain->setFont(bold);
     m_displayModel = std::make_unique<DisplayTreeModel>(m_trees.display());
-    tvMain->setModel(m_displayModel.get());
+    m_treeBinding = std::make_unique<TreeBinding>(*tvMain, *m_displayModel, m_trees);
     tvMain->setEvents(this);
     setCentralWidget(tvMain);
 
@@ -173,7 +171,6 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
-    connectTree();
 
     resize(kStartSize);
     tvMain->setFocus();
@@ -279,49 +276,6 @@ void frmMain::buildToolBar() {
         }
         ToolBar1->addWidget(tool);
     }
-}
-
-void frmMain::connectTree() {
-    connect(tvMain, &QTreeView::expanded, this, &frmMain::tvMainExpanding);
-    connect(tvMain, &QTreeView::collapsed, this, &frmMain::tvMainCollapsing);
-    // The view's current node is the display tree's selected node.
-    connect(tvMain->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (!m_showingLogic) {
-                    m_trees.select(m_displayModel->nodeOf(current));
-                }
-                if (current.isValid() && !tvMain->selectionModel()->isSelected(current)) {
-                    tvMain->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
-                }
-            });
-    // The view never shows an empty selection while it has a current node: that node is the
-    // one the commands act on.
-    connect(tvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        QItemSelectionModel* selection = tvMain->selectionModel();
-        if (!selection->hasSelection() && selection->currentIndex().isValid()) {
-            selection->select(selection->currentIndex(), QItemSelectionModel::ClearAndSelect);
-        }
-    });
-    // What the logic asks of the view is shown there, and not handed back to the logic as if
-    // the user had done it.
-    connect(m_displayModel.get(), &DisplayTreeModel::expandRequested, tvMain,
-            [this](const QModelIndex& index, bool expanded) {
-                const QScopedValueRollback showing(m_showingLogic, true);
-                tvMain->setExpanded(index, expanded);
-            });
-    connect(m_displayModel.get(), &DisplayTreeModel::expandSubtreeRequested, tvMain,
-            [this](const QModelIndex& index) {
-                const QScopedValueRollback showing(m_showingLogic, true);
-                tvMain->expandSubtree(index);
-            });
-    connect(m_displayModel.get(), &DisplayTreeModel::selectRequested, tvMain,
-            [this](const QModelIndex& index) {
-                const QScopedValueRollback showing(m_showingLogic, true);
-                tvMain->selectionModel()->setCurrentIndex(index,
-                                                          QItemSelectionModel::ClearAndSelect);
-            });
-    connect(m_displayModel.get(), &DisplayTreeModel::scrollToRequested, tvMain,
-            [this](const QModelIndex& index) { tvMain->scrollTo(index); });
 }
 
 void frmMain::FormCreate(const std::optional<std::string>& databasePath) {
@@ -490,15 +444,11 @@ void frmMain::mmAboutClick() {
 }
 
 void frmMain::tvMainExpanding(const QModelIndex& index) {
-    if (!m_showingLogic) {
-        runCommand([&] { m_trees.setExpanded(m_displayModel->nodeOf(index), true); });
-    }
+    runCommand([&] { m_treeBinding->follow(index, true); });
 }
 
 void frmMain::tvMainCollapsing(const QModelIndex& index) {
-    if (!m_showingLogic) {
-        runCommand([&] { m_trees.setExpanded(m_displayModel->nodeOf(index), false); });
-    }
+    runCommand([&] { m_treeBinding->follow(index, false); });
 }
 
 void frmMain::tvMainExpandSubtree(const QModelIndex& index) {

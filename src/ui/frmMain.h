@@ -19,6 +19,7 @@
 #include "ui/DisplayTreeModel.h"
 #include "ui/DisplayTreeView.h"
 #include "ui/LockFiles.h"
+#include "ui/TreeBinding.h"
 #include "workspace/Workspace.h"
 
 namespace quorvia::ui {
@@ -81,8 +82,8 @@ public slots:
     void mmSortAllBelowClick();
     void mmHelpClick();
     void mmAboutClick();
-    void tvMainExpanding(const QModelIndex& index);
-    void tvMainCollapsing(const QModelIndex& index);
+    void tvMainExpanding(const QModelIndex& index) override;
+    void tvMainCollapsing(const QModelIndex& index) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,7 +106,6 @@ private:
 
     void buildMenus();
     void buildToolBar();
-    void connectTree();
 
     model::PairedTrees m_trees;
     editing::Clipboard m_clipboard{m_trees.display()};
@@ -115,10 +115,10 @@ private:
     std::unique_ptr<workspace::Workspace> m_workspace;
     // Goes before the trees it watches; the view only borrows it.
     std::unique_ptr<DisplayTreeModel> m_displayModel;
+    // Owned; after the model, which it binds to the view.
+    std::unique_ptr<TreeBinding> m_treeBinding;
     bool m_centred = false;
     editing::Finder m_finder;
-    // Set while the view shows a change the logic asked for, so it is not reported back.
-    bool m_showingLogic = false;
 };
 
 }  // namespace quorvia::ui

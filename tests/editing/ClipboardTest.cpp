@@ -143,6 +143,7 @@ TEST_F(ClipboardTest, MovingOntoItsOwnParentPutsItLast) {
 }
 
 TEST_F(ClipboardTest, AMillionLevelsDeepCopyWithoutRecursion) {
+    model::PairedTrees::Step step(trees);
     const model::NodePair empty = trees.pairOf(display(kEmpty));
     const model::NodePair second = trees.pairOf(display(kSecond));
     model::NodePair node = empty;

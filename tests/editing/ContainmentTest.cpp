@@ -78,8 +78,8 @@ TEST_F(ContainmentTest, DragAcceptanceMatrix) {
 }
 
 TEST_F(ContainmentTest, AnAttributeIsAnyNodeWithIconMinusOne) {
-    const model::NodePair empty = trees.pairOf(display(kEmpty));
-    trees.setPair(empty, "Empty", -1, "O;Empty;-1");
+    model::PairedTrees::Step step(trees);
+    trees.setPair(trees.pairOf(display(kEmpty)), "Empty", -1, "O;Empty;-1");
     EXPECT_FALSE(mayAddAttribute(display(kEmpty)));
     EXPECT_TRUE(mayAddObject(display(kEmpty))) << "an attribute without children takes objects";
 }

@@ -31,9 +31,12 @@ TEST_F(DeletionTest, NothingToAskWithoutSelectionOrOnTheTopLevel) {
 }
 
 TEST_F(DeletionTest, AMillionLevelsDeepGoWithoutRecursion) {
-    model::NodePair node = trees.pairOf(display(kEmpty));
-    for (int i = 0; i < 1'000'000; ++i) {
-        node = trees.appendPair(node, "x", 0, "O;x;0");
+    {
+        model::PairedTrees::Step step(trees);
+        model::NodePair node = trees.pairOf(display(kEmpty));
+        for (int i = 0; i < 1'000'000; ++i) {
+            node = trees.appendPair(node, "x", 0, "O;x;0");
+        }
     }
     select(kEmpty);
     prompts.confirmAnswers.push_back(true);

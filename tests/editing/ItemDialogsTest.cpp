@@ -72,7 +72,10 @@ TEST_F(ItemDialogsTest, EditFillsOnlyRecordsOfExactlyThreeFields) {
                           {"T;x;y", false, "attribute: x|y"},
                           {"T;x;", false, "attribute: x|"},
                           {"T;a;b;c", false, "attribute: |"}}) {
-        trees.setPair(trees.pairOf(display(kChild)), "Child", c.object ? 2 : -1, c.record);
+        {
+            model::PairedTrees::Step step(trees);
+            trees.setPair(trees.pairOf(display(kChild)), "Child", c.object ? 2 : -1, c.record);
+        }
         select(kChild);
         editSelected(trees, prompts);
         EXPECT_EQ(prompts.takeAsked(), Asked{std::string("UNSCRIPTED ") + c.shown}) << c.record;

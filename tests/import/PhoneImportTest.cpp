@@ -145,6 +145,7 @@ protected:
         dir.write("Quorvia", "Quorvia\r\n\tO;Old;1\r\n");
         workspace.start();
         workspace.loadCurrentDatabase();
+        model::PairedTrees::Step step(trees);
         trees.setPair(trees.pairOf(trees.display().nodeAt(1)), "Unsaved", 1, "O;Unsaved;1");
     }
     void run(const std::string& source) {

@@ -130,7 +130,7 @@ TEST_F(TextImportTest, ImportedAttributesGainTheirBlankOnTheNextLoad) {
 }
 
 TEST_F(TextImportTest, AppendsInBulkOnePerParent) {
-    struct Counter : model::ViewObserver {
+    struct Counter : model::TreeObserver {
         void inserted(const model::Node*, int, int) override { ++appends; }
         int appends = 0;
     } counter;

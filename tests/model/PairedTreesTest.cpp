@@ -53,26 +53,41 @@ TEST_F(PairedTreesTest, RecordTreeFollowsExpandAndCollapse) {
 }
 
 TEST_F(PairedTreesTest, EveryEditKeepsTheTreesPaired) {
-    const Tree& display = trees.display();
-    const NodePair b = trees.pairOf(display.nodeAt(4));
-    const NodePair added = trees.appendPair(b, "n: v", -1, "T;n;v");
-    EXPECT_TRUE(testing::arePaired(trees));
-    trees.setPair(added, "C", 3, "O;C;3");
-    const NodePair a = trees.pairOf(display.nodeAt(1));
-    trees.copySubtree(a, added);
-    EXPECT_TRUE(testing::arePaired(trees));
-    trees.moveSubtree(trees.pairOf(display.nodeAt(2)), trees.pairOf(display.nodeAt(0)));
-    EXPECT_TRUE(testing::arePaired(trees));
-    EXPECT_EQ(outline(trees.records()),
-              "root\n\tO;A;1\n\tO;B;1\n\t\tT;p;q\n\t\tO;C;3\n\t\t\tO;A;1\n\t\t\t\tO;A1;2"
-              "\n\t\t\t\t\tT;x;y\n\tO;A1;2\n\t\tT;x;y\n");
-    EXPECT_EQ(outline(display, true),
-              "db [1]\n\tA [1]\n\tB [1]\n\t\tp: q [-1]\n\t\tC [3]\n\t\t\tA [1]\n\t\t\t\tA1 [2]"
-              "\n\t\t\t\t\tx: y [-1]\n\tA1 [2]\n\t\tx: y [-1]\n");
-    trees.removePair(trees.pairOf(display.nodeAt(4)));
-    EXPECT_TRUE(testing::arePaired(trees));
-    EXPECT_EQ(outline(trees.records()),
-              "root\n\tO;A;1\n\tO;B;1\n\t\tT;p;q\n\tO;A1;2\n\t\tT;x;y\n");
+    const auto both = [&] { return outline(trees.records()) + outline(trees.display(), true); };
+    const std::string loaded = both();
+    {
+        PairedTrees::Step step(trees);
+        const Tree& display = trees.display();
+        const NodePair b = trees.pairOf(display.nodeAt(4));
+        const NodePair added = trees.appendPair(b, "n: v", -1, "T;n;v");
+        EXPECT_TRUE(testing::arePaired(trees));
+        trees.setPair(added, "C", 3, "O;C;3");
+        const NodePair a = trees.pairOf(display.nodeAt(1));
+        trees.copySubtree(a, added);
+        EXPECT_TRUE(testing::arePaired(trees));
+        trees.moveSubtree(trees.pairOf(display.nodeAt(2)), trees.pairOf(display.nodeAt(0)));
+        EXPECT_TRUE(testing::arePaired(trees));
+        EXPECT_EQ(outline(trees.records()),
+                  "root\n\tO;A;1\n\tO;B;1\n\t\tT;p;q\n\t\tO;C;3\n\t\t\tO;A;1\n\t\t\t\tO;A1;2"
+                  "\n\t\t\t\t\tT;x;y\n\tO;A1;2\n\t\tT;x;y\n");
+        EXPECT_EQ(outline(display, true),
+                  "db [1]\n\tA [1]\n\tB [1]\n\t\tp: q [-1]\n\t\tC [3]\n\t\t\tA [1]\n\t\t\t\tA1 [2]"
+                  "\n\t\t\t\t\tx: y [-1]\n\tA1 [2]\n\t\tx: y [-1]\n");
+        trees.removePair(trees.pairOf(display.nodeAt(4)));
+        EXPECT_TRUE(testing::arePaired(trees));
+        EXPECT_EQ(outline(trees.records()),
+                  "root\n\tO;A;1\n\tO;B;1\n\t\tT;p;q\n\tO;A1;2\n\t\tT;x;y\n");
+    }
+    const std::string edited = both();
+    EXPECT_TRUE(trees.undo());
+    EXPECT_EQ(both(), loaded) << "one step turns every kind of edit back";
+    EXPECT_TRUE(trees.redo());
+    EXPECT_EQ(both(), edited);
+}
+
+TEST_F(PairedTreesTest, AnEditOutsideAStepIsAProgrammingError) {
+    EXPECT_DEBUG_DEATH(trees.removePair(trees.pairOf(trees.display().nodeAt(1))),
+                       "outside a step");
 }
 
 TEST_F(PairedTreesTest, HistoryKeepsEveryStepOfASmallDatabaseAndBoundsALargeOne) {

@@ -2,6 +2,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/Tree.h"
@@ -15,7 +16,7 @@ using testing::fillTree;
 using testing::outline;
 
 // Writes down every notification a view hears, with rows counted as the view sees them.
-class RecordingObserver final : public ViewObserver {
+class RecordingObserver final : public TreeObserver {
 public:
     explicit RecordingObserver(Tree& tree) : m_tree(tree), m_notifier(tree, *this) {}
 
@@ -191,12 +192,15 @@ TEST(Tree, TextsOfDestroyedNodesAreGivenBack) {
         tree.appendChild(big, std::string(100, 'x') + std::to_string(i));
     }
     tree.setText(tree.appendChild(root, "renamed"), "last");
-    int detachedNodes = 0;
-    Node* kept = tree.detachRows(root, 0, 0, detachedNodes);
+    DetachedRows kept = tree.detachRows(root, 0, 0);
     const size_t held = tree.textBytesHeld();
-    tree.removeSubtree(big);
-    EXPECT_LT(tree.textBytesHeld(), held / 4);
-    tree.insertRows(root, 0, kept);
+    {
+        DetachedRows dropped = tree.detachRows(root, big->row(), big->row());
+        EXPECT_EQ(dropped.nodeCount(), 20001);
+        EXPECT_EQ(tree.textBytesHeld(), held) << "detached rows keep their texts";
+    }
+    EXPECT_LT(tree.textBytesHeld(), held / 4) << "dropped rows are freed";
+    tree.insertRows(root, 0, std::move(kept));
     EXPECT_EQ(outline(tree), "root\n\tkept while detached\n\tlast\n")
         << "live and detached texts survive the move";
 }

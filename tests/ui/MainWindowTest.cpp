@@ -306,7 +306,10 @@ private slots:
     void closingSavesAndAFailedCloseKeepsTheWindowOpen() {
         auto window = startWindow();
         model::PairedTrees& trees = window->trees();
-        trees.setPair(trees.pairOf(trees.display().nodeAt(0)), "Quorvia", 1, "Edited");
+        {
+            model::PairedTrees::Step step(trees);
+            trees.setPair(trees.pairOf(trees.display().nodeAt(0)), "Quorvia", 1, "Edited");
+        }
         QVERIFY(window->close());
         QVERIFY(QString::fromStdString(m_dir->read("Quorvia")).startsWith("Edited\r\n"));
 

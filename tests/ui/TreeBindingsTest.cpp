@@ -156,7 +156,11 @@ private slots:
         }
         QCOMPARE(m_window->tvMain->visualRect(index(kPhone)).isValid(), true);
         // An empty object that `*` opened shows its first child at once.
-        trees.appendPair(trees.pairOf(trees.display().nodeAt(kEmpty)), "Age: 7", -1, "T;Age;7");
+        {
+            model::PairedTrees::Step step(trees);
+            trees.appendPair(trees.pairOf(trees.display().nodeAt(kEmpty)), "Age: 7", -1,
+                             "T;Age;7");
+        }
         QVERIFY(m_window->tvMain->visualRect(index(kEmpty + 1)).isValid());
 
         m_window->tvMain->collapse(index(kRoot));
@@ -201,9 +205,12 @@ private slots:
 
     void dragNearTheEdgesScrollsOneLine() {
         model::PairedTrees& trees = m_window->trees();
-        const model::NodePair empty = trees.pairOf(trees.display().nodeAt(kEmpty));
-        for (int i = 0; i < 60; ++i) {
-            trees.appendPair(empty, "row", 0, "O;row;0");
+        {
+            model::PairedTrees::Step step(trees);
+            const model::NodePair empty = trees.pairOf(trees.display().nodeAt(kEmpty));
+            for (int i = 0; i < 60; ++i) {
+                trees.appendPair(empty, "row", 0, "O;row;0");
+            }
         }
         m_window->tvMain->expand(index(kEmpty));
         QScrollBar* bar = m_window->tvMain->verticalScrollBar();

@@ -44,6 +44,7 @@ struct Session {
         std::filesystem::create_directory(dir.path("bin"));
         workspace.start();
         workspace.loadCurrentDatabase();
+        model::PairedTrees::Step step(trees);
         trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "Added", 2, "O;Added;2");
     }
     std::string bothTrees() const {
@@ -274,7 +275,11 @@ TEST(RecoveryFaults, AFailedWriteKeepsThePreviousData) {
             return names;
         };
         const auto root = session.trees.pairOf(session.trees.display().nodeAt(0));
-        session.trees.setPair(root, "Quorvia", 1, "Changed");
+        const auto change = [&](const char* record) {
+            model::PairedTrees::Step step(session.trees);
+            session.trees.setPair(root, "Quorvia", 1, record);
+        };
+        change("Changed");
         const auto tick = [&] {
             session.workspace.keepRecoveryData();
             while (session.workspace.isKeepingRecoveryData()) {
@@ -289,7 +294,7 @@ TEST(RecoveryFaults, AFailedWriteKeepsThePreviousData) {
         const auto where = static_cast<int>(call);
         ASSERT_EQ(kept().size(), 1u) << where;
         EXPECT_NE(kept()[0].find("\n" + kNewDatabase), std::string::npos) << where;
-        session.trees.setPair(root, "Quorvia", 1, "Changed again");
+        change("Changed again");
         tick();
         EXPECT_NE(kept()[0].find("\nChanged again\r\n\tO;Old;1\r\n"), std::string::npos) << where;
     }

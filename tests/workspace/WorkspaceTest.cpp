@@ -32,6 +32,7 @@ protected:
     std::string records() const { return outline(trees.records()); }
     // A change of the database that only the saved file shows.
     void renameRootRecord(const std::string& text) {
+        model::PairedTrees::Step step(trees);
         const model::NodePair root = trees.pairOf(trees.display().nodeAt(0));
         trees.setPair(root, root.display->text(), root.display->iconIndex(), text);
     }
@@ -123,7 +124,10 @@ TEST_F(WorkspaceTest, NewAndOpenSaveFirstThenLoadTheChosenFile) {
 
 TEST_F(WorkspaceTest, OpeningTheCurrentFileSavesItAndReadsItBack) {
     start();
-    trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "Added", 3, "O;Added;3");
+    {
+        model::PairedTrees::Step step(trees);
+        trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "Added", 3, "O;Added;3");
+    }
     prompts.openAnswers.push_back(dir.path("Quorvia"));
     workspace.openDatabase();
     EXPECT_EQ(display(), "Quorvia [1]\n\tAdded [3]\n");
@@ -238,7 +242,10 @@ TEST_F(WorkspaceTest, AFileThatFailsToLoadIsNamedAndProtected) {
     prompts.openAnswers.push_back(dir.path("Quorvia"));
     workspace.openDatabase();
     EXPECT_TRUE(workspace.isProtected()) << "loaded again, so protected again";
-    trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "New", 1, "O;New;1");
+    {
+        model::PairedTrees::Step step(trees);
+        trees.appendPair(trees.pairOf(trees.display().nodeAt(0)), "New", 1, "O;New;1");
+    }
     EXPECT_FALSE(workspace.isProtected()) << "a change to the database ends the protection";
     workspace.close();
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;New;1\r\n");
@@ -284,7 +291,10 @@ struct Window {
         workspace.start();
         workspace.loadCurrentDatabase();
     }
-    void removeFirstChild() { trees.removePair(trees.pairOf(trees.display().nodeAt(1))); }
+    void removeFirstChild() {
+        model::PairedTrees::Step step(trees);
+        trees.removePair(trees.pairOf(trees.display().nodeAt(1)));
+    }
     void waitForRecoveryData() {
         workspace.keepRecoveryData();
         while (workspace.isKeepingRecoveryData()) {
@@ -371,7 +381,11 @@ TEST_F(GuardedFileTest, ASecondWindowOnTheFileWritesItOnlyWhenAsked) {
               Asked{"warn: " + quoted() +
                     " is open in another Quorvia window (process 101). This window will not "
                     "save it."});
-    second.trees.appendPair(second.trees.pairOf(second.trees.display().nodeAt(0)), "B", 1, "B");
+    {
+        model::PairedTrees::Step step(second.trees);
+        second.trees.appendPair(second.trees.pairOf(second.trees.display().nodeAt(0)), "B", 1,
+                                "B");
+    }
     second.waitForRecoveryData();
     second.prompts.saveAnswers = {std::nullopt};
     second.workspace.saveAs();
