@@ -1,0 +1,63 @@
+# Fails when a file of src/ includes a header of a layer above its own, or when a folder below
+# ui/ includes Qt. The order is the one docs/ARCHITECTURE.md draws, top layer first, so the
+# document and the code cannot drift apart.
+# Usage: cmake -DSOURCE_DIR=<the project's root> -P cmake/CheckLayers.cmake
+
+file(STRINGS "${SOURCE_DIR}/docs/ARCHITECTURE.md" lines)
+set(layers "")
+set(inside FALSE)
+foreach(line IN LISTS lines)
+    if(line MATCHES "^```")
+        if(inside)
+            break()
+        endif()
+        set(inside TRUE)
+    elseif(inside AND line MATCHES "^([a-z]+)/ ")
+        list(APPEND layers "${CMAKE_MATCH_1}")
+    endif()
+endforeach()
+list(REVERSE layers)  # lowest first: a layer's rank is its place in the list
+list(FIND layers ui ui_rank)
+if(ui_rank LESS 0)
+    message(FATAL_ERROR "docs/ARCHITECTURE.md draws no layers (a first code block of folders)")
+endif()
+
+set(failures "")
+file(GLOB folders LIST_DIRECTORIES true RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/*")
+foreach(folder IN LISTS folders)
+    if(NOT IS_DIRECTORY "${SOURCE_DIR}/src/${folder}")
+        continue()
+    endif()
+    list(FIND layers "${folder}" rank)
+    if(rank LESS 0)
+        list(APPEND failures "src/${folder}/ is not a layer of docs/ARCHITECTURE.md")
+        continue()
+    endif()
+    file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"
+         "${SOURCE_DIR}/src/${folder}/*.h" "${SOURCE_DIR}/src/${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^#include ")
+        foreach(include IN LISTS includes)
+            if(include MATCHES "^#include \"([a-z]+)/([^\"]+)\"")
+                list(FIND layers "${CMAKE_MATCH_1}" used)
+                if(used GREATER rank)
+                    string(CONCAT failure "${source}: ${folder}/ includes "
+                           "${CMAKE_MATCH_1}/${CMAKE_MATCH_2}, of a layer above it")
+                    list(APPEND failures "${failure}")
+                endif()
+            elseif(include MATCHES "^#include <(Q[A-Za-z]*)" AND rank LESS ui_rank)
+                string(CONCAT failure "${source}: ${folder}/ includes ${CMAKE_MATCH_1}, "
+                       "but only ui/ and the layers above it use Qt")
+                list(APPEND failures "${failure}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(failures)
+    list(JOIN failures "\n" report)
+    message(FATAL_ERROR "Includes that break the layers:\n${report}")
+endif()
+list(REVERSE layers)
+list(JOIN layers " > " order)
+message(STATUS "Every include of src/ goes down the layers: ${order}")
