@@ -253,5 +253,69 @@ private slots:
     }
 };
 
-QTEST_MAIN(TreeBindingsTest)
+// The binding alone, over trees without a workspace or a window: a fake window hears the user's
+// expand and collapse and lets the record tree follow, as frmMain does.
+class TreeBindingAloneTest : public QObject, private ui::DisplayTreeEvents {
+    Q_OBJECT
+
+    void tvMainMouseDown(const QPoint&, Qt::MouseButton) override {}
+    bool tvMainDragOver(const QPoint&) override { return false; }
+    void tvMainDragDrop(const QPoint&) override {}
+    void tvMainDblClick() override {}
+    void tvMainKeyPress(char) override {}
+    void tvMainKeyDown(int) override {}
+    void tvMainExpandSubtree(const QModelIndex&) override {}
+    void tvMainExpanding(const QModelIndex& index) override { tell(index, true); }
+    void tvMainCollapsing(const QModelIndex& index) override { tell(index, false); }
+    void tell(const QModelIndex& index, bool expanded) {
+        told.push_back((expanded ? "+" : "-") + index.data().toString().toStdString());
+        binding->follow(index, expanded);
+    }
+
+    std::vector<std::string> told;
+    std::unique_ptr<ui::TreeBinding> binding;
+
+private slots:
+    // The logic's undo gives a node back a state the two trees do not share (shown open, its
+    // record closed); the view shows it and does not hand it back as the user's expand.
+    void theViewShowsTheLogicWithoutHandingItBack() {
+        model::PairedTrees trees;
+        support::loadPaired(trees, "root\r\n\tO;A;1\r\n\t\tO;A1;2\r\n\t\t\tT;x;y\r\n\tO;B;3\r\n");
+        ui::DisplayTreeModel model(trees.display());
+        ui::DisplayTreeView view;
+        binding = std::make_unique<ui::TreeBinding>(view, model, trees);
+        view.setEvents(this);
+        const auto at = [&](int i) { return model.indexOf(trees.display().nodeAt(i)); };
+        // The user opens everything, closes A and opens it again: its record closed A1.
+        for (int i : {0, 1, 2}) {
+            view.expand(at(i));
+        }
+        view.collapse(at(1));
+        view.expand(at(1));
+        QCOMPARE(told, (Asked{"+db", "+A", "+A1", "-A", "+A"}));
+        const std::string records = support::outline(trees.records(), false, true);
+        QCOMPARE(QString::fromStdString(records),
+                 QStringLiteral("+root\n\t+O;A;1\n\t\tO;A1;2\n\t\t\tT;x;y\n\tO;B;3\n"));
+        {
+            model::PairedTrees::Step step(trees);
+            trees.moveSubtree(trees.pairOf(trees.display().nodeAt(1)),
+                              trees.pairOf(trees.display().nodeAt(4)));
+        }
+        QVERIFY(trees.undo());
+        QVERIFY(view.isExpanded(at(2)));
+        QCOMPARE(support::outline(trees.records(), false, true), records);
+        QCOMPARE(view.currentIndex(), at(1));
+        QCOMPARE(told.size(), size_t(5));  // the user's five, and nothing of the undo
+
+        view.setCurrentIndex(at(3));
+        QCOMPARE(trees.display().selected(), trees.display().nodeAt(3));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    TreeBindingsTest window;
+    TreeBindingAloneTest binding;
+    return QTest::qExec(&window, argc, argv) | QTest::qExec(&binding, argc, argv);
+}
 #include "TreeBindingsTest.moc"
