@@ -8,16 +8,10 @@ namespace quorvia::ui {
 TreeBinding::TreeBinding(DisplayTreeView& view, DisplayTreeModel& model, model::PairedTrees& trees)
     : m_view(view), m_model(model), m_trees(trees) {
     m_view.setModel(&m_model);
-    connect(&m_view, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-        if (!m_showingLogic && m_view.events() != nullptr) {
-            m_view.events()->tvMainExpanding(index);
-        }
-    });
-    connect(&m_view, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        if (!m_showingLogic && m_view.events() != nullptr) {
-            m_view.events()->tvMainCollapsing(index);
-        }
-    });
+    connect(&m_view, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { tellWindow(index, true); });
+    connect(&m_view, &QTreeView::collapsed, this,
+            [this](const QModelIndex& index) { tellWindow(index, false); });
     // The view's current node is the display tree's selected node.
     connect(m_view.selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -52,6 +46,18 @@ TreeBinding::TreeBinding(DisplayTreeView& view, DisplayTreeModel& model, model::
     });
     connect(&m_model, &DisplayTreeModel::scrollToRequested, this,
             [this](const QModelIndex& index) { m_view.scrollTo(index); });
+}
+
+void TreeBinding::tellWindow(const QModelIndex& index, bool expanded) {
+    DisplayTreeEvents* window = m_view.events();
+    if (m_showingLogic || window == nullptr) {
+        return;
+    }
+    if (expanded) {
+        window->tvMainExpanding(index);
+    } else {
+        window->tvMainCollapsing(index);
+    }
 }
 
 void TreeBinding::follow(const QModelIndex& index, bool expanded) {

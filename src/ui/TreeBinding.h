@@ -23,6 +23,8 @@ public:
     void follow(const QModelIndex& index, bool expanded);
 
 private:
+    // Tells the window of the user's expand or collapse; nothing while the view shows the logic.
+    void tellWindow(const QModelIndex& index, bool expanded);
     // Runs a change the logic asked of the view, which the view then must not report back.
     template <typename Show>
     void showLogic(Show&& show);
