@@ -20,45 +20,47 @@ constexpr size_t kReadPiece = size_t{1} << 20;
 // A file's size is only a hint: a sparse file may claim far more than it holds.
 constexpr size_t kLargestSizeHint = size_t{64} << 20;
 
-// Closes a descriptor through the seam however the reading ends, an exception included.
-class ReadDescriptor final {
+// A regular file open for reading through the seam, closed however the reading ends, an
+// exception included. Anything but a regular file is refused, since a pipe or a device may
+// never end.
+class RegularFile final {
 public:
-    ReadDescriptor(FileSystem& files, int fd) : m_files(files), m_fd(fd) {}
-    ~ReadDescriptor() {
+    explicit RegularFile(const std::string& path) : m_files(fileSystem()) {
+        // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
+        m_fd = m_files.open(path, O_RDONLY | O_NONBLOCK, 0);
+        struct stat info {};
+        int result = m_fd < 0 ? m_fd : m_files.statusOf(m_fd, info);
+        if (result == 0 && !S_ISREG(info.st_mode)) {
+            result = S_ISDIR(info.st_mode) ? -EISDIR : -EACCES;
+        }
+        if (result != 0 && m_fd >= 0) {
+            (void)m_files.close(m_fd);
+        }
+        if (result != 0) {
+            m_fd = result;
+            return;
+        }
+        clearNonBlocking(m_fd);
+        m_size = info.st_size;
+    }
+    ~RegularFile() {
         if (m_fd >= 0) {
             (void)m_files.close(m_fd);
         }
     }
-    ReadDescriptor(const ReadDescriptor&) = delete;
-    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    // 0, or the errno of the failed opening.
+    int error() const { return m_fd < 0 ? -m_fd : 0; }
     int fd() const { return m_fd; }
+    off_t size() const { return m_size; }
 
 private:
     FileSystem& m_files;
-    int m_fd;
+    int m_fd = -1;
+    off_t m_size = 0;
 };
-
-// Opens a file for reading; anything but a regular file is refused, since a pipe or a device
-// may never end. Returns the descriptor and the file's size, or -errno.
-int openRegularFile(FileSystem& files, const std::string& path, off_t& size) {
-    // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
-    const int fd = files.open(path, O_RDONLY | O_NONBLOCK, 0);
-    if (fd < 0) {
-        return fd;
-    }
-    struct stat info {};
-    int result = files.statusOf(fd, info);
-    if (result == 0 && !S_ISREG(info.st_mode)) {
-        result = S_ISDIR(info.st_mode) ? -EISDIR : -EACCES;
-    }
-    if (result != 0) {
-        (void)files.close(fd);
-        return result;
-    }
-    clearNonBlocking(fd);
-    size = info.st_size;
-    return fd;
-}
 
 bool onlyLineEndsAndNuls(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(),
@@ -94,13 +96,12 @@ int findTextBehind(FileSystem& files, int fd, off_t offset, bool& found) {
 int readWholeFile(const std::string& path, std::string& content) {
     FileSystem& files = fileSystem();
     content.clear();
-    off_t size = 0;
-    const ReadDescriptor file(files, openRegularFile(files, path, size));
-    if (file.fd() < 0) {
-        return -file.fd();
+    const RegularFile file(path);
+    if (file.error() != 0) {
+        return file.error();
     }
     const int fd = file.fd();
-    content.reserve(static_cast<size_t>(size));
+    content.reserve(static_cast<size_t>(file.size()));
     preferHugePages(content);
     int result = 0;
     char chunk[1 << 16];
@@ -135,12 +136,11 @@ int readTextBeforeNul(const std::string& path, std::string& content, bool& textA
     FileSystem& files = fileSystem();
     content.clear();
     textAfterNul = false;
-    off_t size = 0;
-    const ReadDescriptor file(files, openRegularFile(files, path, size));
-    if (file.fd() < 0) {
-        return -file.fd();
+    const RegularFile file(path);
+    if (file.error() != 0) {
+        return file.error();
     }
-    content.reserve(std::min(static_cast<size_t>(size), kLargestSizeHint));
+    content.reserve(std::min(static_cast<size_t>(file.size()), kLargestSizeHint));
     preferHugePages(content);
     char chunk[1 << 16];
     for (;;) {
@@ -190,12 +190,11 @@ int readTextBeforeNul(const std::string& path, std::string& content, bool& textA
 int readFileStart(const std::string& path, size_t most, std::string& content) {
     FileSystem& files = fileSystem();
     content.clear();
-    off_t size = 0;
-    const ReadDescriptor file(files, openRegularFile(files, path, size));
-    if (file.fd() < 0) {
-        return -file.fd();
+    const RegularFile file(path);
+    if (file.error() != 0) {
+        return file.error();
     }
-    content.resize(std::min(most, static_cast<size_t>(size)));
+    content.resize(std::min(most, static_cast<size_t>(file.size())));
     size_t filled = 0;
     while (filled < content.size()) {
         const ssize_t got =
@@ -215,10 +214,9 @@ int readFileStart(const std::string& path, size_t most, std::string& content) {
 
 int digestFile(const std::string& path, FileDigest& digest) {
     FileSystem& files = fileSystem();
-    off_t size = 0;
-    const ReadDescriptor file(files, openRegularFile(files, path, size));
-    if (file.fd() < 0) {
-        return -file.fd();
+    const RegularFile file(path);
+    if (file.error() != 0) {
+        return file.error();
     }
     // Eight bytes at a time, each word mixed in by a multiplication: a change anywhere moves the
     // whole hash. It tells versions of one file apart; it is no defence against forgery.

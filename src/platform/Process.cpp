@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 #include <thread>
 #include <utility>
 
@@ -48,16 +49,28 @@ std::string readProcFile(const std::string& path) {
 
 }  // namespace
 
-ChildProcess ChildProcess::start(const std::vector<std::string>& arguments) {
-    pid_t pid = -1;
+ChildProcess ChildProcess::start(const std::vector<std::string>& arguments,
+                                 const ProgramPlace& place) {
     if (arguments.empty()) {
         return ChildProcess();
     }
-    std::vector<char*> argv = argumentVector(arguments);
-    if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return ChildProcess();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!place.folder.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, place.folder.c_str());
     }
-    return ChildProcess(pid);
+    for (const auto& [fd, path] :
+         {std::pair(STDOUT_FILENO, &place.output), std::pair(STDERR_FILENO, &place.errors)}) {
+        if (!path->empty()) {
+            posix_spawn_file_actions_addopen(&actions, fd, path->c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+    }
+    std::vector<char*> argv = argumentVector(arguments);
+    pid_t pid = -1;
+    const int failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? ChildProcess(pid) : ChildProcess();
 }
 
 ChildProcess ChildProcess::startCopy(const std::function<int()>& work) {
@@ -187,7 +200,8 @@ std::string processStart(long long process) {
 }
 
 bool processRuns(long long process, const std::string& start) {
-    if (process <= 0 || (::kill(static_cast<pid_t>(process), 0) != 0 && errno != EPERM)) {
+    if (process <= 0 || process > std::numeric_limits<pid_t>::max() ||
+        (::kill(static_cast<pid_t>(process), 0) != 0 && errno != EPERM)) {
         return false;
     }
     const std::string now = start.empty() ? std::string() : processStart(process);

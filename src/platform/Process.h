@@ -17,14 +17,24 @@ struct ProgramRun {
     int exitCode = -1;
 };
 
+// Where a started program works and what becomes of its output: empty keeps this process's
+// working directory, standard output or standard error; a file named is made or emptied.
+struct ProgramPlace {
+    std::string folder;
+    std::string output;
+    std::string errors;
+};
+
 // One child process: a program started from its arguments, or a copy of this process that runs
 // one function. Dropping a handle whose child still runs waits for it, so no child is left
 // unawaited.
 class ChildProcess final {
 public:
     // Starts the program named by arguments[0] (searched on PATH, never through a shell), with
-    // this process's environment and working directory.
-    static ChildProcess start(const std::vector<std::string>& arguments);
+    // this process's environment and, unless `place` names others, its working directory and
+    // output.
+    static ChildProcess start(const std::vector<std::string>& arguments,
+                              const ProgramPlace& place = {});
     // Runs `work` in a copy of this process, which sees this process's memory as it is now and
     // ends with the number `work` returns, without running exit handlers or flushing buffers.
     static ChildProcess startCopy(const std::function<int()>& work);
