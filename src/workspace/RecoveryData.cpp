@@ -143,8 +143,7 @@ std::string RecoveryData::leave() {
             left = m_file;
         }
     }
-    // Changes made from here on are this window's again.
-    m_keptAt.reset();
+    // What the data held is handed over; only a later change is this window's to keep again.
     m_failedAt.reset();
     return left;
 }

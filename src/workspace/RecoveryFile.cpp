@@ -208,6 +208,16 @@ bool changedSince(const SourceFile& source, const std::string& path) {
            platform::digestFile(path, digest) != 0 || !(digest == *source.digest);
 }
 
+bool claimLeftChanges(LeftChanges& left, const FileKey& key, const WindowName& by) {
+    std::string claimed = recoveryFile(key, windowOf(by.process, by.start));
+    // A rename is the one step only one window can win.
+    if (platform::fileSystem().rename(left.file, claimed) != 0) {
+        return false;
+    }
+    left.file = std::move(claimed);
+    return true;
+}
+
 std::vector<LeftChanges> findLeftChanges(const FileKey& key,
                                          const std::function<bool(const WindowName&)>& isGone,
                                          const std::vector<std::string>& skipped) {

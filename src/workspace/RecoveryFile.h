@@ -54,6 +54,11 @@ std::shared_ptr<const std::string> readRecoveredDatabase(const std::string& file
 // changed, or came into being, since. A file that is gone holds nothing to lose.
 bool changedSince(const SourceFile& source, const std::string& path);
 
+// Makes the data the window `by`'s before its question is asked, so that no other window offers
+// it meanwhile (a window that ends before the answer leaves it to the next). False when another
+// window took it first.
+bool claimLeftChanges(LeftChanges& left, const FileKey& key, const WindowName& by);
+
 // Every recovery file kept for the database `key` whose window `isGone` says is gone, newest
 // first; `skipped` files are left out.
 std::vector<LeftChanges> findLeftChanges(const FileKey& key,

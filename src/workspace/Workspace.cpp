@@ -46,7 +46,7 @@ std::string changedQuestion(const std::string& path) {
 }
 
 std::string recoverQuestion(const std::string& path, const RecoveryHeader& kept, bool changed,
-                            const std::string& setAside) {
+                            bool setAside) {
     std::string question = "Quorvia ended on " + describeTime(kept.keptAt) +
                            " without saving the changes to " + quoted(path) + ".";
     if (kept.stale) {
@@ -56,9 +56,9 @@ std::string recoverQuestion(const std::string& path, const RecoveryHeader& kept,
     if (changed) {
         question += " " + quoted(path) + " was changed after these changes were made.";
     }
-    if (!setAside.empty()) {
-        question += " The changes this window has not saved are kept in " + quoted(setAside) +
-                    " and offered when the file is next opened.";
+    if (setAside) {
+        question += " The changes this window has not saved are kept in " +
+                    quoted(platform::stateFolder()) + " and offered when the file is next opened.";
     }
     return question + " Recover them?";
 }
@@ -197,12 +197,15 @@ bool Workspace::offerLeftChanges(bool beforeWrite) {
     if (beforeWrite) {
         skipped.insert(skipped.end(), m_setAside.begin(), m_setAside.end());
     }
-    for (const LeftChanges& left : findLeftChanges(m_file, isGone, skipped)) {
+    for (LeftChanges& left : findLeftChanges(m_file, isGone, skipped)) {
+        if (!claimLeftChanges(left, m_file, m_recovery.window())) {
+            continue;
+        }
         const bool changed =
             left.header.source && changedSince(*left.header.source, m_currentDatabasePath);
         const bool setAside = m_recovery.hasUnsavedChanges();
-        if (!m_prompts.confirm(recoverQuestion(m_currentDatabasePath, left.header, changed,
-                                               setAside ? m_recovery.file() : ""))) {
+        if (!m_prompts.confirm(
+                recoverQuestion(m_currentDatabasePath, left.header, changed, setAside))) {
             platform::deleteFile(left.file);
             continue;
         }
