@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QSysInfo>
 
 namespace quorvia::ui {
 
@@ -23,8 +24,13 @@ Attempt tryToTake(QLockFile& lock, long long& holder) {
     qint64 pid = 0;
     QString host;
     QString application;
-    holder = lock.getLockInfo(&pid, &host, &application) ? pid : 0;
-    return Attempt::Held;
+    const bool known = lock.getLockInfo(&pid, &host, &application);
+    holder = known ? pid : 0;
+    // The lock of a process of this machine that is gone, which the toolkit could not replace
+    // (a full disk): no lock can be made.
+    const bool gone =
+        known && host == QSysInfo::machineHostName() && !platform::processRuns(holder, "");
+    return gone ? Attempt::Impossible : Attempt::Held;
 }
 
 std::unique_ptr<QLockFile> lockFile(const std::string& path) {
