@@ -170,13 +170,13 @@ TEST_F(PhoneImportCommandTest, TheConvertedFileBecomesTheCurrentDatabase) {
     EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("book.db") + "\r\n");
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;Old;1\r\n") << "the old one is not saved";
     const Asked asked = prompts.takeAsked();
-    ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ((Asked{asked[0], asked[1]}), (Asked{"open", "save"}));
-    EXPECT_EQ(asked[2].rfind("warn: The changes to \"" + dir.path("Quorvia") +
-                                 "\" are not saved. They are kept in ",
-                             0),
+    EXPECT_EQ(Asked(asked.begin(), asked.begin() + 2), (Asked{"open", "save"}));
+    EXPECT_EQ(asked.at(2).rfind("warn: The changes to \"" + dir.path("Quorvia") +
+                                    "\" are not "
+                                    "saved. They are kept in ",
+                                0),
               0u)
-        << "but kept for the next open";
+        << "kept for the next open";
 }
 
 TEST_F(PhoneImportCommandTest, OnFailureOrNothingToConvertTheCurrentDatabaseStays) {

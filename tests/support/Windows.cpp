@@ -9,8 +9,7 @@ namespace quorvia::testing {
 bool FakeLock::isHeldElsewhere(const std::vector<std::string>& lockPaths, long long& holder) {
     for (const std::string& path : lockPaths) {
         const auto held = m_all.held.find(path);
-        if (held != m_all.held.end() && held->second != m_process &&
-            m_all.ended.count(held->second) == 0) {
+        if (held != m_all.held.end() && held->second != m_process && runs(held->second, "")) {
             holder = held->second;
             return true;
         }
@@ -37,10 +36,7 @@ void FakeLock::release() {
 
 Window::Window(Processes& processes, long long process, std::deque<bool> answers,
                const std::optional<std::string>& path)
-    : processes(processes),
-      process(process),
-      lock(processes, process),
-      workspace(trees, prompts, &lock) {
+    : lock(processes, process), workspace(trees, prompts, &lock) {
     prompts.confirmAnswers = std::move(answers);
     path ? workspace.start(*path) : workspace.start();
     try {
@@ -65,11 +61,6 @@ void Window::keepRecoveryData() {
     while (workspace.isKeepingRecoveryData()) {
         ::usleep(1000);
     }
-}
-
-void Window::kill() {
-    keepRecoveryData();
-    processes.ended.insert(process);
 }
 
 std::string Window::records() const {

@@ -29,6 +29,7 @@ public:
     bool take(const std::vector<std::string>& lockPaths, long long& holder) override;
     bool isHeldElsewhere(const std::vector<std::string>& lockPaths, long long& holder) override;
     void release() override;
+    void ended() { m_all.ended.insert(m_process); }
     long long process() const override { return m_process; }
     bool runs(long long process, const std::string&) const override {
         return m_all.ended.count(process) == 0;
@@ -49,11 +50,12 @@ struct Window {
     // The recovery data caught up, as the timer would bring it.
     void keepRecoveryData();
     // Ends as a kill does: nothing more is written, the locks are free for others.
-    void kill();
+    void kill() {
+        keepRecoveryData();
+        lock.ended();
+    }
     std::string records() const;
 
-    Processes& processes;
-    long long process;
     model::PairedTrees trees;
     FakePrompts prompts;
     FakeLock lock;

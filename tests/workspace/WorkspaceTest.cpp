@@ -415,12 +415,10 @@ TEST_F(GuardedFileTest, SaveAsOverAFileAnotherWindowHoldsLosesNothing) {
     second.remove("Three");
     EXPECT_TRUE(second.workspace.close());
     const Asked asked = second.prompts.takeAsked();
-    ASSERT_EQ(asked.size(), 7u);
-    EXPECT_EQ(asked[1], heldQuestion(quoted("f1")));
-    EXPECT_EQ(asked[4].rfind("warn: " + quoted("f1") + " is open in another Quorvia window", 0),
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), heldQuestion(quoted("f1"))), 3);
+    EXPECT_TRUE(wasAsked(asked, "warn: " + quoted("f1") + " is open in another Quorvia", ""));
+    EXPECT_EQ(asked.back().rfind("warn: The changes to " + quoted("f1") + " are not saved", 0),
               0u);
-    EXPECT_EQ(asked[5], heldQuestion(quoted("f1")));
-    EXPECT_EQ(asked[6].rfind("warn: The changes to " + quoted("f1") + " are not saved.", 0), 0u);
     first.kill();
     EXPECT_EQ(Window(processes, 303, {true}, dir.path("f1")).records(), "F2\n");
 }
