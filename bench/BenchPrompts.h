@@ -13,7 +13,6 @@ class BenchPrompts final : public platform::UserPrompts {
 public:
     void showError(const std::string& message) override { lastMessage = message; }
     void warn(const std::string& message) override { lastMessage = message; }
-    bool confirm(const std::string&) override { return true; }
     int chooseNameColumn(const std::vector<std::string>&) override { return 0; }
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields&) override {
         return std::nullopt;
@@ -38,6 +37,7 @@ public:
     std::string lastMessage;
 
 protected:
+    bool askQuestion(const std::string&, Answer) override { return true; }
     std::optional<std::string> askFileToOpen() override { return next(openPaths); }
     std::optional<std::string> askFileToSave() override { return next(savePaths); }
 

@@ -1,10 +1,5 @@
 #include "Measure.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +7,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Process.h"
 
 namespace quorvia::bench {
 
@@ -39,25 +35,12 @@ Figure timeIt(const std::string& key, const std::string& label, int runs,
 
 std::optional<std::string> outputOf(std::vector<std::string> arguments,
                                     const std::string& scratch) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, scratch.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    const bool ran = spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-                     WEXITSTATUS(status) == 0;
+    const platform::ProgramRun run =
+        platform::ChildProcess::start(arguments, {"", scratch, ""}).wait();
     std::string report;
     (void)platform::readWholeFile(scratch, report);
     platform::deleteFile(scratch);
-    if (!ran) {
+    if (!run.exited || run.exitCode != 0) {
         return std::nullopt;
     }
     return report;

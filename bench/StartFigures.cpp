@@ -2,11 +2,7 @@
 // started to the moment its window is mapped on the screen, beside the time it takes to read
 // the same database into one tree. The program runs as the user starts it, in a start directory
 // whose settings file names the database.
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -20,9 +16,8 @@
 #include "Figures.h"
 #include "model/DatabaseFile.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/TextFiles.h"
-
-extern char** environ;
 
 namespace quorvia::bench {
 
@@ -47,20 +42,6 @@ bool waitForMappedWindow(xcb_connection_t* display) {
             return true;
         }
     }
-}
-
-pid_t startProgram(const std::string& program, const std::string& startDirectory) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, startDirectory.c_str());
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string name = program;
-    char* argv[] = {name.data(), nullptr};
-    pid_t pid = 0;
-    const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return failed == 0 ? pid : -1;
 }
 
 }  // namespace
@@ -89,19 +70,16 @@ int timeStartOnDisplay(const std::string& program, const std::string& database, 
     int status = 0;
     for (int run = 0; run < runs && status == 0; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        const pid_t pid = startProgram(program, startDirectory);
-        if (pid < 0 || !waitForMappedWindow(display)) {
+        platform::ChildProcess child =
+            platform::ChildProcess::start({program}, {startDirectory, "/dev/null", "/dev/null"});
+        if (!child.isRunning() || !waitForMappedWindow(display)) {
             status = 1;
         } else {
             const auto end = std::chrono::steady_clock::now();
             std::printf("%.3f\n", std::chrono::duration<double, std::milli>(end - start).count());
             std::fflush(stdout);
         }
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            int ended = 0;
-            ::waitpid(pid, &ended, 0);
-        }
+        child.end();
     }
     platform::deleteFile(startDirectory + "/Quorvia.ini");
     ::rmdir(startDirectory.c_str());

@@ -1,6 +1,7 @@
 #include "platform/FileErrors.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace quorvia::platform {
 
@@ -54,6 +55,10 @@ Error textFileError(int errnoValue, FileAction action) {
     const int number = fileErrorNumber(errnoValue, action);
     return Error(number != 0 ? textFileMessage(number)
                              : "Erreur E/S " + std::to_string(errnoValue));
+}
+
+std::string systemErrorText(int errnoValue) {
+    return std::strerror(errnoValue);
 }
 
 void raiseOnFailure(int errnoValue, FileAction action) {

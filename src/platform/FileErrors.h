@@ -22,6 +22,9 @@ std::string textFileMessage(int errorNumber);
 // "Erreur E/S <errno>".
 Error textFileError(int errnoValue, FileAction action);
 
+// The system's own description of an errno value ("No space left on device").
+std::string systemErrorText(int errnoValue);
+
 // Raises the text-file error of a failed file operation (errno value not 0).
 void raiseOnFailure(int errnoValue, FileAction action);
 

@@ -130,6 +130,13 @@ int PosixFileSystem::makeFolder(const std::string& path, mode_t mode) {
     return ::mkdir(path.c_str(), mode) < 0 ? -errno : 0;
 }
 
+void clearNonBlocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) {
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+}
+
 FileSystem& fileSystem() {
     return *g_current;
 }

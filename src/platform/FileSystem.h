@@ -66,6 +66,10 @@ public:
     int makeFolder(const std::string& path, mode_t mode) override;
 };
 
+// Makes a descriptor opened with O_NONBLOCK (so that opening a pipe cannot wait for its other
+// end) block again for its reads and writes.
+void clearNonBlocking(int fd);
+
 // The file system in use: the POSIX one unless a test has installed another.
 FileSystem& fileSystem();
 

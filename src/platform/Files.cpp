@@ -4,13 +4,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <random>
 #include <utility>
 #include <vector>
@@ -29,29 +26,6 @@ constexpr size_t kNameShown = 24;
 constexpr size_t kRandomDigits = 8;
 constexpr int kNameAttempts = 16;
 
-// Reads are made in pieces of this size, so that memory follows the text actually kept.
-constexpr size_t kReadPiece = size_t{1} << 20;
-// A file's size is only a hint: a sparse file may claim far more than it holds.
-constexpr size_t kLargestSizeHint = size_t{64} << 20;
-
-// Closes a descriptor through the seam however the reading ends, an exception included.
-class ReadDescriptor final {
-public:
-    ReadDescriptor(FileSystem& files, int fd) : m_files(files), m_fd(fd) {}
-    ~ReadDescriptor() {
-        if (m_fd >= 0) {
-            (void)m_files.close(m_fd);
-        }
-    }
-    ReadDescriptor(const ReadDescriptor&) = delete;
-    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    FileSystem& m_files;
-    int m_fd;
-};
-
 // Writes all of `data`; returns 0 or -errno.
 int writeAll(FileSystem& files, int fd, std::string_view data) {
     while (!data.empty()) {
@@ -65,64 +39,6 @@ int writeAll(FileSystem& files, int fd, std::string_view data) {
         data.remove_prefix(static_cast<size_t>(written));
     }
     return 0;
-}
-
-void clearNonBlocking(int fd) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) {
-        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    }
-}
-
-// Opens a file for reading; anything but a regular file is refused, since a pipe or a device
-// may never end. Returns the descriptor and the file's size, or -errno.
-int openRegularFile(FileSystem& files, const std::string& path, off_t& size) {
-    // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
-    const int fd = files.open(path, O_RDONLY | O_NONBLOCK, 0);
-    if (fd < 0) {
-        return fd;
-    }
-    struct stat info {};
-    int result = files.statusOf(fd, info);
-    if (result == 0 && !S_ISREG(info.st_mode)) {
-        result = S_ISDIR(info.st_mode) ? -EISDIR : -EACCES;
-    }
-    if (result != 0) {
-        (void)files.close(fd);
-        return result;
-    }
-    clearNonBlocking(fd);
-    size = info.st_size;
-    return fd;
-}
-
-bool onlyLineEndsAndNuls(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return c == '\0' || c == '\r' || c == '\n'; });
-}
-
-// Reads on from `offset` until a byte other than NUL, CR or LF, or the end. Holes of a sparse
-// file are skipped unread, and only one piece is held at a time. Returns 0 or -errno.
-int findTextBehind(FileSystem& files, int fd, off_t offset, bool& found) {
-    std::vector<char> piece(size_t{64} << 10);
-    for (;;) {
-        const off_t data = files.seekData(fd, offset);
-        if (data == -ENXIO) {
-            return 0;  // nothing but a hole up to the end
-        }
-        if (data >= 0) {
-            offset = data;
-        }
-        const ssize_t got = files.read(fd, piece.data(), piece.size());
-        if (got <= 0) {
-            return static_cast<int>(got);
-        }
-        if (!onlyLineEndsAndNuls(std::string_view(piece.data(), static_cast<size_t>(got)))) {
-            found = true;
-            return 0;
-        }
-        offset += got;
-    }
 }
 
 // The file a path finally names, so that replacing it through a link keeps the link.
@@ -211,6 +127,10 @@ int makeFolders(const std::string& path, mode_t mode) {
     if (result != 0 && result != -EEXIST) {
         return -result;
     }
+    struct stat info {};
+    if (result == -EEXIST && (files.status(path, info, true) != 0 || !S_ISDIR(info.st_mode))) {
+        return ENOTDIR;
+    }
     return ::chmod(path.c_str(), mode) < 0 ? errno : 0;
 }
 
@@ -234,103 +154,8 @@ void preferHugePages(std::string& buffer) {
     }
 }
 
-int readWholeFile(const std::string& path, std::string& content) {
-    FileSystem& files = fileSystem();
-    content.clear();
-    off_t size = 0;
-    const ReadDescriptor file(files, openRegularFile(files, path, size));
-    if (file.fd() < 0) {
-        return -file.fd();
-    }
-    const int fd = file.fd();
-    content.reserve(static_cast<size_t>(size));
-    preferHugePages(content);
-    int result = 0;
-    char chunk[1 << 16];
-    while (result == 0) {
-        // Large files are read straight into the string's spare capacity.
-        const size_t spare = content.capacity() - content.size();
-        if (spare >= sizeof chunk) {
-            const size_t oldSize = content.size();
-            content.resize(content.capacity());
-            const ssize_t got = files.read(fd, content.data() + oldSize, spare);
-            content.resize(oldSize + (got > 0 ? static_cast<size_t>(got) : 0));
-            if (got <= 0) {
-                result = static_cast<int>(got);
-                break;
-            }
-        } else {
-            const ssize_t got = files.read(fd, chunk, sizeof chunk);
-            if (got <= 0) {
-                result = static_cast<int>(got);
-                break;
-            }
-            content.append(chunk, static_cast<size_t>(got));
-        }
-    }
-    if (result != 0) {
-        content.clear();
-    }
-    return -result;
-}
-
-int readTextBeforeNul(const std::string& path, std::string& content, bool& textAfterNul) {
-    FileSystem& files = fileSystem();
-    content.clear();
-    textAfterNul = false;
-    off_t size = 0;
-    const ReadDescriptor file(files, openRegularFile(files, path, size));
-    if (file.fd() < 0) {
-        return -file.fd();
-    }
-    content.reserve(std::min(static_cast<size_t>(size), kLargestSizeHint));
-    preferHugePages(content);
-    char chunk[1 << 16];
-    for (;;) {
-        // Read into the string's spare capacity while there is some, so that a size hint that
-        // was right costs no reallocation.
-        const size_t before = content.size();
-        const size_t spare = content.capacity() - before;
-        ssize_t got = 0;
-        if (spare >= sizeof chunk) {
-            const size_t piece = std::min(spare, kReadPiece);
-            content.resize(before + piece);
-            got = files.read(file.fd(), content.data() + before, piece);
-            content.resize(before + (got > 0 ? static_cast<size_t>(got) : 0));
-        } else {
-            got = files.read(file.fd(), chunk, sizeof chunk);
-            if (got > 0) {
-                content.append(chunk, static_cast<size_t>(got));
-            }
-        }
-        if (got <= 0) {
-            if (got < 0) {
-                content.clear();
-            }
-            return static_cast<int>(-got);
-        }
-        const char* nul = static_cast<const char*>(
-            std::memchr(content.data() + before, '\0', static_cast<size_t>(got)));
-        if (nul == nullptr) {
-            continue;
-        }
-        const auto kept = static_cast<size_t>(nul - content.data());
-        textAfterNul = !onlyLineEndsAndNuls(std::string_view(nul, content.size() - kept));
-        const auto readSoFar = static_cast<off_t>(content.size());
-        content.resize(kept);
-        if (content.capacity() > 2 * kept + kReadPiece) {
-            content.shrink_to_fit();
-        }
-        const int result =
-            textAfterNul ? 0 : findTextBehind(files, file.fd(), readSoFar, textAfterNul);
-        if (result != 0) {
-            content.clear();
-        }
-        return -result;
-    }
-}
-
-FileReplacement::FileReplacement(std::string path) : m_path(std::move(path)) {}
+FileReplacement::FileReplacement(std::string path, std::optional<mode_t> mode)
+    : m_path(std::move(path)), m_mode(mode) {}
 
 FileReplacement::~FileReplacement() {
     if (!m_committed) {
@@ -378,16 +203,16 @@ int FileReplacement::create() {
     m_target = exists ? resolveLinks(m_path) : m_path;
     const auto slash = m_target.rfind('/');
     m_folderPrefix = slash == std::string::npos ? "" : m_target.substr(0, slash + 1);
-    m_folder = slash == std::string::npos ? "." : slash == 0 ? "/" : m_target.substr(0, slash);
-    const mode_t mode = exists ? (info.st_mode & 07777) : 0666;
+    m_folder = folderPart(m_target);
+    const mode_t mode = m_mode ? *m_mode : exists ? (info.st_mode & 07777) : 0666;
     int result = createTemporary(mode);
     // Writing in place is the riskier way, taken only when nothing can be made beside the
     // target for certain: the name does not fit, or the folder refuses us new entries.
     const bool refused = result == -EACCES || result == -EPERM;
     if (result == -ENAMETOOLONG || (refused && files.access(m_folder, W_OK) != 0)) {
         result = openInPlace(mode, exists);
-    } else if (result == 0 && exists) {
-        // open() applies the umask; the replaced file's own permissions win.
+    } else if (result == 0 && (exists || m_mode)) {
+        // open() applies the umask; the replaced file's own permissions, or those asked for, win.
         (void)::fchmod(m_fd, mode);
     }
     return -result;
@@ -515,8 +340,9 @@ int FileReplacement::commit() {
     return -result;
 }
 
-int replaceFile(const std::string& path, std::string_view content, bool* failedAtCreate) {
-    FileReplacement replacement(path);
+int replaceFile(const std::string& path, std::string_view content, bool* failedAtCreate,
+                std::optional<mode_t> mode) {
+    FileReplacement replacement(path, mode);
     const int created = replacement.create();
     if (failedAtCreate != nullptr) {
         *failedAtCreate = created != 0;

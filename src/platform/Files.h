@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,7 +30,7 @@ struct FileIdentity {
 std::optional<FileIdentity> fileIdentity(const std::string& path);
 
 // Makes the folder and any missing folder above it; the last one gets `mode` even when it
-// existed. Returns 0, or the errno of the failing call.
+// existed. Returns 0, or the errno of the failing call (ENOTDIR when a file stands in its place).
 [[nodiscard]] int makeFolders(const std::string& path, mode_t mode);
 
 // An existing entry that is not a folder (what the program calls "the file exists").
@@ -45,6 +46,25 @@ void preferHugePages(std::string& buffer);
 // Reads the whole file into `content`. Returns 0, or the errno of the failing call. Only a
 // regular file is read: a folder gives EISDIR, a pipe, device or socket EACCES, at once.
 [[nodiscard]] int readWholeFile(const std::string& path, std::string& content);
+
+// Reads at most the first `most` bytes of a regular file. Returns 0, or the errno of the failing
+// call (EISDIR, EACCES as readWholeFile).
+[[nodiscard]] int readFileStart(const std::string& path, size_t most, std::string& content);
+
+// What a file's bytes were: their number and a hash of them, so that a later look can tell
+// whether they are still the same.
+struct FileDigest {
+    off_t size = 0;
+    std::uint64_t hash = 0;
+
+    bool operator==(const FileDigest& other) const {
+        return size == other.size && hash == other.hash;
+    }
+};
+
+// Reads a regular file in pieces and digests its bytes. Returns 0, or the errno of the failing
+// call.
+[[nodiscard]] int digestFile(const std::string& path, FileDigest& digest);
 
 // Reads a regular file up to its first NUL, and no further into memory: `content` holds the
 // bytes before the NUL, `textAfterNul` tells whether any byte other than NUL, CR or LF follows
@@ -64,10 +84,10 @@ void preferHugePages(std::string& buffer);
 // place: it keeps its old bytes until the new ones are written over them, and is then cut to
 // their length, so reserve() can fail on a full disk before anything changed.
 // A device (such as /dev/full) is written in place; a link is followed; an existing file keeps
-// its permissions.
+// its permissions unless `mode` is given, which the file then gets whatever it had.
 class FileReplacement final {
 public:
-    explicit FileReplacement(std::string path);
+    explicit FileReplacement(std::string path, std::optional<mode_t> mode = std::nullopt);
     ~FileReplacement();
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
@@ -91,6 +111,7 @@ private:
     void abandon();
 
     std::string m_path;
+    std::optional<mode_t> m_mode;
     std::string m_target;        // the file finally replaced
     std::string m_folder;        // its folder, "." for a bare name
     std::string m_folderPrefix;  // what goes in front of a name in that folder
@@ -106,8 +127,9 @@ private:
 // first. On failure no temporary file is left behind and, unless the target had to be written
 // in place and the disk failed midway, the old file is as it was.
 // Returns 0, or the errno of the failing call; `failedAtCreate` tells whether the file could
-// not even be created.
+// not even be created. `mode`: as for FileReplacement.
 [[nodiscard]] int replaceFile(const std::string& path, std::string_view content,
-                              bool* failedAtCreate = nullptr);
+                              bool* failedAtCreate = nullptr,
+                              std::optional<mode_t> mode = std::nullopt);
 
 }  // namespace quorvia::platform

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -39,6 +41,13 @@ std::string absolutePath(const std::string& path, const std::string& from) {
     return isAbsolutePath(path) ? path : joinPath(from, path);
 }
 
+std::string folderPart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? "."
+           : slash == 0                    ? "/"
+                                           : std::string(path.substr(0, slash));
+}
+
 std::string fullPath(const std::string& path) {
     if (path.empty()) {
         return path;
@@ -51,15 +60,37 @@ std::string fullPath(const std::string& path) {
             return path;
         }
     }
-    const auto slash = absolute.rfind('/');
-    const std::string folder = slash == 0 ? "/" : absolute.substr(0, slash);
-    char resolved[PATH_MAX];
-    if (::realpath(folder.c_str(), resolved) == nullptr) {
-        return absolute;
+    // As many links as the system itself follows in one path.
+    for (int link = 0; link < 40; ++link) {
+        char resolved[PATH_MAX];
+        if (::realpath(absolute.c_str(), resolved) != nullptr) {
+            return resolved;
+        }
+        // A file not made yet, or a link to one: the folder resolved, the name followed by hand.
+        if (::realpath(folderPart(absolute).c_str(), resolved) == nullptr) {
+            return absolute;
+        }
+        const std::string folder(resolved);
+        const std::string file =
+            (folder == "/" ? "" : folder) + "/" + std::string(fileNamePart(absolute));
+        const ssize_t length = ::readlink(file.c_str(), resolved, sizeof resolved - 1);
+        if (length <= 0) {
+            return file;
+        }
+        const std::string target(resolved, static_cast<size_t>(length));
+        absolute = isAbsolutePath(target) ? target : folder + "/" + target;
     }
-    const std::string name = absolute.substr(slash + 1);
-    const std::string resolvedFolder(resolved);
-    return resolvedFolder == "/" ? "/" + name : resolvedFolder + "/" + name;
+    return absolute;
+}
+
+std::string hexHash(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char byte : text) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ULL;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
 }
 
 std::string stateFolder() {

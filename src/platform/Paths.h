@@ -8,6 +8,9 @@ namespace quorvia::platform {
 
 // The text behind the last "/" of a path, or the whole path when it has none.
 std::string_view fileNamePart(std::string_view path);
+// The folder a path names a file in: the text before the last "/", "/" for a file in the root,
+// "." for a bare name.
+std::string folderPart(std::string_view path);
 
 // folder + "/" + name, used unchanged (a folder "/" gives "//name").
 std::string joinPath(const std::string& folder, const std::string& name);
@@ -21,9 +24,13 @@ bool isAbsolutePath(const std::string& path);
 // `path` as it stands when it is absolute, else taken from the folder `from`.
 std::string absolutePath(const std::string& path, const std::string& from);
 
-// The path from the root with the links of its folder resolved, so that two spellings of one
-// file give the same text; the path as it is when it cannot be resolved.
+// The path from the root with every link resolved, the file's own too (also a link to a file
+// not made yet), so that two spellings of one file give the same text; the path as it is when
+// it cannot be resolved.
 std::string fullPath(const std::string& path);
+
+// Sixteen hex digits that tell texts apart, for names made from them (FNV-1a).
+std::string hexHash(std::string_view text);
 
 // Where the program keeps what lives between its runs but is no user's document:
 // $XDG_STATE_HOME/quorvia, by default ~/.local/state/quorvia. Empty when neither is known.

@@ -1,5 +1,7 @@
 #include "platform/Process.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,7 +9,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 #include <thread>
+#include <utility>
+
+#include "platform/Paths.h"
 
 extern char** environ;
 
@@ -25,36 +31,115 @@ std::vector<char*> argumentVector(const std::vector<std::string>& arguments) {
     return argv;
 }
 
-bool spawn(const std::vector<std::string>& arguments, pid_t& pid) {
-    if (arguments.empty()) {
-        return false;
+// A small file of the system's process table, read whole; empty when there is none.
+std::string readProcFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {};
     }
-    std::vector<char*> argv = argumentVector(arguments);
-    return ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
-}
-
-// The status of the ended child, or nothing when waiting failed.
-std::optional<int> waitForEnd(pid_t pid) {
-    int status = 0;
-    pid_t result;
-    do {
-        result = ::waitpid(pid, &status, 0);
-    } while (result < 0 && errno == EINTR);
-    return result == pid ? std::optional<int>(status) : std::nullopt;
+    std::string text;
+    char buffer[1024];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return text;
 }
 
 }  // namespace
 
-ProgramRun runProgram(const std::vector<std::string>& arguments) {
-    ProgramRun run;
-    pid_t pid = 0;
-    run.started = spawn(arguments, pid);
-    if (run.started) {
-        const std::optional<int> status = waitForEnd(pid);
-        run.exited = status && WIFEXITED(*status);
-        run.exitCode = run.exited ? WEXITSTATUS(*status) : -1;
+ChildProcess ChildProcess::start(const std::vector<std::string>& arguments,
+                                 const ProgramPlace& place) {
+    if (arguments.empty()) {
+        return ChildProcess();
     }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!place.folder.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, place.folder.c_str());
+    }
+    for (const auto& [fd, path] :
+         {std::pair(STDOUT_FILENO, &place.output), std::pair(STDERR_FILENO, &place.errors)}) {
+        if (!path->empty()) {
+            posix_spawn_file_actions_addopen(&actions, fd, path->c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+    }
+    std::vector<char*> argv = argumentVector(arguments);
+    pid_t pid = -1;
+    const int failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? ChildProcess(pid) : ChildProcess();
+}
+
+ChildProcess ChildProcess::startCopy(const std::function<int()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // The copy only works and leaves: no exit handlers, no flushing of the parent's
+        // buffers, nothing that the parent's other threads might have held.
+        int result = 1;
+        try {
+            result = work();
+        } catch (...) {
+        }
+        ::_exit(result);
+    }
+    return ChildProcess(pid);
+}
+
+ChildProcess::~ChildProcess() {
+    (void)await(true);
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : m_pid(std::exchange(other.m_pid, -1)) {}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        (void)await(true);
+        m_pid = std::exchange(other.m_pid, -1);
+    }
+    return *this;
+}
+
+std::optional<ProgramRun> ChildProcess::await(bool block) {
+    if (m_pid <= 0) {
+        return std::nullopt;
+    }
+    int status = 0;
+    pid_t ended = 0;
+    do {
+        ended = ::waitpid(m_pid, &status, block ? 0 : WNOHANG);
+    } while (ended < 0 && errno == EINTR);
+    if (ended == 0) {
+        return std::nullopt;
+    }
+    m_pid = -1;
+    ProgramRun run;
+    run.started = true;
+    run.exited = ended > 0 && WIFEXITED(status);
+    run.exitCode = run.exited ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+std::optional<ProgramRun> ChildProcess::poll() {
+    return await(false);
+}
+
+ProgramRun ChildProcess::wait() {
+    return await(true).value_or(ProgramRun{});
+}
+
+void ChildProcess::end() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        (void)await(true);
+    }
+}
+
+ProgramRun runProgram(const std::vector<std::string>& arguments) {
+    return ChildProcess::start(arguments).wait();
 }
 
 int RunAndWait(const std::vector<std::string>& arguments) {
@@ -64,9 +149,9 @@ int RunAndWait(const std::vector<std::string>& arguments) {
 
 void startDetached(const std::vector<std::string>& arguments) {
     // The child is reaped on a thread of its own: the caller returns at once and no zombie stays.
-    pid_t pid = 0;
-    if (spawn(arguments, pid)) {
-        std::thread([pid] { waitForEnd(pid); }).detach();
+    ChildProcess child = ChildProcess::start(arguments);
+    if (child.isRunning()) {
+        std::thread([child = std::move(child)]() mutable { (void)child.wait(); }).detach();
     }
 }
 
@@ -92,6 +177,35 @@ std::optional<std::string> findProgram(const std::string& name) {
         start = end + 1;
     }
     return std::nullopt;
+}
+
+long long currentProcessId() {
+    return ::getpid();
+}
+
+std::string processStart(long long process) {
+    // The 22nd field of the process's status line is its start, in clock ticks since the boot;
+    // the fields are counted behind the command name, which may itself hold blanks.
+    const std::string status = readProcFile("/proc/" + std::to_string(process) + "/stat");
+    size_t at = status.rfind(')');
+    for (int field = 2; at != std::string::npos && field < 22; ++field) {
+        at = status.find(' ', at + 1);
+    }
+    if (at == std::string::npos) {
+        return {};
+    }
+    const std::string ticks = status.substr(at + 1, status.find(' ', at + 1) - at - 1);
+    // Short enough for a file name.
+    return hexHash(readProcFile("/proc/sys/kernel/random/boot_id") + ticks);
+}
+
+bool processRuns(long long process, const std::string& start) {
+    if (process <= 0 || process > std::numeric_limits<pid_t>::max() ||
+        (::kill(static_cast<pid_t>(process), 0) != 0 && errno != EPERM)) {
+        return false;
+    }
+    const std::string now = start.empty() ? std::string() : processStart(process);
+    return now.empty() || now == start;
 }
 
 void exitProcess() {

@@ -2,16 +2,15 @@
 
 #include <unistd.h>
 
+#include "platform/Paths.h"
+
 namespace quorvia::platform {
 
 std::optional<std::string> UserPrompts::enterFolderOf(std::optional<std::string> chosen) {
     if (chosen) {
-        const auto slash = chosen->rfind('/');
-        if (slash != std::string::npos) {
-            // A folder that cannot be entered leaves the current directory as it was, as the
-            // dialogs leave it.
-            (void)::chdir(slash == 0 ? "/" : chosen->substr(0, slash).c_str());
-        }
+        // A folder that cannot be entered leaves the current directory as it was, as the
+        // dialogs leave it.
+        (void)::chdir(folderPart(*chosen).c_str());
     }
     return chosen;
 }

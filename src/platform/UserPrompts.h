@@ -39,8 +39,12 @@ public:
     virtual void showError(const std::string& message) = 0;
     // A warning box ("Avertissement", one OK button).
     virtual void warn(const std::string& message) = 0;
-    // A confirmation box ("Confirmation", Yes the default, Escape for No); true for Yes.
-    virtual bool confirm(const std::string& question) = 0;
+    // A confirmation box ("Confirmation", Escape for No); true for Yes. Yes is the default
+    // button, except for a question whose Yes writes over someone's work: there it is No.
+    bool confirm(const std::string& question) { return askQuestion(question, Answer::Yes); }
+    bool confirmOverwrite(const std::string& question) {
+        return askQuestion(question, Answer::No);
+    }
 
     // The window's open dialog (OpenDlg) and save dialog (SaveDlg); nothing when cancelled. As
     // the system's own dialogs do, a confirmed choice makes the chosen file's folder the current
@@ -62,6 +66,9 @@ public:
     virtual void whileBusy(const std::function<void()>& work) = 0;
 
 protected:
+    enum class Answer { Yes, No };
+    // The confirmation box itself, with the answer its default button gives.
+    virtual bool askQuestion(const std::string& question, Answer byDefault) = 0;
     // The dialogs themselves.
     virtual std::optional<std::string> askFileToOpen() = 0;
     virtual std::optional<std::string> askFileToSave() = 0;

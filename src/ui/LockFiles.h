@@ -1,8 +1,9 @@
-// The window's database lock: a lock file that names this process, counted as free once that
+// The window's database locks: lock files that name this process, counted as free once that
 // process is gone, so a crash never keeps the next window from the file.
 #pragma once
 
 #include <QLockFile>
+#include <map>
 #include <memory>
 
 #include "platform/DatabaseLock.h"
@@ -11,11 +12,13 @@ namespace quorvia::ui {
 
 class LockFiles final : public platform::DatabaseLock {
 public:
-    bool take(const std::string& lockPath, long long& holder) override;
-    void release() override { m_held.reset(); }
+    bool take(const std::vector<std::string>& lockPaths, long long& holder) override;
+    bool isHeldElsewhere(const std::vector<std::string>& lockPaths, long long& holder) override;
+    void release() override { m_held.clear(); }
 
 private:
-    std::unique_ptr<QLockFile> m_held;
+    // Owned: each lock file held, by its path.
+    std::map<std::string, std::unique_ptr<QLockFile>> m_held;
 };
 
 }  // namespace quorvia::ui

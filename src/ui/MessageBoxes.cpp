@@ -95,11 +95,12 @@ std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message) {
     return box;
 }
 
-std::unique_ptr<QMessageBox> makeConfirmationBox(const std::string& question) {
+std::unique_ptr<QMessageBox> makeConfirmationBox(const std::string& question,
+                                                 ConfirmationDefault byDefault) {
     auto box = makeBox(QMessageBox::Question, kConfirmationTitle, question);
     QPushButton* yes = box->addButton(QString::fromUtf8(kYes), QMessageBox::YesRole);
     QPushButton* no = box->addButton(QString::fromUtf8(kNo), QMessageBox::NoRole);
-    box->setDefaultButton(yes);
+    box->setDefaultButton(byDefault == ConfirmationDefault::Yes ? yes : no);
     box->setEscapeButton(no);
     return box;
 }
@@ -112,10 +113,11 @@ void showWarningBox(const std::string& message) {
     execCentred(*makeWarningBox(message));
 }
 
-bool askConfirmation(const std::string& question) {
-    auto box = makeConfirmationBox(question);
+bool askConfirmation(const std::string& question, ConfirmationDefault byDefault) {
+    auto box = makeConfirmationBox(question, byDefault);
     execCentred(*box);
-    return box->clickedButton() == box->defaultButton();
+    return box->clickedButton() != nullptr &&
+           box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
 }
 
 }  // namespace quorvia::ui

@@ -14,15 +14,20 @@ inline constexpr const char* kApplicationTitle = "Teslund Quorvia";
 // stop or sorts before one (so a message ending in a closing parenthesis gets none).
 std::string withFullStop(std::string message);
 
+// The button a confirmation box answers with when the user just presses Return.
+enum class ConfirmationDefault { Yes, No };
+
 // The boxes, built but not shown, so their content can be checked. A very long text is shown
 // shortened: its start and its end, an ellipsis between them.
 std::unique_ptr<QMessageBox> makeErrorBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message);
-std::unique_ptr<QMessageBox> makeConfirmationBox(const std::string& question);
+std::unique_ptr<QMessageBox> makeConfirmationBox(
+    const std::string& question, ConfirmationDefault byDefault = ConfirmationDefault::Yes);
 
 void showErrorBox(const std::string& message);
 void showWarningBox(const std::string& message);
 // True when the user answers Yes.
-bool askConfirmation(const std::string& question);
+bool askConfirmation(const std::string& question,
+                     ConfirmationDefault byDefault = ConfirmationDefault::Yes);
 
 }  // namespace quorvia::ui

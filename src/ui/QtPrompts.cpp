@@ -62,8 +62,9 @@ void QtPrompts::warn(const std::string& message) {
     showWarningBox(message);
 }
 
-bool QtPrompts::confirm(const std::string& question) {
-    return askConfirmation(question);
+bool QtPrompts::askQuestion(const std::string& question, Answer byDefault) {
+    return askConfirmation(
+        question, byDefault == Answer::Yes ? ConfirmationDefault::Yes : ConfirmationDefault::No);
 }
 
 std::optional<std::string> QtPrompts::chooseFile(QFileDialog& dialog) {

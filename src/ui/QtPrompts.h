@@ -16,7 +16,6 @@ public:
 
     void showError(const std::string& message) override;
     void warn(const std::string& message) override;
-    bool confirm(const std::string& question) override;
     int chooseNameColumn(const std::vector<std::string>& headers) override;
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
     std::optional<platform::AttributeFields> editAttribute(
@@ -25,6 +24,7 @@ public:
     void whileBusy(const std::function<void()>& work) override;
 
 protected:
+    bool askQuestion(const std::string& question, Answer byDefault) override;
     std::optional<std::string> askFileToOpen() override;
     std::optional<std::string> askFileToSave() override;
 

@@ -307,8 +307,10 @@ void frmMain::showEvent(QShowEvent* event) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // FormClose: when the save or the settings file fails, the window stays open.
-    if (runCommand([&] { m_workspace->close(); })) {
+    // FormClose: when the save or the settings file fails, or the user took changes another
+    // window left, the window stays open.
+    bool closed = false;
+    if (runCommand([&] { closed = m_workspace->close(); }) && closed) {
         event->accept();
     } else {
         event->ignore();
@@ -340,6 +342,8 @@ void frmMain::mmSaveasClick() {
 }
 
 void frmMain::mmExitClick() {
+    // Exit drops the unsaved changes, but not from the recovery data.
+    runCommand([&] { m_workspace->keepRecoveryDataNow(); });
     platform::exitProcess();
 }
 

@@ -1,155 +1,151 @@
 #include "workspace/RecoveryData.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
-#include <string_view>
+#include <new>
 
-#include "model/DatabaseFile.h"
-#include "platform/Files.h"
-#include "platform/Paths.h"
+#include "platform/FileSystem.h"
 
 namespace quorvia::workspace {
 
-namespace {
-
-// The first line of every recovery file; the next lines hold the time it was kept, the length
-// of the database's full path and the path itself, then the database file's bytes follow.
-constexpr std::string_view kMagic = "Quorvia recovery data 1\n";
-
-// FNV-1a: the file name only has to tell paths apart; the path kept inside confirms it.
-std::string nameOf(const std::string& fullPath) {
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (const char byte : fullPath) {
-        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ULL;
-    }
-    char name[17];
-    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
-    return name;
+void RecoveryData::attach(const FileKey& key) {
+    (void)collectWriter(true);
+    m_key = key;
+    m_file = key.path.empty() ? std::string() : recoveryFile(key, m_window);
+    m_source = SourceFile{};
+    m_savedAt.reset();
+    m_keptAt.reset();
+    m_failedAt.reset();
+    m_markedStaleAt = 0;
 }
 
-std::string header(const std::string& fullPath) {
-    return std::string(kMagic) + std::to_string(std::time(nullptr)) + "\n" +
-           std::to_string(fullPath.size()) + "\n" + fullPath + "\n";
+void RecoveryData::noteChange() {
+    ++m_changes;
+    m_lastChangeAt = std::time(nullptr);
 }
 
-// Reads a decimal number ended by a line end; false when there is none.
-bool readNumber(std::string_view& text, long long& number) {
-    const auto end = text.find('\n');
-    if (end == 0 || end == std::string_view::npos || end > 19) {
-        return false;
-    }
-    number = 0;
-    for (const char digit : text.substr(0, end)) {
-        if (digit < '0' || digit > '9') {
-            return false;
-        }
-        number = number * 10 + (digit - '0');
-    }
-    text.remove_prefix(end + 1);
-    return true;
+void RecoveryData::noteLoaded(const std::optional<platform::FileIdentity>& source) {
+    m_savedAt = m_changes;
+    m_source = SourceFile{source, std::nullopt};
 }
 
-}  // namespace
-
-RecoveryData::RecoveryData(std::string fullPath, std::string folder)
-    : m_fullPath(std::move(fullPath)), m_folder(std::move(folder)) {
-    const std::string name = platform::joinPath(m_folder, nameOf(m_fullPath));
-    m_file = name + ".recovery";
-    m_lock = name + ".lock";
-}
-
-RecoveryData::~RecoveryData() {
-    awaitWriter(true);
-}
-
-bool RecoveryData::prepareFolder() {
-    return platform::makeFolders(m_folder, 0700) == 0;
-}
-
-std::optional<RecoveredDatabase> RecoveryData::read() const {
-    std::string bytes;
-    if (!platform::fileExists(m_file) || platform::readWholeFile(m_file, bytes) != 0) {
-        return std::nullopt;
-    }
-    std::string_view text = bytes;
-    long long keptAt = 0;
-    long long pathLength = 0;
-    if (text.substr(0, kMagic.size()) != kMagic) {
-        return std::nullopt;
-    }
-    text.remove_prefix(kMagic.size());
-    if (!readNumber(text, keptAt) || !readNumber(text, pathLength) ||
-        text.substr(0, static_cast<size_t>(pathLength)) != m_fullPath ||
-        text.substr(m_fullPath.size(), 1) != "\n") {
-        return std::nullopt;
-    }
-    text.remove_prefix(m_fullPath.size() + 1);
-    return RecoveredDatabase{static_cast<std::time_t>(keptAt),
-                             std::make_shared<const std::string>(text)};
-}
-
-bool RecoveryData::write(const model::Tree& records) const {
-    std::string content = header(m_fullPath);
-    content += model::formatDatabase(records);
-    return platform::replaceFile(m_file, content) == 0;
-}
-
-bool RecoveryData::startWriting(const model::Tree& records) {
-    if (m_writer > 0 || !prepareFolder()) {
-        return false;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // The child only writes and leaves: no exit handlers, no flushing of the window's
-        // buffers, nothing that the window's other threads might have held.
-        bool written = false;
-        try {
-            written = write(records);
-        } catch (...) {
-        }
-        ::_exit(written ? 0 : 1);
-    }
-    m_writer = child;
-    return child > 0;
-}
-
-RecoveryData::Writer RecoveryData::awaitWriter(bool block) {
-    if (m_writer <= 0) {
-        return Writer::None;
-    }
-    int status = 0;
-    pid_t ended = ::waitpid(m_writer, &status, block ? 0 : WNOHANG);
-    while (ended < 0 && errno == EINTR) {
-        ended = ::waitpid(m_writer, &status, block ? 0 : WNOHANG);
-    }
-    if (ended == 0) {
-        return Writer::Running;
-    }
-    m_writer = -1;
-    const bool succeeded = ended > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return succeeded ? Writer::Succeeded : Writer::Failed;
-}
-
-RecoveryData::Writer RecoveryData::pollWriter() {
-    return awaitWriter(false);
-}
-
-bool RecoveryData::writeNow(const model::Tree& records) {
-    awaitWriter(true);
-    return prepareFolder() && write(records);
-}
-
-void RecoveryData::remove() {
-    if (m_writer > 0) {
-        ::kill(m_writer, SIGKILL);
-        awaitWriter(true);
-    }
+void RecoveryData::noteSaved(const std::optional<platform::FileIdentity>& source) {
+    // A writer still at work would bring back what the file now holds.
+    m_writer.end();
     platform::deleteFile(m_file);
+    m_keptAt.reset();
+    m_failedAt.reset();
+    noteLoaded(source);
+}
+
+void RecoveryData::noteRecovered(const LeftChanges& left) {
+    m_writer.end();
+    m_savedAt.reset();
+    m_keptAt.reset();
+    if (platform::fileSystem().rename(left.file, m_file) == 0) {
+        m_keptAt = m_changes;
+    }
+    if (left.header.source) {
+        m_source = *left.header.source;
+    }
+}
+
+bool RecoveryData::needsWriting() const {
+    return !m_file.empty() && !holdsEveryChange();
+}
+
+int RecoveryData::write(const model::Tree& records) const {
+    SourceFile source = m_source;
+    if (!source.digest && source.identity &&
+        platform::fileIdentity(m_key.path) == source.identity) {
+        platform::FileDigest digest;
+        if (platform::digestFile(m_key.path, digest) == 0) {
+            source.digest = digest;
+        }
+    }
+    try {
+        const RecoveryHeader header{std::time(nullptr), m_lastChangeAt, false, m_key.path, source};
+        return platform::replaceFile(m_file, formatRecoveryFile(header, records), nullptr, 0600);
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    }
+}
+
+std::optional<int> RecoveryData::collectWriter(bool wait) {
+    std::optional<platform::ProgramRun> end = m_writer.poll();
+    if (!end && wait && m_writer.isRunning()) {
+        end = m_writer.wait();
+    }
+    if (!end) {
+        return std::nullopt;
+    }
+    if (end->exited && end->exitCode == 0) {
+        m_keptAt = m_writingAt;
+        m_failedAt.reset();
+        return 0;
+    }
+    failed(m_writingAt);
+    return end->exited ? end->exitCode : EIO;
+}
+
+void RecoveryData::failed(unsigned long long at) {
+    // A full disk fails again at once: the next change tries again.
+    m_failedAt = at;
+    // The data kept before stays, and says that it misses what came later.
+    if (m_keptAt && m_markedStaleAt != m_lastChangeAt && platform::fileExists(m_file) &&
+        markStale(m_file, m_lastChangeAt) == 0) {
+        m_markedStaleAt = m_lastChangeAt;
+    }
+}
+
+std::optional<int> RecoveryData::tick(const model::Tree& records) {
+    const std::optional<int> ended = collectWriter(false);
+    if (m_writer.isRunning() || !needsWriting() || m_failedAt == m_changes) {
+        return ended;
+    }
+    if (const int error = prepareStateFolder(); error != 0) {
+        failed(m_changes);
+        return error;
+    }
+    m_writingAt = m_changes;
+    m_writer = platform::ChildProcess::startCopy([this, &records] { return write(records); });
+    if (!m_writer.isRunning()) {
+        failed(m_changes);
+        return EAGAIN;
+    }
+    return ended;
+}
+
+int RecoveryData::keepNow(const model::Tree& records) {
+    (void)collectWriter(true);
+    if (!needsWriting()) {
+        return 0;
+    }
+    int error = prepareStateFolder();
+    if (error == 0) {
+        error = write(records);
+    }
+    if (error == 0) {
+        m_keptAt = m_changes;
+        m_failedAt.reset();
+    } else {
+        failed(m_changes);
+    }
+    return error;
+}
+
+std::string RecoveryData::leave() {
+    (void)collectWriter(true);
+    std::string left;
+    if (m_keptAt && hasUnsavedChanges() && platform::fileExists(m_file)) {
+        left = recoveryFile(m_key, leftBehind());
+        // Where the name cannot change, the data waits for this process to end.
+        if (platform::fileSystem().rename(m_file, left) != 0) {
+            left = m_file;
+        }
+    }
+    // What the data held is handed over; only a later change is this window's to keep again.
+    m_failedAt.reset();
+    return left;
 }
 
 std::string describeTime(std::time_t time) {

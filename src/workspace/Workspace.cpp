@@ -5,6 +5,7 @@
 #include "import/PhoneImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
+#include "platform/FileErrors.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
@@ -27,9 +28,6 @@ private:
     Work m_work;
 };
 
-// What the recovered tree's revision is saved at: no count ever reaches it.
-constexpr unsigned long long kNeverSaved = ~0ULL;
-
 std::string quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
@@ -47,16 +45,52 @@ std::string changedQuestion(const std::string& path) {
     return quoted(path) + " was changed by another program after Quorvia read it. Save over it?";
 }
 
-std::string recoverQuestion(const std::string& path, std::time_t keptAt) {
-    return "Quorvia ended on " + describeTime(keptAt) + " without saving the changes to " +
-           quoted(path) + ". Recover them?";
+std::string recoverQuestion(const std::string& path, const RecoveryHeader& kept, bool changed,
+                            bool setAside) {
+    std::string question = "Quorvia ended on " + describeTime(kept.keptAt) +
+                           " without saving the changes to " + quoted(path) + ".";
+    if (kept.stale) {
+        question += " They are older than the last change, made on " +
+                    describeTime(kept.lastChangeAt) + ", which could not be kept.";
+    }
+    if (changed) {
+        question += " " + quoted(path) + " was changed after these changes were made.";
+    }
+    if (setAside) {
+        question += " The changes this window has not saved are kept in " +
+                    quoted(platform::stateFolder()) + " and offered when the file is next opened.";
+    }
+    return question + " Recover them?";
+}
+
+std::string keptNotice(const std::string& path, const std::string& kept) {
+    return "The changes to " + quoted(path) + " are not saved. They are kept in " + quoted(kept) +
+           " and offered when " + quoted(path) + " is next opened.";
+}
+
+std::string notKeptMessage(const std::string& path, int error) {
+    return "The changes to " + quoted(path) + " are not saved and cannot be kept in " +
+           quoted(platform::stateFolder()) + " (" + platform::systemErrorText(error) +
+           "). Save them with Save as, or leave with Exit to drop them";
+}
+
+std::string stateFolderWarning(int error) {
+    const std::string folder = platform::stateFolder();
+    return "Quorvia cannot keep recovery data and locks in " +
+           quoted(folder.empty() ? "$XDG_STATE_HOME/quorvia" : folder) + " (" +
+           platform::systemErrorText(error) +
+           "). Until that folder works, your changes are not protected against a crash or "
+           "another Quorvia window.";
 }
 
 }  // namespace
 
 Workspace::Workspace(model::PairedTrees& trees, platform::UserPrompts& prompts,
                      platform::DatabaseLock* lock)
-    : m_trees(trees), m_prompts(prompts), m_lock(lock) {
+    : m_trees(trees),
+      m_prompts(prompts),
+      m_lock(lock != nullptr ? lock : &m_noLock),
+      m_recovery(windowOf(m_lock->process(), platform::processStart(m_lock->process()))) {
     m_trees.records().addObserver(this);
 }
 
@@ -95,46 +129,42 @@ void Workspace::writeSettings() {
     settings.commit();
 }
 
-void Workspace::noteChange() {
-    m_protected = false;
-    ++m_revision;
+void Workspace::tellStateFolderFailure(int error) {
+    // Told once until the folder works again, however often it fails meanwhile.
+    if (error == 0) {
+        m_stateFolderTold = false;
+    } else if (!m_stateFolderTold) {
+        m_stateFolderTold = true;
+        m_prompts.warn(stateFolderWarning(error));
+    }
+}
+
+void Workspace::tellWhereKept(const std::string& kept) {
+    if (!kept.empty()) {
+        m_prompts.warn(keptNotice(m_filePath, kept));
+    }
 }
 
 void Workspace::takeCurrentFile() {
-    // Unsaved changes of the file left behind stay in its recovery data as last written.
-    m_recovery.reset();
+    // Unsaved changes of the file left behind stay in its recovery data, for the next window.
+    tellWhereKept(m_recovery.leave());
+    m_setAside.clear();
     m_heldElsewhere = false;
-    m_fullPath = platform::fullPath(m_currentDatabasePath);
+    m_filePath = m_currentDatabasePath;
+    m_file = fileKey(m_currentDatabasePath);
     m_identity = platform::fileIdentity(m_currentDatabasePath);
-    if (m_lock != nullptr) {
+    m_recovery.attach(m_file);
+    if (m_file.path.empty()) {
         m_lock->release();
-    }
-    if (m_fullPath.empty()) {
         return;
     }
-    long long holder = 0;
-    if (!tryToHoldCurrentFile(holder)) {
+    if (const int error = prepareStateFolder(); error != 0) {
+        tellStateFolderFailure(error);
+    }
+    if (!m_lock->take(lockFiles(m_file), m_holder)) {
+        m_lock->release();
         m_heldElsewhere = true;
-        m_holder = holder;
     }
-}
-
-bool Workspace::tryToHoldCurrentFile(long long& holder) {
-    const std::string folder = platform::stateFolder();
-    if (folder.empty()) {
-        // Nowhere to keep anything: the window works as it would without these guards.
-        return true;
-    }
-    auto recovery = std::make_unique<RecoveryData>(m_fullPath, folder);
-    // The lock file lives beside the recovery data, so the folder comes first.
-    (void)recovery->prepareFolder();
-    if (m_lock != nullptr && !m_lock->take(recovery->lockPath(), holder)) {
-        return false;
-    }
-    m_heldElsewhere = false;
-    m_recovery = std::move(recovery);
-    m_keptRevision = kNeverSaved;
-    return true;
 }
 
 void Workspace::loadCurrentDatabase() {
@@ -144,34 +174,73 @@ void Workspace::loadCurrentDatabase() {
     }
     m_protected = false;
     std::optional<Error> failure;
-    {
-        const AtScopeEnd loaded([this] { markSaved(); });
+    try {
+        const AtScopeEnd loaded([this] { m_recovery.noteLoaded(m_identity); });
         failure = model::loadDatabase(m_trees, m_currentDatabasePath);
+    } catch (...) {
+        // A load that stops at a short record has filled the trees all the same.
+        (void)offerLeftChanges(false);
+        throw;
     }
     if (failure) {
         m_protected = true;
         m_prompts.warn(failure->message());
     }
-    offerRecovery();
+    (void)offerLeftChanges(false);
 }
 
-void Workspace::offerRecovery() {
-    const auto recovered = m_recovery ? m_recovery->read() : std::nullopt;
-    if (!recovered) {
-        return;
+bool Workspace::offerLeftChanges(bool beforeWrite) {
+    const auto isGone = [this](const WindowName& window) {
+        return window.process == 0 || !m_lock->runs(window.process, window.start);
+    };
+    std::vector<std::string> skipped{m_recovery.file()};
+    if (beforeWrite) {
+        skipped.insert(skipped.end(), m_setAside.begin(), m_setAside.end());
     }
-    if (!m_prompts.confirm(recoverQuestion(m_currentDatabasePath, recovered->keptAt))) {
-        m_recovery->remove();
-        return;
+    for (LeftChanges& left : findLeftChanges(m_file, isGone, skipped)) {
+        if (!claimLeftChanges(left, m_file, m_recovery.window())) {
+            continue;
+        }
+        const bool changed =
+            left.header.source && changedSince(*left.header.source, m_currentDatabasePath);
+        const bool setAside = m_recovery.hasUnsavedChanges();
+        if (!m_prompts.confirm(
+                recoverQuestion(m_currentDatabasePath, left.header, changed, setAside))) {
+            platform::deleteFile(left.file);
+            continue;
+        }
+        takeLeftChanges(left, changed);
+        return true;
     }
-    // The recovered tree is an unsaved change, which its recovery data already holds.
-    const AtScopeEnd kept([this] {
-        m_protected = false;
-        m_savedRevision = kNeverSaved;
-        m_keptRevision = m_revision;
-    });
-    (void)model::loadDatabaseContent(m_trees, recovered->content,
-                                     platform::fileNamePart(m_currentDatabasePath));
+    return false;
+}
+
+void Workspace::takeLeftChanges(const LeftChanges& left, bool changed) {
+    const auto content = readRecoveredDatabase(left.file);
+    if (!content) {
+        throw model::openError(left.file);
+    }
+    if (m_recovery.hasUnsavedChanges()) {
+        // This window's own changes wait for the next open of the file, as the question said.
+        (void)m_recovery.keepNow(m_trees.records());
+        const std::string aside = m_recovery.leave();
+        if (!aside.empty()) {
+            m_setAside.push_back(aside);
+        }
+    }
+    {
+        // The recovered tree is an unsaved change, which the data taken over already holds.
+        const AtScopeEnd recovered([&] {
+            m_protected = false;
+            m_recovery.noteRecovered(left);
+        });
+        (void)model::loadDatabaseContent(m_trees, content,
+                                         platform::fileNamePart(m_currentDatabasePath));
+    }
+    if (changed) {
+        // As after a change by another program: the next write asks first.
+        m_identity = left.header.source->identity;
+    }
 }
 
 bool Workspace::changedBehind() const {
@@ -180,88 +249,87 @@ bool Workspace::changedBehind() const {
     return now && now != m_identity;
 }
 
-bool Workspace::mayWrite(bool asked) {
-    if (m_heldElsewhere) {
-        if (!asked) {
+bool Workspace::mayWrite(Write how) {
+    if (m_heldElsewhere && how != Write::Allowed) {
+        // The other window may have closed since.
+        if (m_lock->take(lockFiles(m_file), m_holder)) {
+            m_heldElsewhere = false;
+        } else if (!m_prompts.confirmOverwrite(heldQuestion(m_currentDatabasePath))) {
+            keepRecoveryDataNow();
             return false;
         }
-        // The other window may have closed since.
-        long long holder = 0;
-        if (!tryToHoldCurrentFile(holder)) {
-            return m_prompts.confirm(heldQuestion(m_currentDatabasePath));
-        }
     }
-    if (!changedBehind() || m_prompts.confirm(changedQuestion(m_currentDatabasePath))) {
+    if (!changedBehind() || m_prompts.confirmOverwrite(changedQuestion(m_currentDatabasePath))) {
         return true;
     }
     keepRecoveryDataNow();
     return false;
 }
 
-bool Workspace::writeDatabase(bool asked) {
-    if (!mayWrite(asked)) {
-        return false;
+Workspace::Written Workspace::writeDatabase(Write how) {
+    // A second window writes the file only when asked, and at its close when it would else drop
+    // changes.
+    const bool closingWithChanges = how == Write::Closing && hasUnsavedChanges();
+    if (m_heldElsewhere && how == Write::Own) {
+        return Written::No;
+    }
+    if (m_heldElsewhere && how == Write::Closing && !closingWithChanges) {
+        return Written::No;
+    }
+    if (offerLeftChanges(true)) {
+        return Written::Recovered;
+    }
+    if (!mayWrite(how)) {
+        return Written::No;
     }
     model::writeDatabaseFile(m_trees.records(), m_currentDatabasePath);
     m_identity = platform::fileIdentity(m_currentDatabasePath);
     m_protected = false;
-    markSaved();
-    if (m_recovery) {
-        m_recovery->remove();
+    m_recovery.noteSaved(m_identity);
+    // A write makes a new file: the window now holds that one too.
+    m_file = fileKey(m_currentDatabasePath);
+    if (!m_heldElsewhere) {
+        long long holder = 0;
+        (void)m_lock->take(lockFiles(m_file), holder);
     }
-    return true;
+    return Written::Yes;
 }
 
 void Workspace::save() {
-    (void)writeDatabase(true);
+    (void)writeDatabase(Write::Asked);
 }
 
-void Workspace::saveUnlessProtected() {
-    if (!m_protected) {
-        (void)writeDatabase(false);
+Workspace::Written Workspace::saveUnlessProtected(Write how) {
+    return m_protected ? Written::No : writeDatabase(how);
+}
+
+void Workspace::keepBeforeLeaving() {
+    if (const int error = m_recovery.keepNow(m_trees.records()); error != 0) {
+        tellStateFolderFailure(error);
+        throw Error(notKeptMessage(m_currentDatabasePath, error));
     }
-}
-
-bool Workspace::needsRecoveryData() const {
-    return m_recovery && hasUnsavedChanges() && m_revision != m_keptRevision;
-}
-
-bool Workspace::shouldStartRecoveryWriter() const {
-    return needsRecoveryData() && m_revision != m_failedRevision;
 }
 
 void Workspace::keepRecoveryData() {
-    if (!m_recovery) {
-        return;
+    if (m_ticking) {
+        return;  // the warning of an earlier tick is still open
     }
-    const RecoveryData::Writer writer = m_recovery->pollWriter();
-    if (writer == RecoveryData::Writer::Running) {
-        return;
-    }
-    if (writer == RecoveryData::Writer::Succeeded) {
-        m_keptRevision = m_writingRevision;
-    } else if (writer == RecoveryData::Writer::Failed) {
-        // A full disk fails again at once: the next change tries again.
-        m_failedRevision = m_writingRevision;
-    }
-    if (shouldStartRecoveryWriter()) {
-        m_writingRevision = m_revision;
-        if (!m_recovery->startWriting(m_trees.records())) {
-            m_failedRevision = m_revision;
-        }
+    m_ticking = true;
+    const AtScopeEnd ticked([this] { m_ticking = false; });
+    if (const auto result = m_recovery.tick(m_trees.records())) {
+        tellStateFolderFailure(*result);
     }
 }
 
 void Workspace::keepRecoveryDataNow() {
-    keepRecoveryData();
-    if (needsRecoveryData() && m_recovery->writeNow(m_trees.records())) {
-        m_keptRevision = m_revision;
+    if (const int error = m_recovery.keepNow(m_trees.records()); error != 0) {
+        tellStateFolderFailure(error);
     }
 }
 
 bool Workspace::isKeepingRecoveryData() {
     keepRecoveryData();
-    return m_recovery && m_recovery->hasWriter();
+    return m_recovery.isWriting();
 }
 
 void Workspace::changeDatabasePath(const std::string& path) {
@@ -280,43 +348,68 @@ void Workspace::openChosen(const std::optional<std::string>& chosen) {
     if (!chosen) {
         return;
     }
+    keepBeforeLeaving();
     changeDatabasePath(*chosen);
     loadCurrentDatabase();
 }
 
 void Workspace::newDatabase() {
-    saveUnlessProtected();
-    openChosen(m_prompts.chooseFileToSave());
+    if (saveUnlessProtected() != Written::Recovered) {
+        openChosen(m_prompts.chooseFileToSave());
+    }
 }
 
 void Workspace::openDatabase() {
-    saveUnlessProtected();
-    openChosen(m_prompts.chooseFileToOpen());
+    if (saveUnlessProtected() != Written::Recovered) {
+        openChosen(m_prompts.chooseFileToOpen());
+    }
 }
 
 void Workspace::saveAs() {
-    saveUnlessProtected();
+    if (saveUnlessProtected() == Written::Recovered) {
+        return;
+    }
     const auto chosen = m_prompts.chooseFileToSave();
     if (!chosen) {
         return;
     }
+    // Over a file another window holds only when the user says so; No changes nothing.
+    long long holder = 0;
+    const bool held = m_lock->isHeldElsewhere(lockFiles(fileKey(*chosen)), holder);
+    if (held && !m_prompts.confirmOverwrite(heldQuestion(*chosen))) {
+        return;
+    }
+    // The tree goes to the new file, so a failure to keep it for the old one loses nothing.
+    keepRecoveryDataNow();
     changeDatabasePath(*chosen);
     // Another file from here on: its history starts now, as for New and Open.
     m_trees.clearHistory();
     takeCurrentFile();
-    save();
-}
-
-void Workspace::close() {
-    saveUnlessProtected();
-    writeSettings();
-    // The window is done with the file: another may take it now.
-    if (m_lock != nullptr) {
-        m_lock->release();
+    if (writeDatabase(Write::Allowed) == Written::Yes && m_heldElsewhere) {
+        // From here on a second window on it, with every guard of one.
+        m_prompts.warn(heldWarning(m_currentDatabasePath, m_holder));
     }
 }
 
+bool Workspace::close() {
+    if (saveUnlessProtected(Write::Closing) == Written::Recovered) {
+        return false;
+    }
+    // Changes no write took never end with the window unnoticed.
+    keepBeforeLeaving();
+    writeSettings();
+    const std::string kept = m_recovery.leave();
+    tellWhereKept(kept);
+    m_setAside.push_back(kept);
+    // The window is done with the file: another may take it now.
+    m_lock->release();
+    return true;
+}
+
 void Workspace::adoptDatabase(const std::string& path) {
+    // The converted file replaces the current one unsaved, as it always did; what the changes
+    // were stays in the recovery data when it can.
+    keepRecoveryDataNow();
     changeDatabasePath(path);
     loadCurrentDatabase();
 }

@@ -1,7 +1,8 @@
 // The program's run-time state and the database commands: the start directory, the current
 // database path and the settings file that carries it from one run to the next; New, Open,
 // Save, Save as and the close of the window. It also guards the database file: one window per
-// file, no write over a change made by another program, and recovery data for unsaved changes.
+// file, no write over a change made by another program or over changes another window left,
+// and recovery data for this window's unsaved changes.
 #pragma once
 
 #include <memory>
@@ -14,6 +15,8 @@
 #include "platform/Files.h"
 #include "platform/UserPrompts.h"
 #include "workspace/RecoveryData.h"
+#include "workspace/RecoveryFile.h"
+#include "workspace/StateFiles.h"
 
 namespace quorvia::workspace {
 
@@ -24,7 +27,7 @@ inline constexpr const char* kDefaultDatabaseName = "Quorvia";
 
 class Workspace final : private model::TreeObserver {
 public:
-    // Without a lock every file is the window's own.
+    // Without a lock every file is the window's own, and this process names its recovery data.
     Workspace(model::PairedTrees& trees, platform::UserPrompts& prompts,
               platform::DatabaseLock* lock = nullptr);
     ~Workspace() override;
@@ -53,8 +56,9 @@ public:
     void openDatabase();
     void saveAs();
     // Closing the window: save, then the settings file, then the file's lock is given up.
-    // Raises the failure, so the window stays open.
-    void close();
+    // Raises the failure, so the window stays open. False when the user took changes another
+    // window left instead of the save: the window stays open to show them.
+    bool close();
     // Makes a converted database file the current database (without saving the old one).
     void adoptDatabase(const std::string& path);
     // The phone database import: a source, a target, the conversion, then the target becomes
@@ -68,10 +72,10 @@ public:
     bool isProtected() const { return m_protected; }
     // True while another window holds the current file: this one writes it only when asked.
     bool isHeldElsewhere() const { return m_heldElsewhere; }
-    bool hasUnsavedChanges() const { return m_revision != m_savedRevision; }
+    bool hasUnsavedChanges() const { return m_recovery.hasUnsavedChanges(); }
 
-    // Called by the window's timer: starts writing the recovery data when the trees hold changes
-    // that neither the file nor the data holds, unless a writer is still at work.
+    // Called by the window's timer: the recovery data catches up with the changes, written by a
+    // child process, unless one is still at work.
     void keepRecoveryData();
     // The same, written at once (the window is about to drop the changes).
     void keepRecoveryDataNow();
@@ -80,23 +84,36 @@ public:
     bool isKeepingRecoveryData();
 
 private:
-    void saveUnlessProtected();
-    // Writes the database file when the window's rules and the user allow; true when written.
-    bool writeDatabase(bool asked);
-    bool mayWrite(bool asked);
+    // How a write of the database comes about: a step of New, Open or Save as, the close, the
+    // user's own Save, or a Save as the user has already allowed over another window's file.
+    enum class Write { Own, Closing, Asked, Allowed };
+    enum class Written { Yes, No, Recovered };
+
+    Written saveUnlessProtected(Write how = Write::Own);
+    // Writes the database file when the window's rules and the user allow.
+    Written writeDatabase(Write how);
+    bool mayWrite(Write how);
     bool changedBehind() const;
     // Makes the current path the window's own: its lock, its recovery data, the file as it is.
+    // The file left behind keeps its unsaved changes in recovery data, and the user is told.
     void takeCurrentFile();
-    bool tryToHoldCurrentFile(long long& holder);
-    void offerRecovery();
-    bool needsRecoveryData() const;
-    bool shouldStartRecoveryWriter() const;
-    void markSaved() { m_savedRevision = m_revision; }
-    void noteChange();
+    // The recovery data of windows that are gone or left the file, offered newest first; true
+    // when the user took some, which the trees then show.
+    bool offerLeftChanges(bool beforeWrite);
+    void takeLeftChanges(const LeftChanges& left, bool changed);
+    // Unsaved changes that no write took are kept before the window leaves the file; raises
+    // when they cannot be.
+    void keepBeforeLeaving();
+    void tellWhereKept(const std::string& kept);
+    void tellStateFolderFailure(int error);
     // Sets the current path and writes the settings file; on failure the old path comes back.
     void changeDatabasePath(const std::string& path);
     void openChosen(const std::optional<std::string>& chosen);
 
+    void noteChange() {
+        m_protected = false;
+        m_recovery.noteChange();
+    }
     // Every change of the record tree's content or shape must reach noteChange().
     void inserted(const model::Node*, int, int) override { noteChange(); }
     void removed(const model::Node*, int, int) override { noteChange(); }
@@ -109,26 +126,24 @@ private:
 
     model::PairedTrees& m_trees;
     platform::UserPrompts& m_prompts;
-    platform::DatabaseLock* m_lock;
+    platform::NoLock m_noLock;
+    platform::DatabaseLock* m_lock;  // not owned
     std::string m_startDirectory;
     std::string m_currentDatabasePath;
     bool m_protected = false;
 
-    // The current file's full path, as the lock and the recovery data know it.
-    std::string m_fullPath;
+    // The current file as the lock and the recovery data know it, and the path it was taken by.
+    FileKey m_file;
+    std::string m_filePath;
     bool m_heldElsewhere = false;
     long long m_holder = 0;  // the process of the window that holds it
     // The file as this window last read or wrote it; none when there was no file.
     std::optional<platform::FileIdentity> m_identity;
-    // None while the window keeps no recovery data for the file.
-    std::unique_ptr<RecoveryData> m_recovery;
-    // Every change of the record tree counts one; what the file and the recovery data hold is
-    // told by the count they were written at.
-    unsigned long long m_revision = 0;
-    unsigned long long m_savedRevision = 0;
-    unsigned long long m_keptRevision = 0;
-    unsigned long long m_writingRevision = 0;
-    unsigned long long m_failedRevision = 0;
+    RecoveryData m_recovery;
+    // Data this window set aside for changes it took over: offered at the next open only.
+    std::vector<std::string> m_setAside;
+    bool m_stateFolderTold = false;
+    bool m_ticking = false;
 };
 
 }  // namespace quorvia::workspace

@@ -170,7 +170,14 @@ TEST_F(PhoneImportCommandTest, TheConvertedFileBecomesTheCurrentDatabase) {
     EXPECT_EQ(workspace.currentDatabasePath(), dir.path("book.db"));
     EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("book.db") + "\r\n");
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;Old;1\r\n") << "the old one is not saved";
-    EXPECT_EQ(prompts.takeAsked(), (Asked{"open", "save"}));
+    const Asked asked = prompts.takeAsked();
+    EXPECT_EQ(Asked(asked.begin(), asked.begin() + 2), (Asked{"open", "save"}));
+    EXPECT_EQ(asked.at(2).rfind("warn: The changes to \"" + dir.path("Quorvia") +
+                                    "\" are not "
+                                    "saved. They are kept in ",
+                                0),
+              0u)
+        << "kept for the next open";
 }
 
 TEST_F(PhoneImportCommandTest, OnFailureOrNothingToConvertTheCurrentDatabaseStays) {

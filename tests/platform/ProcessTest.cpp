@@ -33,6 +33,20 @@ TEST(Process, RunAndWaitGivesMinusOneWhenNothingRanToItsEnd) {
     EXPECT_EQ(RunAndWait({"true"}), 0);
 }
 
+TEST(Process, AChildIsPolledEndedAndAwaited) {
+    ChildProcess copy = ChildProcess::startCopy([] { return 7; });
+    EXPECT_EQ(copy.wait().exitCode, 7);
+    EXPECT_FALSE(copy.isRunning());
+    ChildProcess sleeper = ChildProcess::start({"sleep", "60"});
+    EXPECT_FALSE(sleeper.poll()) << "still running";
+    sleeper.end();
+    EXPECT_FALSE(sleeper.isRunning());
+    EXPECT_FALSE(ChildProcess::start({"quorvia-no-such-program"}).isRunning());
+    EXPECT_FALSE(processRuns(1LL << 40, ""));
+    EXPECT_TRUE(processRuns(currentProcessId(), processStart(currentProcessId())));
+    EXPECT_FALSE(processRuns(currentProcessId(), "0")) << "a process of the same id before";
+}
+
 TEST(Process, FindProgramSearchesPath) {
     testing::TempDir dir;
     writeScript(dir, "builder", "exit 0");

@@ -26,8 +26,9 @@ void FakePrompts::warn(const std::string& message) {
     asked.push_back("warn: " + message);
 }
 
-bool FakePrompts::confirm(const std::string& question) {
-    asked.push_back("confirm: " + question);
+bool FakePrompts::askQuestion(const std::string& question, Answer byDefault) {
+    asked.push_back((byDefault == Answer::No ? "confirm, No by default: " : "confirm: ") +
+                    question);
     return next(confirmAnswers, asked, false);
 }
 

@@ -16,7 +16,6 @@ class FakePrompts final : public platform::UserPrompts {
 public:
     void showError(const std::string& message) override;
     void warn(const std::string& message) override;
-    bool confirm(const std::string& question) override;
     int chooseNameColumn(const std::vector<std::string>& headers) override;
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
     std::optional<platform::AttributeFields> editAttribute(
@@ -25,11 +24,13 @@ public:
     void whileBusy(const std::function<void()>& work) override;
 
 protected:
+    bool askQuestion(const std::string& question, Answer byDefault) override;
     std::optional<std::string> askFileToOpen() override;
     std::optional<std::string> askFileToSave() override;
 
 public:
-    // What was asked, in order: "error: ...", "warn: ...", "confirm: ...", "open", "save",
+    // What was asked, in order: "error: ...", "warn: ...", "confirm: ..." (a question whose
+    // default button is No: "confirm, No by default: ..."), "open", "save",
     // "columns: a|b", "object: name|icon", "attribute: name|value", "find: text|matchCase",
     // "busy".
     std::vector<std::string> asked;

@@ -91,7 +91,7 @@ private slots:
         QVERIFY(many->text().endsWith(QStringLiteral("line\nlast.")));
     }
 
-    void confirmationBoxAnswersYesByDefaultAndNoOnEscape() {
+    void confirmationBoxAnswersItsDefaultOnEnterAndNoOnEscape() {
         auto box = makeConfirmationBox("Please confirm deletion, Are you sure ?");
         QCOMPARE(box->windowTitle(), QStringLiteral("Confirmation"));
         QCOMPARE(box->text(), QStringLiteral("Please confirm deletion, Are you sure ?"));
@@ -107,6 +107,12 @@ private slots:
         second->show();
         QTest::keyClick(second.get(), Qt::Key_Escape);
         QCOMPARE(second->clickedButton(), second->escapeButton());
+        // A question whose Yes writes over someone's work answers Enter with No.
+        auto overwrite = makeConfirmationBox("Save over it?", ConfirmationDefault::No);
+        QCOMPARE(overwrite->defaultButton()->text(), QStringLiteral("&Non"));
+        overwrite->show();
+        QTest::keyClick(overwrite.get(), Qt::Key_Return);
+        QCOMPARE(overwrite->buttonRole(overwrite->clickedButton()), QMessageBox::NoRole);
     }
 };
 

@@ -19,6 +19,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
+#include "support/Windows.h"
 #include "workspace/Workspace.h"
 
 namespace quorvia::workspace {
@@ -162,6 +163,9 @@ class FaultInjection : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(FaultInjection, EveryFailurePointKeepsEverythingSound) {
     const Scenario& scenario = GetParam();
+    // Only the user's files here: the recovery data that a command keeps on its way is failed
+    // on its own below.
+    const testing::ScopedEnvironmentVariable noStateFolder("XDG_STATE_HOME", "/dev/null/state");
     // A clean run counts the calls that can fail.
     std::map<FileCall, int> calls;
     {
@@ -298,6 +302,40 @@ TEST(RecoveryFaults, AFailedWriteKeepsThePreviousData) {
         tick();
         EXPECT_NE(kept()[0].find("\nChanged again\r\n\tO;Old;1\r\n"), std::string::npos) << where;
     }
+}
+
+// A disk too full for the data of a large database: told once, naming the folder and the
+// error, and the data kept before says that it misses the later changes.
+TEST(RecoveryFaults, AFullDiskIsToldOnceAndTheOlderDataSaysSo) {
+    testing::TempDir dir;
+    testing::TempDir state;
+    const testing::ScopedEnvironmentVariable stateHome("XDG_STATE_HOME", state.path());
+    const testing::ScopedCurrentDirectory inside(dir.path());
+    dir.write("Quorvia", "Quorvia\r\n\tO;A;1\r\n\tO;B;1\r\n\tO;C;1\r\n");
+    testing::Processes processes;
+    {
+        testing::Window window(processes, 101);
+        window.remove("A");
+        window.keepRecoveryData();
+        testing::FaultyFileSystem files;
+        files.failAt(FileCall::Allocate, 1, ENOSPC);  // each writer's first reservation
+        for (const char* removed : {"B", "C"}) {
+            window.remove(removed);
+            window.keepRecoveryData();
+        }
+        EXPECT_EQ(window.prompts.takeAsked(),
+                  std::vector<std::string>{
+                      "warn: Quorvia cannot keep recovery data and locks in \"" + state.path() +
+                      "/quorvia\" (No space left on device). Until that folder works, your "
+                      "changes are not protected against a crash or another Quorvia window."});
+        window.kill();
+    }
+    testing::Window next(processes, 202, {true});
+    const std::string question = next.prompts.asked.at(0);
+    EXPECT_NE(question.find(". They are older than the last change, made on 20"),
+              std::string::npos)
+        << question;
+    EXPECT_EQ(next.records(), "Quorvia\n\tO;B;1\n\tO;C;1\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, FaultInjection, ::testing::ValuesIn(scenarios()),

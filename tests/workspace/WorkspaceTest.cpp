@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -11,6 +12,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
+#include "support/Windows.h"
 #include "workspace/Workspace.h"
 
 namespace quorvia::workspace {
@@ -36,7 +38,8 @@ protected:
         const model::NodePair root = trees.pairOf(trees.display().nodeAt(0));
         trees.setPair(root, root.display->text(), root.display->iconIndex(), text);
     }
-    std::string errorOf(void (Workspace::*command)()) {
+    template <typename Result>
+    std::string errorOf(Result (Workspace::*command)()) {
         try {
             (workspace.*command)();
         } catch (const Error& error) {
@@ -269,85 +272,71 @@ TEST_F(WorkspaceTest, AdoptingAConvertedDatabaseDoesNotSaveTheOldOne) {
     EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("converted.db") + "\r\n");
 }
 
-// Lock files as processes share them: a path one fake process holds is refused to another.
-struct FakeLock final : platform::DatabaseLock {
-    FakeLock(std::map<std::string, long long>& held, long long process)
-        : held(held), process(process) {}
-    bool take(const std::string& path, long long& holder) override {
-        holder = held.emplace(path, process).first->second;
-        return holder == process;
-    }
-    void release() override {}
-
-    std::map<std::string, long long>& held;
-    long long process;
-};
-
-// Another window on the start directory's database, started after `answers` are scripted.
-struct Window {
-    explicit Window(std::deque<bool> answers = {}, platform::DatabaseLock* lock = nullptr)
-        : workspace(trees, prompts, lock) {
-        prompts.confirmAnswers = std::move(answers);
-        workspace.start();
-        workspace.loadCurrentDatabase();
-    }
-    void removeFirstChild() {
-        model::PairedTrees::Step step(trees);
-        trees.removePair(trees.pairOf(trees.display().nodeAt(1)));
-    }
-    void waitForRecoveryData() {
-        workspace.keepRecoveryData();
-        while (workspace.isKeepingRecoveryData()) {
-            ::usleep(1000);
-        }
-    }
-
-    model::PairedTrees trees;
-    testing::FakePrompts prompts;
-    Workspace workspace;
-};
+using testing::Window;
 
 class GuardedFileTest : public WorkspaceTest {
 protected:
-    std::string quoted() const { return "\"" + dir.path("Quorvia") + "\""; }
-    bool keepsRecoveryData() const {
+    std::string quoted(const std::string& name = "Quorvia") const {
+        return "\"" + dir.path(name) + "\"";
+    }
+    std::vector<std::string> recoveryFiles() const {
+        std::vector<std::string> files;
         const std::string folder = state.path() + "/quorvia";
-        return std::filesystem::exists(folder) &&
-               !std::filesystem::is_empty(std::filesystem::path(folder));
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().extension() == ".recovery") {
+                files.push_back(entry.path().string());
+            }
+        }
+        return files;
+    }
+    static std::string heldQuestion(const std::string& quotedPath) {
+        return "confirm, No by default: " + quotedPath +
+               " is open in another Quorvia window. Save over it?";
+    }
+    // True when `asked` holds a question or warning that starts with `start` and holds `part`.
+    static bool wasAsked(const Asked& asked, const std::string& start, const std::string& part) {
+        return std::any_of(asked.begin(), asked.end(), [&](const std::string& question) {
+            return question.rfind(start, 0) == 0 && question.find(part) != std::string::npos;
+        });
     }
 
     testing::TempDir state;
     testing::ScopedEnvironmentVariable stateHome{"XDG_STATE_HOME", state.path()};
+    testing::Processes processes;
 };
 
 TEST_F(GuardedFileTest, UnsavedChangesOutliveACrashAndAreOfferedOnce) {
     dir.write("Quorvia", "Quorvia\r\n\tO;Gone;1\r\n\tO;Kept;1\r\n");
-    const auto crash = [] {
-        Window crashed;
-        crashed.removeFirstChild();
-        crashed.waitForRecoveryData();
+    long long process = 100;
+    const auto crash = [&](const std::string& removed) {
+        Window crashed(processes, ++process);
+        crashed.remove(removed);
+        crashed.kill();
     };
-    crash();
-    struct stat folder {};
-    ASSERT_EQ(::stat((state.path() + "/quorvia").c_str(), &folder), 0);
-    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    crash("Gone");
+    struct stat info {};
+    ASSERT_EQ(::stat((state.path() + "/quorvia").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(recoveryFiles().size(), 1u);
+    ASSERT_EQ(::stat(recoveryFiles()[0].c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     {
-        Window recovered({true});
+        Window recovered(processes, ++process, {true});
         const std::string asked = recovered.prompts.takeAsked().at(0);
         EXPECT_EQ(asked.rfind("confirm: Quorvia ended on 20", 0), 0u) << asked;
         EXPECT_NE(asked.find(" without saving the changes to " + quoted() + ". Recover them?"),
                   std::string::npos)
             << asked;
-        EXPECT_EQ(outline(recovered.trees.records()), "Quorvia\n\tO;Kept;1\n");
+        EXPECT_EQ(recovered.records(), "Quorvia\n\tO;Kept;1\n");
         EXPECT_TRUE(recovered.workspace.hasUnsavedChanges());
-        recovered.workspace.close();
+        EXPECT_TRUE(recovered.workspace.close());
     }
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;Kept;1\r\n");
-    EXPECT_FALSE(keepsRecoveryData()) << "a write of the file removes the data";
-    crash();
-    EXPECT_EQ(outline(Window({false}).trees.records()), "Quorvia\n\tO;Kept;1\n");
-    EXPECT_FALSE(keepsRecoveryData()) << "No deletes the data";
-    EXPECT_TRUE(Window().prompts.asked.empty());
+    EXPECT_TRUE(recoveryFiles().empty()) << "a write of the file removes the data";
+    crash("Kept");
+    EXPECT_EQ(Window(processes, ++process, {false}).records(), "Quorvia\n\tO;Kept;1\n");
+    EXPECT_TRUE(recoveryFiles().empty()) << "No deletes the data";
+    EXPECT_TRUE(Window(processes, ++process).prompts.asked.empty());
 }
 
 TEST_F(GuardedFileTest, AFileChangedByAnotherProgramIsWrittenOverOnlyWhenTheUserSaysSo) {
@@ -362,21 +351,34 @@ TEST_F(GuardedFileTest, AFileChangedByAnotherProgramIsWrittenOverOnlyWhenTheUser
     prompts.confirmAnswers = {false};
     workspace.close();
     EXPECT_EQ(dir.read("Quorvia"), "Theirs\r\n");
-    EXPECT_EQ(prompts.takeAsked(),
-              Asked{"confirm: " + quoted() +
-                    " was changed by another program after Quorvia read it. Save over it?"});
-    Window next({true});
-    EXPECT_EQ(outline(next.trees.records()), "Unsaved\n") << "the refused changes were kept";
+    const Asked asked = prompts.takeAsked();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0],
+              "confirm, No by default: " + quoted() +
+                  " was changed by another program after Quorvia read it. Save over it?");
+    EXPECT_EQ(asked[1].rfind("warn: The changes to " + quoted() +
+                                 " are not saved. They are kept "
+                                 "in \"" +
+                                 state.path() + "/quorvia/",
+                             0),
+              0u)
+        << asked[1];
+    Window next(processes, 101, {true});
+    EXPECT_TRUE(wasAsked(next.prompts.asked, "confirm: Quorvia ended on ",
+                         quoted() + " was changed after these changes were made. Recover them?"));
+    EXPECT_EQ(next.records(), "Unsaved\n") << "the refused changes were kept";
+    next.prompts.confirmAnswers = {true};
     next.workspace.save();
+    EXPECT_EQ(next.prompts.asked.back(),
+              "confirm, No by default: " + quoted() +
+                  " was changed by another program after Quorvia read it. Save over it?")
+        << "recovered over a newer file, the next write asks";
     EXPECT_EQ(dir.read("Quorvia"), "Unsaved\r\n");
 }
 
-TEST_F(GuardedFileTest, ASecondWindowOnTheFileWritesItOnlyWhenAsked) {
-    std::map<std::string, long long> held;
-    FakeLock firstLock(held, 101);
-    FakeLock secondLock(held, 202);
-    Window first({}, &firstLock);
-    Window second({}, &secondLock);
+TEST_F(GuardedFileTest, ASecondWindowKeepsItsChangesAndWritesTheFileOnlyWhenAsked) {
+    Window first(processes, 101);
+    Window second(processes, 202, {false, false});
     EXPECT_EQ(second.prompts.takeAsked(),
               Asked{"warn: " + quoted() +
                     " is open in another Quorvia window (process 101). This window will not "
@@ -386,23 +388,124 @@ TEST_F(GuardedFileTest, ASecondWindowOnTheFileWritesItOnlyWhenAsked) {
         second.trees.appendPair(second.trees.pairOf(second.trees.display().nodeAt(0)), "B", 1,
                                 "B");
     }
-    second.waitForRecoveryData();
+    second.keepRecoveryData();
     second.prompts.saveAnswers = {std::nullopt};
     second.workspace.saveAs();
-    second.workspace.close();
-    second.prompts.confirmAnswers = {false};
     second.workspace.save();
+    EXPECT_TRUE(second.workspace.close());
     EXPECT_FALSE(dir.exists("Quorvia"));
-    EXPECT_FALSE(keepsRecoveryData());
-    EXPECT_EQ(second.prompts.takeAsked(),
-              (Asked{"save", "confirm: " + quoted() +
-                                 " is open in another Quorvia window. Save over it?"}));
+    const Asked asked = second.prompts.takeAsked();
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[0], "save");
+    EXPECT_EQ(asked[1], heldQuestion(quoted()));
+    EXPECT_EQ(asked[2], heldQuestion(quoted())) << "the close asks before it drops changes";
+    EXPECT_EQ(asked[3].rfind("warn: The changes to " + quoted() + " are not saved.", 0), 0u);
+    EXPECT_EQ(recoveryFiles().size(), 1u) << "the second window's changes are kept";
     second.prompts.saveAnswers = {dir.path("mine.db")};
     second.workspace.saveAs();
     EXPECT_EQ(dir.read("mine.db"), "Quorvia\r\n\tB\r\n");
     EXPECT_FALSE(second.workspace.isHeldElsewhere());
     first.workspace.close();
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n");
+}
+
+TEST_F(GuardedFileTest, SaveAsOverAFileAnotherWindowHoldsLosesNothing) {
+    dir.write("f1", "F1\r\n\tO;One;1\r\n");
+    dir.write("f2", "F2\r\n\tO;Two;1\r\n\tO;Three;1\r\n");
+    Window first(processes, 101, {}, dir.path("f1"));
+    Window second(processes, 202, {false, true, false}, dir.path("f2"));
+    second.remove("Two");
+    second.prompts.saveAnswers = {dir.path("f1"), dir.path("f1")};
+    second.workspace.saveAs();
+    EXPECT_EQ(second.workspace.currentDatabasePath(), dir.path("f2")) << "No changes nothing";
+    EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("f2") + "\r\n");
+    EXPECT_EQ(dir.read("f1"), "F1\r\n\tO;One;1\r\n");
+    second.workspace.saveAs();
+    EXPECT_EQ(dir.read("f1"), "F2\r\n\tO;Three;1\r\n");
+    EXPECT_TRUE(second.workspace.isHeldElsewhere()) << "Yes makes it a second window";
+    second.remove("Three");
+    EXPECT_TRUE(second.workspace.close());
+    const Asked asked = second.prompts.takeAsked();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), heldQuestion(quoted("f1"))), 3);
+    EXPECT_TRUE(wasAsked(asked, "warn: " + quoted("f1") + " is open in another Quorvia", ""));
+    EXPECT_EQ(asked.back().rfind("warn: The changes to " + quoted("f1") + " are not saved", 0),
+              0u);
+    first.kill();
+    EXPECT_EQ(Window(processes, 303, {true}, dir.path("f1")).records(), "F2\n");
+}
+
+TEST_F(GuardedFileTest, ASaveOffersWhatACrashedWindowLeftAndSetsItsOwnChangesAside) {
+    dir.write("Quorvia", "Quorvia\r\n\tO;Ann;1\r\n\tO;Notes;1\r\n");
+    Window first(processes, 101);
+    Window second(processes, 202, {true});
+    first.remove("Ann");
+    first.kill();
+    second.remove("Notes");
+    second.keepRecoveryData();
+    second.workspace.save();
+    EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;Ann;1\r\n\tO;Notes;1\r\n");
+    EXPECT_EQ(second.records(), "Quorvia\n\tO;Notes;1\n");
+    EXPECT_TRUE(wasAsked(second.prompts.asked, "confirm: Quorvia ended on ",
+                         " The changes this window has not saved are kept in "));
+    second.workspace.save();
+    EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;Notes;1\r\n");
+    second.kill();
+    Window third(processes, 303, {true});
+    EXPECT_TRUE(wasAsked(third.prompts.asked, "confirm: Quorvia ended on ",
+                         " was changed after these changes were made."));
+    EXPECT_EQ(third.records(), "Quorvia\n\tO;Ann;1\n");
+}
+
+TEST_F(GuardedFileTest, AShortRecordStillOffersTheRecovery) {
+    dir.write("Quorvia", "Quorvia\r\n\tO;A;1\r\n\tshort\r\n");
+    {
+        Window crashed(processes, 101);
+        crashed.remove("A");
+        crashed.kill();
+    }
+    Window next(processes, 202, {true});
+    ASSERT_EQ(next.prompts.asked.size(), 2u);
+    EXPECT_EQ(next.prompts.asked[0].rfind("confirm: Quorvia ended on ", 0), 0u);
+    EXPECT_EQ(next.prompts.asked[1].rfind("error: Indice de liste hors limites", 0), 0u);
+    EXPECT_EQ(next.records(), "Quorvia\n\tshort\n");
+}
+
+TEST_F(GuardedFileTest, AStateFolderThatCannotBeMadeIsToldOnce) {
+    testing::writeBytes(state.path() + "/quorvia", "a file in the folder's place");
+    Window window(processes, 101);
+    window.remove("Quorvia");
+    window.keepRecoveryData();
+    EXPECT_EQ(window.prompts.asked,
+              Asked{"warn: Quorvia cannot keep recovery data and locks in \"" + state.path() +
+                    "/quorvia\" (Not a directory). Until that folder works, your changes are "
+                    "not protected against a crash or another Quorvia window."});
+}
+
+TEST_F(GuardedFileTest, EveryNameOfOneFileIsThatFile) {
+    dir.write("db", "db\r\n");
+    ASSERT_EQ(::symlink("db", dir.path("link").c_str()), 0);
+    ASSERT_EQ(::mkdir(dir.path("sub").c_str(), 0755), 0);
+    ASSERT_EQ(::link(dir.path("db").c_str(), dir.path("hard").c_str()), 0);
+    Window first(processes, 101, {}, dir.path("db"));
+    Window linked(processes, 202, {false}, dir.path("sub/../link"));
+    Window hard(processes, 303, {}, dir.path("hard"));
+    for (const Window* other : {&linked, &hard}) {
+        EXPECT_TRUE(other->workspace.isHeldElsewhere());
+    }
+    {
+        model::PairedTrees::Step step(linked.trees);
+        linked.trees.appendPair(linked.trees.pairOf(linked.trees.display().nodeAt(0)), "B", 1,
+                                "B");
+    }
+    EXPECT_TRUE(linked.workspace.close());
+    EXPECT_TRUE(wasAsked(linked.prompts.asked, heldQuestion(quoted("sub/../link")), ""));
+    EXPECT_EQ(dir.read("db"), "db\r\n");
+    // A file made only by the first save is met by both windows before and after it.
+    Window maker(processes, 404, {}, dir.path("new.db"));
+    EXPECT_TRUE(Window(processes, 505, {}, dir.path("new.db")).workspace.isHeldElsewhere());
+    maker.workspace.save();
+    ASSERT_EQ(::link(dir.path("new.db").c_str(), dir.path("new-hard").c_str()), 0);
+    EXPECT_TRUE(Window(processes, 606, {}, dir.path("new-hard")).workspace.isHeldElsewhere());
 }
 
 }  // namespace
