@@ -6,13 +6,19 @@ namespace quorvia::editing {
 
 namespace {
 
+// The first top-level node is the root, named after the file by every load: it keeps its place,
+// and no other top-level node takes it.
+bool isRoot(const model::Node* node) {
+    return node != nullptr && node->isTopLevel() && node->previousSibling() == nullptr;
+}
+
 void moveSelected(model::PairedTrees& trees, bool up) {
     model::Node* selected = trees.display().selected();
     model::Node* neighbour = nullptr;
-    if (selected != nullptr) {
+    if (selected != nullptr && !isRoot(selected)) {
         neighbour = up ? selected->previousSibling() : selected->nextSibling();
     }
-    if (neighbour == nullptr) {
+    if (neighbour == nullptr || isRoot(neighbour)) {
         return;
     }
     model::PairedTrees::Step step(trees);

@@ -14,8 +14,10 @@ inline constexpr const char* kApplicationTitle = "Teslund Quorvia";
 // stop or sorts before one (so a message ending in a closing parenthesis gets none).
 std::string withFullStop(std::string message);
 
-// The boxes, built but not shown, so their content can be checked. A very long text is shown
-// shortened: its start and its end, an ellipsis between them.
+// The boxes, built but not shown, so their content can be checked. Their text is the message
+// as it is, as shown, copied (Ctrl+C) and read by a screen reader; a line too long for the box
+// wraps at its blanks, or anywhere where it has none. A very long text is shown shortened: its
+// start and its end, an ellipsis between them.
 std::unique_ptr<QMessageBox> makeErrorBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeConfirmationBox(const std::string& question);

@@ -5,6 +5,7 @@
 #include "import/PhoneImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
+#include "platform/FileErrors.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
@@ -265,6 +266,10 @@ bool Workspace::isKeepingRecoveryData() {
 }
 
 void Workspace::changeDatabasePath(const std::string& path) {
+    // The settings file holds the path as its one line.
+    if (path.find_first_of("\r\n") != std::string::npos) {
+        throw Error(platform::textFileMessage(platform::kBadFileName));
+    }
     const std::string previous = m_currentDatabasePath;
     m_currentDatabasePath = path;
     try {

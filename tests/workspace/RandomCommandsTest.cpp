@@ -150,6 +150,25 @@ Decoded decode(const std::string& record) {
     return decoded;
 }
 
+// What an edit dialog opens with: an attribute's name is field 1, its value the rest; an
+// object's name all between the first and the last field, its icon the last field.
+platform::AttributeFields shownAttribute(const std::string& record) {
+    const std::vector<std::string> fields = splitAtSemicolons(record);
+    if (fields.size() < 2) {
+        return {};
+    }
+    return {fields[1],
+            joined({fields.begin() + std::min<size_t>(2, fields.size()), fields.end()}, ";")};
+}
+
+platform::ObjectFields shownObject(const std::string& record) {
+    const std::vector<std::string> fields = splitAtSemicolons(record);
+    if (fields.size() < 3) {
+        return {fields.size() == 2 ? fields[1] : std::string(), 0};
+    }
+    return {joined({fields.begin() + 1, fields.end() - 1}, ";"), readIconField(fields.back())};
+}
+
 std::string fileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
@@ -312,9 +331,8 @@ public:
         openDialog(at);
         asked.push_back("object: |0");
         if (answer) {
-            const std::string record =
-                "O;" + answer->name + ";" + std::to_string(answer->iconIndex);
-            closeDialog(appendChild(at, record, answer->name, answer->iconIndex));
+            closeDialog(
+                appendRecord(at, "O;" + answer->name + ";" + std::to_string(answer->iconIndex)));
         }
     }
 
@@ -328,8 +346,7 @@ public:
         openDialog(at);
         asked.push_back("attribute: |");
         if (answer) {
-            closeDialog(appendChild(at, "T;" + answer->name + ";" + answer->value,
-                                    answer->name + ": " + answer->value, -1));
+            closeDialog(appendRecord(at, "T;" + answer->name + ";" + answer->value));
         }
     }
 
@@ -340,28 +357,37 @@ public:
             return;
         }
         openDialog(at);
-        const std::vector<std::string> fields = splitAtSemicolons(nodes[at].record);
-        const bool filled = fields.size() == 3;
         Entry& entry = nodes[at];
+        std::string record;
         if (isAttribute(at)) {
-            asked.push_back("attribute: " + (filled ? fields[1] + "|" + fields[2] : "|"));
+            const platform::AttributeFields shown = shownAttribute(entry.record);
+            asked.push_back("attribute: " + shown.name + "|" + shown.value);
             if (!attribute) {
                 return;
             }
-            entry.record = "T;" + attribute->name + ";" + attribute->value;
-            entry.text = attribute->name + ": " + attribute->value;
-            entry.icon = -1;
+            if (attribute->name == shown.name && attribute->value == shown.value) {
+                closeDialog(at);  // the record stays as it was, byte for byte
+                return;
+            }
+            record = "T;" + attribute->name + ";" + attribute->value;
         } else {
             // An icon the list does not hold is passed on, so OK alone keeps it.
-            const int icon = filled ? readIconField(fields[2]) : 0;
-            asked.push_back("object: " + (filled ? fields[1] : "") + "|" + std::to_string(icon));
+            const platform::ObjectFields shown = shownObject(entry.record);
+            asked.push_back("object: " + shown.name + "|" + std::to_string(shown.iconIndex));
             if (!object) {
                 return;
             }
-            entry.record = "O;" + object->name + ";" + std::to_string(object->iconIndex);
-            entry.text = object->name;
-            entry.icon = object->iconIndex;
+            if (object->name == shown.name && object->iconIndex == shown.iconIndex) {
+                closeDialog(at);
+                return;
+            }
+            record = "O;" + object->name + ";" + std::to_string(object->iconIndex);
         }
+        // The tree shows the record as the next load decodes it.
+        const Decoded decoded = decode(record);
+        entry.record = record;
+        entry.text = decoded.text;
+        entry.icon = decoded.icon;
         protectedFile = false;
         closeDialog(at);
     }
@@ -411,13 +437,26 @@ public:
             asked.push_back(kContainment);
             return;
         }
+        // An object or attribute record as it is; any other line names an object, unless it
+        // holds a semicolon, which no name can keep: then nothing is pasted.
+        std::vector<std::string> records;
+        for (const Line& line : copiedText) {
+            const std::vector<std::string> fields = splitAtSemicolons(line.record);
+            if (fields.size() >= 3 && (fields[0] == "O" || fields[0] == "T")) {
+                records.push_back(line.record);
+            } else if (fields.size() == 1) {
+                records.push_back("O;" + line.record + ";0");
+            } else {
+                const int number = static_cast<int>(records.size()) + 1;
+                asked.push_back("warn: " + editing::semicolonMessage(number, line.record));
+                return;
+            }
+        }
         const int first = end(at);
         std::vector<int> parents{at};
-        for (const Line& line : copiedText) {
-            const Decoded decoded = decode(line.record);
-            parents.resize(static_cast<size_t>(line.level) + 1);
-            parents.push_back(
-                appendChild(parents.back(), line.record, decoded.text, decoded.icon));
+        for (size_t i = 0; i < copiedText.size(); ++i) {
+            parents.resize(static_cast<size_t>(copiedText[i].level) + 1);
+            parents.push_back(appendRecord(parents.back(), records[i]));
         }
         closeDialog(first);
     }
@@ -450,6 +489,10 @@ public:
         const std::vector<int> siblings = childrenOf(at == kNone ? kNone : parentOf(at));
         const auto it = std::find(siblings.begin(), siblings.end(), at);
         if (at == kNone || it == (up ? siblings.begin() : siblings.end() - 1)) {
+            return;
+        }
+        // The root (the first line) keeps its place: the other top-level nodes move below it.
+        if (at == 0 || (up && *(it - 1) == 0)) {
             return;
         }
         const int first = up ? *(it - 1) : at;
@@ -556,6 +599,12 @@ private:
         }
         asked.push_back("thrown: Fichier introuvable");
         return false;
+    }
+
+    // A new last child shown as the next load decodes its record.
+    int appendRecord(int parent, const std::string& record) {
+        const Decoded decoded = decode(record);
+        return appendChild(parent, record, decoded.text, decoded.icon);
     }
 
     int appendChild(int parent, const std::string& record, const std::string& text,
@@ -1066,6 +1115,9 @@ private:
                 if (chance(0.8)) {
                     step.attribute = platform::AttributeFields{randomName(), randomName()};
                 }
+                if (step.command == Command::Edit && chance(0.3)) {
+                    keepShownFields(step);
+                }
                 break;
             case Command::Delete:
                 step.confirm = chance(0.75);
@@ -1100,6 +1152,16 @@ private:
                 break;
         }
         return step;
+    }
+
+    // OK with the fields unchanged: the answers are what the dialog opens with.
+    void keepShownFields(Step& step) {
+        const int at = step.select ? *step.select : m_model.find(m_model.selected);
+        if (at < 0) {
+            return;
+        }
+        step.object = shownObject(m_model.nodes[static_cast<size_t>(at)].record);
+        step.attribute = shownAttribute(m_model.nodes[static_cast<size_t>(at)].record);
     }
 
     // Runs the step on the program and returns what it asked, with any error it raised.
