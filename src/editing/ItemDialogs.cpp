@@ -1,7 +1,6 @@
 #include "editing/ItemDialogs.h"
 
 #include "editing/Containment.h"
-#include "model/FieldList.h"
 #include "model/NodeRecord.h"
 
 namespace quorvia::editing {
@@ -62,9 +61,7 @@ void apply(model::PairedTrees& trees, DialogMode mode, const Fields& entered,
         trees.showPair(pair);
         return;
     }
-    model::FieldList fields;
-    model::DecodedRecord decoded;
-    model::decodeRecord(fields, record, decoded);
+    const model::DecodedRecord decoded = model::decodeRecord(record);
     model::PairedTrees::Step step(trees);
     if (mode == DialogMode::Add) {
         pair = trees.appendPair(pair, decoded.displayText, decoded.iconIndex, record);

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
+#include "editing/Containment.h"
+
 namespace quorvia::editing {
 
 namespace {
 
-// The first top-level node is the root, named after the file by every load: it keeps its place,
-// and no other top-level node takes it.
-bool isRoot(const model::Node* node) {
-    return node != nullptr && node->isTopLevel() && node->previousSibling() == nullptr;
-}
-
+// The root keeps its place, and no other top-level node takes it: every load names the first
+// top-level node after the file.
 void moveSelected(model::PairedTrees& trees, bool up) {
     model::Node* selected = trees.display().selected();
     model::Node* neighbour = nullptr;

@@ -108,9 +108,22 @@ TEST_F(ClipboardTest, NeverIntoItsOwnSubtree) {
     copy(kRoot);
     paste(kEmpty);
     EXPECT_EQ(prompts.takeAsked(), Asked{warning}) << "a top-level node below itself";
+    // Beside it, the root's copy is an object named as its record, which is no record itself.
     paste(kSecond);
-    EXPECT_EQ(display(kSecond)->lastChild()->text(), "db") << "but beside it";
+    EXPECT_EQ(display(kSecond)->lastChild()->text(), "root");
+    EXPECT_EQ(display(kSecond)->lastChild()->iconIndex(), 0);
+    EXPECT_EQ(trees.records().nodeAt(kSecondLeaf + 1)->text(), "O;root;0");
     EXPECT_EQ(trees.display().count(), 11 + 11 - 2);
+
+    // The root never moves, and a root whose text holds a ";" names no object.
+    trees.setPair(trees.pairOf(display(kRoot)), "db", 1, "a;b");
+    const std::string before = displayed() + records();
+    cut(kRoot);
+    paste(kSecond);
+    copy(kRoot);
+    paste(kSecond);
+    EXPECT_EQ(prompts.takeAsked(), (Asked{warning, warning}));
+    EXPECT_EQ(displayed() + records(), before);
 }
 
 TEST_F(ClipboardTest, AClipNodeThatLeavesTheTreeLeavesTheClipboard) {

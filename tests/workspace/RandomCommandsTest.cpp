@@ -423,11 +423,23 @@ public:
             return;
         }
         const int target = find(selected);
-        if (target == kNone || (!isTop(target) && isAttribute(target)) || within(target, source)) {
+        // The root (the first line) never moves, and its text names its copy, without a ";".
+        const bool unfitRoot =
+            source == 0 && (moveFlag || nodes[0].record.find(';') != std::string::npos);
+        if (target == kNone || (!isTop(target) && isAttribute(target)) || within(target, source) ||
+            unfitRoot) {
             asked.push_back(kContainment);
             return;
         }
+        const std::string rootName = nodes[0].record;
+        const int copied = end(target);
         pasteInto(clip, selected);
+        if (source == 0) {
+            Entry& copy = nodes[find(nodes[copied].id)];
+            copy.record = "O;" + rootName + ";0";
+            copy.text = rootName;
+            copy.icon = 0;
+        }
     }
 
     // Pastes `copiedText`, the program's own records, each line as it is.
