@@ -1,6 +1,7 @@
 #include "editing/Clipboard.h"
 
 #include "editing/Containment.h"
+#include "model/NodeRecord.h"
 
 namespace quorvia::editing {
 
@@ -45,7 +46,14 @@ void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* tar
     if (clipboard.moveFlag()) {
         trees.moveSubtree(source, parent);
     } else {
-        trees.copySubtree(source, parent);
+        const model::NodePair copy = trees.copySubtree(source, parent);
+        if (isRoot(source.display)) {
+            // The root's text is no record: its copy is an object of that name, as Paste text
+            // makes it, so that the file loads again as the tree shows it.
+            const std::string record = model::objectRecord(source.record->text(), 0);
+            const model::DecodedRecord decoded = model::decodeRecord(record);
+            trees.setPair(copy, decoded.displayText, decoded.iconIndex, record);
+        }
     }
     clipboard.clear();
 }
@@ -55,7 +63,12 @@ void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompt
         return;
     }
     model::Node* target = trees.display().selected();
-    if (!mayPasteInto(target, clipboard.clipNode())) {
+    // The root never moves, and a name with a semicolon names no object.
+    const model::NodePair clip = trees.pairOf(clipboard.clipNode());
+    const bool unfitRoot =
+        isRoot(clip.display) &&
+        (clipboard.moveFlag() || clip.record->text().find(';') != std::string_view::npos);
+    if (unfitRoot || !mayPasteInto(target, clipboard.clipNode())) {
         prompts.warn(kContainmentWarning);
         return;
     }

@@ -36,11 +36,13 @@ private:
 };
 
 // Paste: nothing without a clip node; the containment warning on no selection, on an attribute
-// below the top level, or inside the clip node's own subtree; else pasteInto the selection.
+// below the top level, or inside the clip node's own subtree, and for a cut root (the root never
+// moves) or a copied one whose text holds a ";"; else pasteInto the selection.
 void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompts& prompts);
 
 // Copies the clip node's subtree as the target's last child in both trees, or moves it there
-// (the very nodes, arriving collapsed) when the move flag is set, and empties the clipboard.
+// (the very nodes, arriving collapsed) when the move flag is set, and empties the clipboard. A
+// copy of the root, whose text is no record, becomes an object of that name with icon 0.
 void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target);
 
 }  // namespace quorvia::editing

@@ -12,17 +12,33 @@ namespace {
 
 constexpr std::int32_t kPastedObjectIcon = 0;
 
+std::string lineMessage(int line, std::string_view text, const char* problem) {
+    std::string message = "Line " + std::to_string(line) + " (\"";
+    message.append(text).append("\") ").append(problem).append("; nothing was pasted.");
+    return message;
+}
+
 // A non-empty line of the pasted text, its level counted from the first one.
 struct PastedLine {
     size_t level;
     std::string_view text;
+    bool record;  // an object or attribute record, else the name of an object
 };
 
-// The lines to paste, or nothing after the warning of a line nested too deep.
+// Whether a pasted line is itself an object or attribute record (any number of fields past 3).
+bool isRecord(model::FieldList& fields, std::string_view line) {
+    fields.split(line);
+    return fields.count() >= 3 && (fields.field(0) == "O" || fields.field(0) == "T");
+}
+
+// The lines to paste, or nothing after the warning naming the first line that cannot be pasted:
+// one nested too deep, or one that is no record and holds a semicolon, which no object's name
+// can keep (the phone and the next load would split it there).
 std::optional<std::vector<PastedLine>> readLines(std::string_view text, TextSource source,
                                                  platform::UserPrompts& prompts) {
     std::vector<PastedLine> lines;
     model::DatabaseLines cutter(text);
+    model::FieldList fields;
     size_t indentation = 0;
     std::string_view lineText;
     size_t firstIndentation = 0;
@@ -39,24 +55,26 @@ std::optional<std::vector<PastedLine>> readLines(std::string_view text, TextSour
             prompts.warn(nestingMessage(number, lineText));
             return std::nullopt;
         }
-        lines.push_back({level, lineText});
+        const bool record = isRecord(fields, lineText);
+        if (!record && lineText.find(';') != std::string_view::npos) {
+            prompts.warn(semicolonMessage(number, lineText));
+            return std::nullopt;
+        }
+        lines.push_back({level, lineText, record});
     }
     return lines;
-}
-
-// Whether a pasted line is itself an object or attribute record (any number of fields past 3).
-bool isRecord(model::FieldList& fields, std::string_view line) {
-    fields.split(line);
-    return fields.count() >= 3 && (fields.field(0) == "O" || fields.field(0) == "T");
 }
 
 }  // namespace
 
 std::string nestingMessage(int line, std::string_view text) {
-    std::string message = "Line " + std::to_string(line) + " (\"";
-    message.append(text).append(
-        "\") lies more than one level below the line before it; nothing was pasted.");
-    return message;
+    return lineMessage(line, text, "lies more than one level below the line before it");
+}
+
+std::string semicolonMessage(int line, std::string_view text) {
+    return lineMessage(line, text,
+                       "holds a semicolon (\";\") but is no object or attribute record: as an "
+                       "object's name, the phone and the next load would split it there");
 }
 
 std::optional<std::string> copyAsText(const model::PairedTrees& trees) {
@@ -99,7 +117,7 @@ void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserP
         // path[L] is the last pair placed at level L, path[0] the target.
         std::vector<model::NodePair> path{trees.pairOf(target)};
         for (const PastedLine& line : *lines) {
-            if (ownRecords || isRecord(fields, line.text)) {
+            if (line.record) {
                 record.assign(line.text);
             } else {
                 record = model::objectRecord(line.text, kPastedObjectIcon);

@@ -32,6 +32,10 @@ bool mayImportObjectsInto(const model::Node* selected) {
            (!selected->hasChildren() || !isAttribute(selected->firstChild()));
 }
 
+bool isRoot(const model::Node* node) {
+    return node != nullptr && node->isTopLevel() && node->previousSibling() == nullptr;
+}
+
 bool mayPasteInto(const model::Node* target, const model::Node* clip) {
     if (target == nullptr || (!target->isTopLevel() && isAttribute(target))) {
         return false;

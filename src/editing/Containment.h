@@ -17,6 +17,10 @@ bool mayAddObject(const model::Node* selected);
 // Add Attribute: an object below the top level without children or whose first child is an
 // attribute.
 bool mayAddAttribute(const model::Node* selected);
+// The first top-level node: the root, named after the file by every load, whose text is the
+// file's first line and no record.
+bool isRoot(const model::Node* node);
+
 // Paste: any node but an attribute below the top level, and never into the pasted node's own
 // subtree (which would copy without end).
 bool mayPasteInto(const model::Node* target, const model::Node* clip);

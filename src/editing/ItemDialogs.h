@@ -19,12 +19,15 @@ void addAttribute(model::PairedTrees& trees, platform::UserPrompts& prompts);
 void editSelected(model::PairedTrees& trees, platform::UserPrompts& prompts);
 
 // Opening a dialog (FormShow): selects and shows the current record node, and in edit mode
-// fills the fields from a record of exactly three fields.
+// fills the fields with what the record holds: an attribute's name is field 1 and its value all
+// behind the second ";", an object's name all between the first and the last ";" and its icon
+// the last field, so a semicolon a record holds stays in its field.
 platform::ObjectFields showObjectDialog(model::PairedTrees& trees, DialogMode mode);
 platform::AttributeFields showAttributeDialog(model::PairedTrees& trees, DialogMode mode);
 
-// OK (btOKClick): the record into the record tree, the display text and icon index into the
-// display tree, a new node as the last child; the node made visible and selected in both.
+// OK (btOKClick): the record into the record tree, and into the display tree the text and icon
+// index the next load decodes from it; a new node as the last child; the node made visible and
+// selected in both. An edit OK'd with the fields it opened with changes nothing.
 void applyObjectDialog(model::PairedTrees& trees, DialogMode mode,
                        const platform::ObjectFields& entered);
 void applyAttributeDialog(model::PairedTrees& trees, DialogMode mode,

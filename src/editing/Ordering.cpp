@@ -2,17 +2,21 @@
 
 #include <algorithm>
 
+#include "editing/Containment.h"
+
 namespace quorvia::editing {
 
 namespace {
 
+// The root keeps its place, and no other top-level node takes it: every load names the first
+// top-level node after the file.
 void moveSelected(model::PairedTrees& trees, bool up) {
     model::Node* selected = trees.display().selected();
     model::Node* neighbour = nullptr;
-    if (selected != nullptr) {
+    if (selected != nullptr && !isRoot(selected)) {
         neighbour = up ? selected->previousSibling() : selected->nextSibling();
     }
-    if (neighbour == nullptr) {
+    if (neighbour == nullptr || isRoot(neighbour)) {
         return;
     }
     model::PairedTrees::Step step(trees);

@@ -16,7 +16,8 @@ namespace quorvia::editing {
 using TextOrder = std::function<std::vector<int>(const std::vector<std::string_view>& texts)>;
 
 // The selected node changes places with its previous (next) sibling in both trees, with its
-// subtree. A first (last) child stays where it is, and nothing is shown.
+// subtree. A first (last) child stays where it is, and nothing is shown. The root (the first
+// top-level node) never moves and no node moves above it; other top-level nodes move below it.
 void moveUp(model::PairedTrees& trees);
 void moveDown(model::PairedTrees& trees);
 

@@ -121,8 +121,9 @@ public:
     void record(Edit edit);
 
     // Up to this many steps are kept. The oldest go only when the nodes the history holds pass
-    // the larger of kHistoryFloor and the most nodes the database has held since it was loaded:
-    // a small database never loses a step to the bound, a large one keeps about its size again.
+    // the larger of kHistoryFloor and the most nodes the database has held since it was loaded
+    // (deleted branches count, however small the database), so a large one keeps about its size
+    // again.
     static constexpr size_t kMostSteps = 1000;
     static constexpr long long kHistoryFloor = 200'000;
 

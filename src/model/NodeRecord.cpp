@@ -103,4 +103,11 @@ void decodeRecord(FieldList& fields, std::string_view record, DecodedRecord& dec
     }
 }
 
+DecodedRecord decodeRecord(std::string_view record) {
+    FieldList fields;
+    DecodedRecord decoded;
+    decodeRecord(fields, record, decoded);
+    return decoded;
+}
+
 }  // namespace quorvia::model

@@ -37,5 +37,7 @@ struct DecodedRecord {
 // an object shows field 1 with field 2 as icon index; anything else shows
 // field 1 + ": " + field 2 with icon index -1. Absent fields read as empty text and are noted.
 void decodeRecord(FieldList& fields, std::string_view record, DecodedRecord& decoded);
+// The same for one record, with a field list of its own.
+DecodedRecord decodeRecord(std::string_view record);
 
 }  // namespace quorvia::model

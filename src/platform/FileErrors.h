@@ -12,6 +12,9 @@ namespace quorvia::platform {
 // the "bad file name" number, as a missing path does for the other system.
 enum class FileAction { Read, Create };
 
+// The number of a bad file name: "Nom de fichier incorrect".
+inline constexpr int kBadFileName = 3;
+
 // The system's error number for an errno value that has an equivalent, else 0.
 int fileErrorNumber(int errnoValue, FileAction action);
 

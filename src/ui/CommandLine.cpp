@@ -62,11 +62,14 @@ size_t utf8CharacterLength(std::string_view bytes) {
     return length;
 }
 
-// Why FILE cannot be the database, or nothing: an empty name, or a folder, which the close
-// could never write.
+// Why FILE cannot be the database, or nothing: an empty name, a folder, which the close could
+// never write, or a name with a line break, which the one line of Quorvia.ini cannot hold.
 std::optional<QString> unfitDatabaseName(const std::string& path) {
     if (path.empty()) {
         return QStringLiteral("The file name is empty.");
+    }
+    if (path.find_first_of("\r\n") != std::string::npos) {
+        return QStringLiteral("The file name holds a line break, which Quorvia.ini cannot keep.");
     }
     std::error_code ignored;
     if (path.back() == '/' || std::filesystem::is_directory(path, ignored)) {

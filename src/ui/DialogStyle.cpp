@@ -1,12 +1,35 @@
 #include "ui/DialogStyle.h"
 
 #include <QStyle>
+#include <QValidator>
 #include <limits>
 
 #include "ui/MessageBoxes.h"
 #include "ui/Text.h"
 
 namespace quorvia::ui {
+
+namespace {
+
+// The database file ends a record at CR or LF and the load stops at NUL, so a field must hold
+// none of them; the field draws each as a blank, and a blank is what it holds. A validator sees
+// every change the user makes (keys, paste, drop, input methods); the swap keeps the text's
+// length, so the cursor stays where it was.
+class OneLineValidator final : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& /*cursor*/) const override {
+        for (QChar& c : input) {
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0)) {
+                c = QLatin1Char(' ');
+            }
+        }
+        return Acceptable;
+    }
+};
+
+}  // namespace
 
 QFont dialogFont(int pointSize) {
     QFont font(QStringLiteral("MS Sans Serif"), pointSize);
@@ -33,13 +56,14 @@ QLineEdit* makeFieldEdit(QWidget* parent, const char* objectName, const QRect& g
     edit->setObjectName(QString::fromLatin1(objectName));
     edit->setGeometry(geometry);
     edit->setMaxLength(std::numeric_limits<int>::max());
+    edit->setValidator(new OneLineValidator(edit));
     return edit;
 }
 
-bool warnOfUnwritableField(
+bool warnOfRefusedField(
     std::initializer_list<std::pair<const QLineEdit*, std::string_view>> fieldsAndShownBytes) {
     for (const auto& [field, shown] : fieldsAndShownBytes) {
-        if (const auto message = unwritableFieldMessage(field->text(), shown)) {
+        if (const auto message = fieldRefusal(field->text(), shown)) {
             showWarningBox(*message);
             return true;
         }

@@ -22,12 +22,14 @@ QLabel* makeCaptionLabel(QWidget* parent, const char* objectName, const QString&
                          const QRect& geometry);
 
 // A one-line text field at a fixed place. It takes texts of any length: a field a dialog shows
-// and the user leaves alone must be written back whole.
+// and the user leaves alone must be written back whole. A line break or NUL that reaches it
+// (typed, pasted or dropped) becomes the blank the field shows in its place, at once, so what
+// the field shows is what OK writes.
 QLineEdit* makeFieldEdit(QWidget* parent, const char* objectName, const QRect& geometry);
 
-// Warns, and answers true, when a field the user changed holds a character the code page cannot
-// write: the dialog then stays open with the text as typed, and nothing is written.
-bool warnOfUnwritableField(
+// Warns, and answers true, when a field the user changed cannot be written (fieldRefusal): the
+// dialog then stays open with the text as typed, and nothing is written.
+bool warnOfRefusedField(
     std::initializer_list<std::pair<const QLineEdit*, std::string_view>> fieldsAndShownBytes);
 
 // The panel along the bottom edge that holds the dialog's buttons.

@@ -1,9 +1,18 @@
 #include "ui/MessageBoxes.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
 
 #include "ui/Text.h"
 
@@ -22,25 +31,8 @@ constexpr const char* kNo = "&Non";
 constexpr qsizetype kLongestLine = 2000;
 constexpr qsizetype kMostLines = 30;
 constexpr QChar kEllipsis(0x2026);
-// The box wraps its text at spaces only; a path has none, so it may also break after each "/"
-// and inside any longer run without one.
-constexpr QChar kBreakOpportunity(0x200B);
-constexpr qsizetype kLongestUnbroken = 60;
-
-QString wrappableLine(const QString& line) {
-    QString wrappable;
-    wrappable.reserve(line.size() + line.size() / kLongestUnbroken);
-    qsizetype unbroken = 0;
-    for (const QChar c : line) {
-        wrappable += c;
-        unbroken = c.isSpace() ? 0 : unbroken + 1;
-        if (c == QLatin1Char('/') || unbroken == kLongestUnbroken) {
-            wrappable += kBreakOpportunity;
-            unbroken = 0;
-        }
-    }
-    return wrappable;
-}
+// The widest the text is laid out before it wraps, in average characters.
+constexpr int kWidestLine = 70;
 
 QString shortenedText(const QString& text) {
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -49,17 +41,117 @@ QString shortenedText(const QString& text) {
                 lines.mid(lines.size() - kMostLines / 2);
     }
     for (QString& line : lines) {
-        line = wrappableLine(elidedInTheMiddle(line, kLongestLine));
+        line = elidedInTheMiddle(line, kLongestLine);
     }
     return lines.join(QLatin1Char('\n'));
 }
 
+// The box's text. The box's own label wraps at word boundaries only (plain or rich text alike),
+// so a path longer than the box would run out of it; this one breaks at a word boundary where it
+// can and anywhere where it must, and holds the very text, for copying and for screen readers.
+class MessageText final : public QLabel {
+public:
+    MessageText(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setObjectName(QStringLiteral("messageText"));
+        setTextFormat(Qt::PlainText);
+        // Else a screen reader would be given the text with each "&" taken for a shortcut mark.
+        setAccessibleName(text);
+        m_document.setDocumentMargin(0);
+        m_document.setDefaultFont(font());
+        m_document.setPlainText(text);
+        QTextOption option = m_document.defaultTextOption();
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        m_document.setDefaultTextOption(option);
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+
+    // The box takes its width from here: the text's own width, up to a readable line.
+    QSize minimumSizeHint() const override {
+        m_document.setTextWidth(-1);
+        const int natural = static_cast<int>(std::ceil(m_document.size().width()));
+        const int width = std::min(natural, kWidestLine * fontMetrics().averageCharWidth());
+        return {width, heightForWidth(width)};
+    }
+    QSize sizeHint() const override { return minimumSizeHint(); }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        m_document.setTextWidth(width);
+        return static_cast<int>(std::ceil(m_document.size().height()));
+    }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        m_document.setTextWidth(area.width());
+        painter.translate(area.topLeft());
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = palette();
+        context.palette.setColor(QPalette::Text, palette().color(foregroundRole()));
+        m_document.documentLayout()->draw(&painter, context);
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange) {
+            m_document.setDefaultFont(font());
+        }
+        QLabel::changeEvent(event);
+    }
+
+private:
+    mutable QTextDocument m_document;  // laid out for the width last asked about
+};
+
+// A message box whose text shows through MessageText in place of its own label, which keeps the
+// same text (the box's text as the box itself and its accessible interface give it). Ctrl+C
+// copies that text, or what is selected, as the system's own boxes do.
+class MessageBox final : public QMessageBox {
+public:
+    MessageBox(Icon icon, const QString& title, const QString& text)
+        : QMessageBox(icon, title, text), m_text(new MessageText(text, this)) {
+        setTextFormat(Qt::PlainText);
+        putTextInPlaceOfTheLabel();
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        putTextInPlaceOfTheLabel();
+        QMessageBox::showEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(text());
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+private:
+    // Again before it shows: the box lays itself out anew when its icon changes.
+    void putTextInPlaceOfTheLabel() {
+        auto* grid = qobject_cast<QGridLayout*>(layout());
+        auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        const int at = grid != nullptr && label != nullptr ? grid->indexOf(label) : -1;
+        if (at < 0 || grid->indexOf(m_text) >= 0) {
+            return;
+        }
+        int row = 0;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        grid->getItemPosition(at, &row, &column, &rowSpan, &columnSpan);
+        label->hide();
+        grid->addWidget(m_text, row, column, rowSpan, columnSpan);
+    }
+
+    MessageText* m_text;
+};
+
 std::unique_ptr<QMessageBox> makeBox(QMessageBox::Icon icon, const char* title,
                                      const std::string& text) {
-    auto box = std::make_unique<QMessageBox>(icon, QString::fromUtf8(title),
-                                             shortenedText(fromProgramText(text)));
-    box->setTextFormat(Qt::PlainText);
-    return box;
+    return std::make_unique<MessageBox>(icon, QString::fromUtf8(title),
+                                        shortenedText(fromProgramText(text)));
 }
 
 // Message boxes open centred on the screen, not over the window.

@@ -17,8 +17,10 @@ std::string withFullStop(std::string message);
 // The button a confirmation box answers with when the user just presses Return.
 enum class ConfirmationDefault { Yes, No };
 
-// The boxes, built but not shown, so their content can be checked. A very long text is shown
-// shortened: its start and its end, an ellipsis between them.
+// The boxes, built but not shown, so their content can be checked. Their text is the message
+// as it is, as shown, copied (Ctrl+C) and read by a screen reader; a line too long for the box
+// wraps at its blanks, or anywhere where it has none. A very long text is shown shortened: its
+// start and its end, an ellipsis between them.
 std::unique_ptr<QMessageBox> makeErrorBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeConfirmationBox(

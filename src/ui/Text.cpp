@@ -230,9 +230,16 @@ std::optional<QString> firstUnwritableCharacter(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<std::string> unwritableFieldMessage(const QString& text, std::string_view shown) {
+std::optional<std::string> fieldRefusal(const QString& text, std::string_view shown) {
     if (text == toQString(shown)) {
         return std::nullopt;  // written back as the bytes it was shown from
+    }
+    if (text.contains(QLatin1Char(';'))) {
+        return QStringLiteral(
+                   "\"%1\" holds a semicolon (\";\"): the phone and the next load "
+                   "split the text there. Put another character in its place.")
+            .arg(text)
+            .toStdString();
     }
     return unwritableTextMessage(text);
 }

@@ -46,8 +46,10 @@ std::string fieldBytes(const QString& text, std::string_view shown);
 std::optional<QString> firstUnwritableCharacter(const QString& text);
 // What the user is told of a text that holds such a character; nothing when it can be written.
 std::optional<std::string> unwritableTextMessage(const QString& text);
-// The same for a dialog's field, which only matters once the user changed it.
-std::optional<std::string> unwritableFieldMessage(const QString& text, std::string_view shown);
+// Why a dialog's field cannot be written, once the user changed it: a semicolon, where the phone
+// and the next load split the record, or a character the code page cannot write. Nothing for a
+// field that still holds the text it was shown with, which is written back as its bytes.
+std::optional<std::string> fieldRefusal(const QString& text, std::string_view shown);
 
 // A search for a text in display texts as the user sees them: decoded through the code page,
 // and with the case ignored by Unicode's rules unless asked otherwise.

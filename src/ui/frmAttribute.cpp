@@ -40,7 +40,7 @@ platform::AttributeFields frmAttribute::fields() const {
 }
 
 void frmAttribute::btOKClick() {
-    if (warnOfUnwritableField({{edName, m_shown.name}, {edValue, m_shown.value}})) {
+    if (warnOfRefusedField({{edName, m_shown.name}, {edValue, m_shown.value}})) {
         return;
     }
     accept();

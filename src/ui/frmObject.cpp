@@ -56,7 +56,7 @@ platform::ObjectFields frmObject::fields() const {
 }
 
 void frmObject::btOKClick() {
-    if (warnOfUnwritableField({{edName, m_shown.name}})) {
+    if (warnOfRefusedField({{edName, m_shown.name}})) {
         return;
     }
     accept();

@@ -333,6 +333,10 @@ bool Workspace::isKeepingRecoveryData() {
 }
 
 void Workspace::changeDatabasePath(const std::string& path) {
+    // The settings file holds the path as its one line.
+    if (path.find_first_of("\r\n") != std::string::npos) {
+        throw Error(platform::textFileMessage(platform::kBadFileName));
+    }
     const std::string previous = m_currentDatabasePath;
     m_currentDatabasePath = path;
     try {

@@ -108,9 +108,25 @@ TEST_F(ClipboardTest, NeverIntoItsOwnSubtree) {
     copy(kRoot);
     paste(kEmpty);
     EXPECT_EQ(prompts.takeAsked(), Asked{warning}) << "a top-level node below itself";
+    // Beside it, the root's copy is an object named as its record, which is no record itself.
     paste(kSecond);
-    EXPECT_EQ(display(kSecond)->lastChild()->text(), "db") << "but beside it";
+    EXPECT_EQ(display(kSecond)->lastChild()->text(), "root");
+    EXPECT_EQ(display(kSecond)->lastChild()->iconIndex(), 0);
+    EXPECT_EQ(trees.records().nodeAt(kSecondLeaf + 1)->text(), "O;root;0");
     EXPECT_EQ(trees.display().count(), 11 + 11 - 2);
+
+    // The root never moves, and a root whose text holds a ";" names no object.
+    {
+        model::PairedTrees::Step step(trees);
+        trees.setPair(trees.pairOf(display(kRoot)), "db", 1, "a;b");
+    }
+    const std::string before = displayed() + records();
+    cut(kRoot);
+    paste(kSecond);
+    copy(kRoot);
+    paste(kSecond);
+    EXPECT_EQ(prompts.takeAsked(), (Asked{warning, warning}));
+    EXPECT_EQ(displayed() + records(), before);
 }
 
 TEST_F(ClipboardTest, AClipNodeThatLeavesTheTreeLeavesTheClipboard) {
@@ -170,17 +186,30 @@ TEST_F(ClipboardTest, PastedTextIsReadAsDatabaseLines) {
     EXPECT_EQ(displayed() + records(), before) << "a refused paste adds nothing";
 
     select(kSecond);
-    pasteText(trees, "\t\tAnn\r\n\t\t\tT;Phone;555\r\rO;Bob;7;x\n\t\t\t\n \t\tCarl;5\nDan",
+    // A plain line with a semicolon can be no object's name: the first is named, nothing added.
+    pasteText(trees, "O;Ann;2\nSmith;John\nT;name\n", prompts);
+    EXPECT_EQ(prompts.takeAsked(), Asked{"warn: " + semicolonMessage(2, "Smith;John")});
+    EXPECT_EQ(displayed() + records(), before);
+    pasteText(trees, "\t\tAnn\r\n\t\t\tT;Phone;555\r\rO;Bob;7;x\n\t\t\t\n \t\tCarl 5\nDan",
               prompts);
     EXPECT_EQ(trees.display().selected(), display(kSecondLeaf + 1)) << "the first line's node";
     const std::string shown = displayed();
     EXPECT_EQ(shown.substr(shown.find("Second")),
               "Second [3]\n\tp: q [-1]\n\tAnn [0]\n\t\tPhone: 555 [-1]\n\tBob [7]\n"
-              "\t\tCarl [5]\n\tDan [0]\n");
+              "\t\tCarl 5 [0]\n\tDan [0]\n");
     const std::string recorded = records();
     EXPECT_EQ(recorded.substr(recorded.find("O;Second")),
               "O;Second;3\n\tT;p;q\n\tO;Ann;0\n\t\tT;Phone;555\n\tO;Bob;7;x\n"
-              "\t\tO;Carl;5;0\n\tO;Dan;0\n");
+              "\t\tO;Carl 5;0\n\tO;Dan;0\n");
+
+    // The program's own copy of the top-level node: the root's name, and an empty record, are
+    // no records and become objects, so the file loads again as it was shown.
+    select(kRoot);
+    pasteText(trees, "root\n\tO;Objects;1\n\n", prompts, TextSource::OwnRecords);
+    const std::string pasted = records().substr(records().rfind("\tO;root;0"));
+    EXPECT_EQ(pasted.substr(0, pasted.find("O;Second")), "\tO;root;0\n\t\tO;Objects;1\n\tO;;0\n");
+    EXPECT_EQ(display(kRoot)->lastChild()->iconIndex(), 0) << "an object, not \": \"";
+    EXPECT_TRUE(prompts.takeAsked().empty());
 }
 
 }  // namespace

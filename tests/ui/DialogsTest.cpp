@@ -1,12 +1,16 @@
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QtTest>
 
 #include "editing/ItemDialogs.h"
 #include "support/TreeHelpers.h"
 #include "ui/Text.h"
 #include "ui/frmAttribute.h"
+#include "ui/frmFind.h"
 #include "ui/frmObject.h"
 #include "ui/frmSelect.h"
 
@@ -31,6 +35,20 @@ QWidget* nextInTabOrder(QWidget* widget) {
         next = next->nextInFocusChain();
     }
     return next;
+}
+
+// Presses OK and gives the text of the warning it showed (closed at once), or nothing.
+QString warningOfOk(frmAttribute& dialog) {
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->reject();
+        }
+    });
+    dialog.btOKClick();
+    QCoreApplication::processEvents();  // the timer's turn when no box showed
+    return shown;
 }
 
 }  // namespace
@@ -75,12 +93,53 @@ private slots:
         QCOMPARE(dialog.cbIcon->currentIndex(), -1);
 
         dialog.FormShow({"", 0});
-        dialog.edName->setText(QStringLiteral("Ann;Berg é"));
+        dialog.edName->setText(QStringLiteral("Ann Berg é"));
         dialog.cbIcon->setCurrentIndex(14);
         dialog.btOKClick();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(QString::fromStdString(dialog.fields().name), QStringLiteral("Ann;Berg é"));
+        QCOMPARE(QString::fromStdString(dialog.fields().name), QStringLiteral("Ann Berg é"));
         QCOMPARE(dialog.fields().iconIndex, 14);
+    }
+
+    void aTypedSemicolonIsRefusedOneTheRecordHeldIsKept() {
+        // A semicolon the field opened with is written back; a changed field with one is told
+        // why it cannot be, and the dialog stays open with the text.
+        for (const bool value : {false, true}) {
+            frmAttribute dialog;
+            dialog.FormShow({"Phone", "+33 1;ext 4"});
+            QLineEdit* field = value ? dialog.edValue : dialog.edName;
+            field->setText(QStringLiteral("+33 1;ext 5"));
+            QVERIFY(warningOfOk(dialog).contains(
+                QStringLiteral("semicolon (\";\"): the phone and the next load split")));
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QCOMPARE(field->text(), QStringLiteral("+33 1;ext 5"));
+            dialog.FormShow({"Phone", "+33 1;ext 4"});
+            QVERIFY(warningOfOk(dialog).isEmpty());
+            QCOMPARE(dialog.fields().value, std::string("+33 1;ext 4"));
+        }
+    }
+
+    void aLineBreakReachingAFieldBecomesTheBlankItShows() {
+        frmAttribute attribute;
+        frmObject object;
+        frmFind find;
+        for (QLineEdit* field :
+             {attribute.edName, attribute.edValue, object.edName, find.edFind}) {
+            field->setText(QStringLiteral("x"));
+            QGuiApplication::clipboard()->setText(QStringLiteral("12 Main St\nSpringfield\n"));
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(field->text(), QStringLiteral("x12 Main St Springfield "));
+            QCOMPARE(field->text(), field->displayText());
+            QCOMPARE(field->cursorPosition(), field->text().size());
+
+            QMimeData dropped;
+            dropped.setText(QStringLiteral("a\r\nb"));
+            QDragEnterEvent enter(QPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+            QDropEvent drop(QPointF(), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+            QApplication::sendEvent(field, &enter);
+            QApplication::sendEvent(field, &drop);
+            QCOMPARE(field->text(), QStringLiteral("a  bx12 Main St Springfield "));
+        }
     }
 
     void objectDialogKeepsAnIconTheListDoesNotHold() {
@@ -125,9 +184,8 @@ private slots:
         QCOMPARE(bytes(dialog.fields().value), QByteArray("\xE9"));
         // A character the code page cannot hold is refused, not written as a substitute.
         QCOMPARE(firstUnwritableCharacter(QStringLiteral("aőb")), QStringLiteral("ő"));
-        QVERIFY(unwritableFieldMessage(QStringLiteral("aőb"), "x")->find("\"ő\"") !=
-                std::string::npos);
-        QVERIFY(!unwritableFieldMessage(QStringLiteral("é€"), "x"));
+        QVERIFY(fieldRefusal(QStringLiteral("aőb"), "x")->find("\"ő\"") != std::string::npos);
+        QVERIFY(!fieldRefusal(QStringLiteral("é€"), "x"));
 
         // Where a byte above 127 may lead a character, an ASCII text is no longer looked for
         // among the bytes: 0x83 0x41 is one katakana letter, not an "A".
@@ -173,10 +231,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.edName));
         QCOMPARE(dialog.edValue->text(), QStringLiteral("555"));
-        dialog.edValue->setText(QStringLiteral("a;b"));
+        dialog.edValue->setText(QStringLiteral("a b"));
         QTest::keyClick(dialog.edValue, Qt::Key_Return);  // OK is the default button
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.fields().value, std::string("a;b"));
+        QCOMPARE(dialog.fields().value, std::string("a b"));
     }
 
     void escapeCancels() {

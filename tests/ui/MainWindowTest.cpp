@@ -265,13 +265,15 @@ private slots:
               QStringList{"--codepage", "no-such-page", "db"},
               QStringList{"--codepage", "UTF-16LE", "db"}, QStringList{"--codepage", "IBM037"},
               QStringList{"--codepage", "ISO-2022-JP"}, QStringList{""}, QStringList{"."},
-              QStringList{"absent/"}}) {
+              QStringList{"absent/"}, QStringList{"line\nbreak.qdb"}, QStringList{"a\rb"}}) {
             const ui::CommandLine ends = read(wrong);
             QVERIFY(!ends.start);
             QCOMPARE(ends.exitCode, 2);
             QVERIFY(ends.output.isEmpty());
             QVERIFY(ends.errors.startsWith(QStringLiteral("quorvia: ")));
             QVERIFY(ends.errors.contains(QStringLiteral("\nUsage: quorvia [options] [file]\n")));
+            QCOMPARE(ends.errors.section(QLatin1Char('\n'), 1, 1),
+                     QStringLiteral("Usage: quorvia [options] [file]"));
         }
         QVERIFY(!read({}).start->databasePath);
         const std::string latin = "caf\xE9.db";

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "editing/Clipboard.h"
@@ -148,6 +149,21 @@ Decoded decode(const std::string& record) {
         decoded.text = field(1) + ": " + field(2);
     }
     return decoded;
+}
+
+// What an edit dialog opens with: an attribute's name is field 1, its value the rest; an
+// object's name all between the first and the last field, its icon the last field.
+platform::AttributeFields shownAttribute(const std::string& record) {
+    const std::vector<std::string> f = splitAtSemicolons(record);
+    return f.size() < 2 ? platform::AttributeFields{}
+                        : platform::AttributeFields{f[1], joined({f.begin() + 2, f.end()}, ";")};
+}
+
+platform::ObjectFields shownObject(const std::string& record) {
+    const std::vector<std::string> f = splitAtSemicolons(record);
+    return f.size() < 3 ? platform::ObjectFields{f.size() == 2 ? f[1] : "", 0}
+                        : platform::ObjectFields{joined({f.begin() + 1, f.end() - 1}, ";"),
+                                                 readIconField(f.back())};
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -312,9 +328,8 @@ public:
         openDialog(at);
         asked.push_back("object: |0");
         if (answer) {
-            const std::string record =
-                "O;" + answer->name + ";" + std::to_string(answer->iconIndex);
-            closeDialog(appendChild(at, record, answer->name, answer->iconIndex));
+            closeDialog(
+                appendRecord(at, "O;" + answer->name + ";" + std::to_string(answer->iconIndex)));
         }
     }
 
@@ -328,8 +343,7 @@ public:
         openDialog(at);
         asked.push_back("attribute: |");
         if (answer) {
-            closeDialog(appendChild(at, "T;" + answer->name + ";" + answer->value,
-                                    answer->name + ": " + answer->value, -1));
+            closeDialog(appendRecord(at, "T;" + answer->name + ";" + answer->value));
         }
     }
 
@@ -340,29 +354,34 @@ public:
             return;
         }
         openDialog(at);
-        const std::vector<std::string> fields = splitAtSemicolons(nodes[at].record);
-        const bool filled = fields.size() == 3;
         Entry& entry = nodes[at];
+        std::string record;
+        bool unchanged = false;
         if (isAttribute(at)) {
-            asked.push_back("attribute: " + (filled ? fields[1] + "|" + fields[2] : "|"));
+            const platform::AttributeFields shown = shownAttribute(entry.record);
+            asked.push_back("attribute: " + shown.name + "|" + shown.value);
             if (!attribute) {
                 return;
             }
-            entry.record = "T;" + attribute->name + ";" + attribute->value;
-            entry.text = attribute->name + ": " + attribute->value;
-            entry.icon = -1;
+            unchanged = attribute->name == shown.name && attribute->value == shown.value;
+            record = "T;" + attribute->name + ";" + attribute->value;
         } else {
             // An icon the list does not hold is passed on, so OK alone keeps it.
-            const int icon = filled ? readIconField(fields[2]) : 0;
-            asked.push_back("object: " + (filled ? fields[1] : "") + "|" + std::to_string(icon));
+            const platform::ObjectFields shown = shownObject(entry.record);
+            asked.push_back("object: " + shown.name + "|" + std::to_string(shown.iconIndex));
             if (!object) {
                 return;
             }
-            entry.record = "O;" + object->name + ";" + std::to_string(object->iconIndex);
-            entry.text = object->name;
-            entry.icon = object->iconIndex;
+            unchanged = object->name == shown.name && object->iconIndex == shown.iconIndex;
+            record = "O;" + object->name + ";" + std::to_string(object->iconIndex);
         }
-        protectedFile = false;
+        // Unchanged, the record stays byte for byte; else the tree shows it as a load would.
+        if (!unchanged) {
+            const Decoded decoded = decode(record);
+            std::tie(entry.record, entry.text, entry.icon) =
+                std::tie(record, decoded.text, decoded.icon);
+            protectedFile = false;
+        }
         closeDialog(at);
     }
 
@@ -397,11 +416,21 @@ public:
             return;
         }
         const int target = find(selected);
-        if (target == kNone || (!isTop(target) && isAttribute(target)) || within(target, source)) {
+        // The root (the first line) never moves, and its text names its copy, without a ";".
+        const bool unfitRoot =
+            source == 0 && (moveFlag || nodes[0].record.find(';') != std::string::npos);
+        if (target == kNone || (!isTop(target) && isAttribute(target)) || within(target, source) ||
+            unfitRoot) {
             asked.push_back(kContainment);
             return;
         }
+        const std::string root = nodes[0].record;
+        const int copied = end(target);
         pasteInto(clip, selected);
+        if (source == 0) {
+            std::tie(nodes[copied].record, nodes[copied].text, nodes[copied].icon) =
+                std::make_tuple("O;" + root + ";0", root, 0);
+        }
     }
 
     // Pastes `copiedText`, the program's own records, each line as it is.
@@ -411,13 +440,26 @@ public:
             asked.push_back(kContainment);
             return;
         }
+        // An object or attribute record as it is; any other line names an object, unless it
+        // holds a semicolon, which no name can keep: then nothing is pasted.
+        std::vector<std::string> records;
+        for (const Line& line : copiedText) {
+            const std::vector<std::string> fields = splitAtSemicolons(line.record);
+            if (fields.size() >= 3 && (fields[0] == "O" || fields[0] == "T")) {
+                records.push_back(line.record);
+            } else if (fields.size() == 1) {
+                records.push_back("O;" + line.record + ";0");
+            } else {
+                const int number = static_cast<int>(records.size()) + 1;
+                asked.push_back("warn: " + editing::semicolonMessage(number, line.record));
+                return;
+            }
+        }
         const int first = end(at);
         std::vector<int> parents{at};
-        for (const Line& line : copiedText) {
-            const Decoded decoded = decode(line.record);
-            parents.resize(static_cast<size_t>(line.level) + 1);
-            parents.push_back(
-                appendChild(parents.back(), line.record, decoded.text, decoded.icon));
+        for (size_t i = 0; i < copiedText.size(); ++i) {
+            parents.resize(static_cast<size_t>(copiedText[i].level) + 1);
+            parents.push_back(appendRecord(parents.back(), records[i]));
         }
         closeDialog(first);
     }
@@ -451,6 +493,9 @@ public:
         const auto it = std::find(siblings.begin(), siblings.end(), at);
         if (at == kNone || it == (up ? siblings.begin() : siblings.end() - 1)) {
             return;
+        }
+        if (at == 0 || (up && *(it - 1) == 0)) {
+            return;  // the root (the first line) keeps its place
         }
         const int first = up ? *(it - 1) : at;
         const int second = up ? at : *(it + 1);
@@ -556,6 +601,12 @@ private:
         }
         asked.push_back("thrown: Fichier introuvable");
         return false;
+    }
+
+    // A new last child shown as the next load decodes its record.
+    int appendRecord(int parent, const std::string& record) {
+        const Decoded decoded = decode(record);
+        return appendChild(parent, record, decoded.text, decoded.icon);
     }
 
     int appendChild(int parent, const std::string& record, const std::string& text,
@@ -1065,6 +1116,12 @@ private:
                 }
                 if (chance(0.8)) {
                     step.attribute = platform::AttributeFields{randomName(), randomName()};
+                }
+                if (const int at = step.select.value_or(m_model.find(m_model.selected));
+                    step.command == Command::Edit && at >= 0 && chance(0.3)) {
+                    // OK with the fields as the dialog opens with them.
+                    step.object = shownObject(m_model.nodes[static_cast<size_t>(at)].record);
+                    step.attribute = shownAttribute(m_model.nodes[static_cast<size_t>(at)].record);
                 }
                 break;
             case Command::Delete:

@@ -159,6 +159,23 @@ TEST_F(WorkspaceTest, SaveAsWritesBothFilesAndKeepsTheTrees) {
     EXPECT_EQ(dir.read("Quorvia.ini"), dir.path("copy.db") + "\r\n");
 }
 
+TEST_F(WorkspaceTest, ANameWithALineBreakIsABadFileName) {
+    dir.write("Quorvia", "Root\r\n\tO;A;1\r\n");
+    start();
+    const std::string settings = dir.read("Quorvia.ini");
+    for (auto command : {&Workspace::newDatabase, &Workspace::openDatabase, &Workspace::saveAs}) {
+        for (const char* name : {"line\nbreak.db", "cr\r.db"}) {
+            prompts.openAnswers.push_back(dir.path(name));
+            prompts.saveAnswers.push_back(dir.path(name));
+            EXPECT_EQ(errorOf(command), "Nom de fichier incorrect") << name;
+            EXPECT_FALSE(dir.exists(name));
+        }
+    }
+    EXPECT_EQ(dir.read("Quorvia.ini"), settings);
+    EXPECT_EQ(workspace.currentDatabasePath(), dir.path("Quorvia"));
+    EXPECT_EQ(display(), "Quorvia [1]\n\tA [1]\n");
+}
+
 TEST_F(WorkspaceTest, AFailedSaveEndsTheCommandBeforeItsDialog) {
     start();
     ASSERT_EQ(::mkdir(dir.path("Quorvia").c_str(), 0755), 0);  // a folder cannot be replaced
