@@ -62,4 +62,21 @@ void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompt
     pasteInto(trees, clipboard, target);
 }
 
+void duplicateSelected(model::PairedTrees& trees) {
+    model::Node* selected = trees.display().selected();
+    if (selected == nullptr) {
+        return;
+    }
+    model::PairedTrees::Step step(trees);
+    const model::NodePair source = trees.pairOf(selected);
+    const model::NodePair parent{source.display->parent(), source.record->parent()};
+    const model::NodePair next{source.display->nextSibling(), source.record->nextSibling()};
+    // The copy shares the source's texts; it arrives last and then moves up behind the source.
+    const model::NodePair copy = trees.copySubtree(source, parent);
+    if (next) {
+        trees.movePair(copy, parent, next);
+    }
+    trees.showPair(copy);
+}
+
 }  // namespace quorvia::editing

@@ -1,5 +1,5 @@
-// The internal one-node clipboard (not the system's): Copy, Cut, Paste, and the paste that the
-// drop shares.
+// The internal one-node clipboard (not the system's): Copy, Cut, Paste, the paste that the drop
+// shares, and Duplicate, which copies and pastes in one.
 #pragma once
 
 #include "model/PairedTrees.h"
@@ -42,5 +42,10 @@ void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompt
 // Copies the clip node's subtree as the target's last child in both trees, or moves it there
 // (the very nodes, arriving collapsed) when the move flag is set, and empties the clipboard.
 void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target);
+
+// Duplicate: a copy of the selected node with its branch, right after it under the same parent
+// (a top-level node beside it at the top level), in both trees, collapsed as a pasted copy is,
+// then selected and shown. Nothing without a selection.
+void duplicateSelected(model::PairedTrees& trees);
 
 }  // namespace quorvia::editing

@@ -15,6 +15,11 @@ constexpr std::int32_t kAttributeIcon = -1;
 // The icon index of the display root.
 constexpr std::int32_t kRootIcon = 1;
 
+// What the user is told of a ";" meant for a name or value, which nothing escapes.
+inline constexpr const char* kSemicolonInFieldMessage =
+    "A name or value cannot hold a semicolon (;): the phone and the next load of the database "
+    "split the text there";
+
 std::string objectRecord(std::string_view name, std::int32_t iconIndex);
 std::string attributeRecord(std::string_view name, std::string_view value);
 // The same into a buffer the caller reuses, for the imports' many records.

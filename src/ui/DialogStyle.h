@@ -25,6 +25,10 @@ QLabel* makeCaptionLabel(QWidget* parent, const char* objectName, const QString&
 // and the user leaves alone must be written back whole.
 QLineEdit* makeFieldEdit(QWidget* parent, const char* objectName, const QRect& geometry);
 
+// Gives a field its label's text as the name the accessibility interface reads, and makes the
+// label its buddy.
+void nameAfterLabel(QWidget* field, QLabel* label);
+
 // Warns, and answers true, when a field the user changed holds a character the code page cannot
 // write: the dialog then stays open with the text as typed, and nothing is written.
 bool warnOfUnwritableField(

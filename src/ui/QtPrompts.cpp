@@ -13,6 +13,7 @@
 #include "ui/frmAttribute.h"
 #include "ui/frmFind.h"
 #include "ui/frmObject.h"
+#include "ui/frmReplace.h"
 #include "ui/frmSelect.h"
 
 namespace quorvia::ui {
@@ -64,6 +65,10 @@ void QtPrompts::warn(const std::string& message) {
 
 bool QtPrompts::confirm(const std::string& question) {
     return askConfirmation(question);
+}
+
+void QtPrompts::inform(const std::string& message) {
+    showInformationBox(message);
 }
 
 std::optional<std::string> QtPrompts::chooseFile(QFileDialog& dialog) {
@@ -119,6 +124,16 @@ std::optional<platform::SearchFields> QtPrompts::editSearch(const platform::Sear
     }
     return platform::SearchFields{dialog.edFind->text().toStdString(),
                                   dialog.cbMatchCase->isChecked()};
+}
+
+std::optional<platform::ReplaceFields> QtPrompts::editReplace(
+    const platform::ReplaceFields& shown) {
+    frmReplace dialog(m_window);
+    dialog.FormShow(shown);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.fields();
 }
 
 void QtPrompts::whileBusy(const std::function<void()>& work) {

@@ -14,6 +14,7 @@
 
 #include "editing/Clipboard.h"
 #include "editing/Find.h"
+#include "editing/Replace.h"
 #include "model/PairedTrees.h"
 #include "platform/UserPrompts.h"
 #include "ui/DisplayTreeModel.h"
@@ -54,6 +55,9 @@ public slots:
     void tbNewClick();
     void tbOpenClick();
     void mmOpenClick();
+    // An entry of "Open recent".
+    void mmOpenRecentClick(const std::string& path);
+    void mmClearRecentClick();
     void mmSaveClick();
     void tbSaveClick();
     void mmSaveasClick();
@@ -71,10 +75,13 @@ public slots:
     void mmRedoClick();
     void mmFindClick();
     void mmFindNextClick();
+    void mmFindPreviousClick();
+    void mmReplaceClick();
     void mmAddObjectClick();
     void mmAddAttributeClick();
     void mmEdtClick();
     void tbDeleteClick();
+    void mmDuplicateClick();
     void mmMoveUpClick();
     void mmMoveDownClick();
     void mmSortChildrenClick();
@@ -103,8 +110,6 @@ private:
     template <typename Body>
     bool runCommand(Body&& body);
 
-    void buildMenus();
-    void buildToolBar();
     void connectTree();
 
     model::PairedTrees m_trees;
@@ -117,6 +122,7 @@ private:
     std::unique_ptr<DisplayTreeModel> m_displayModel;
     bool m_centred = false;
     editing::Finder m_finder;
+    editing::Replacer m_replacer;
     // Set while the view shows a change the logic asked for, so it is not reported back.
     bool m_showingLogic = false;
 };

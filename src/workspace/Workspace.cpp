@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
+#include "workspace/RecentDatabases.h"
 
 namespace quorvia::workspace {
 
@@ -139,6 +140,7 @@ bool Workspace::tryToHoldCurrentFile(long long& holder) {
 
 void Workspace::loadCurrentDatabase() {
     takeCurrentFile();
+    noteRecentDatabase(m_fullPath);
     if (m_heldElsewhere) {
         m_prompts.warn(heldWarning(m_currentDatabasePath, m_holder));
     }
@@ -294,6 +296,11 @@ void Workspace::openDatabase() {
     openChosen(m_prompts.chooseFileToOpen());
 }
 
+void Workspace::openDatabase(const std::string& path) {
+    saveUnlessProtected();
+    openChosen(path);
+}
+
 void Workspace::saveAs() {
     saveUnlessProtected();
     const auto chosen = m_prompts.chooseFileToSave();
@@ -305,6 +312,7 @@ void Workspace::saveAs() {
     m_trees.clearHistory();
     takeCurrentFile();
     save();
+    noteRecentDatabase(m_fullPath);
 }
 
 void Workspace::close() {

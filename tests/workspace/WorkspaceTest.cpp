@@ -302,8 +302,15 @@ protected:
     std::string quoted() const { return "\"" + dir.path("Quorvia") + "\""; }
     bool keepsRecoveryData() const {
         const std::string folder = state.path() + "/quorvia";
-        return std::filesystem::exists(folder) &&
-               !std::filesystem::is_empty(std::filesystem::path(folder));
+        if (!std::filesystem::exists(folder)) {
+            return false;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().filename() != "recent") {
+                return true;  // the data, or a lock beside it
+            }
+        }
+        return false;
     }
 
     testing::TempDir state;
