@@ -20,9 +20,11 @@
 #include "editing/DragAndDrop.h"
 #include "editing/ItemDialogs.h"
 #include "editing/Ordering.h"
+#include "editing/Replace.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
+#include "model/NodeRecord.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "support/FakePrompts.h"
@@ -199,8 +201,9 @@ public:
     // records change or an explicit save.
     bool protectedFile = false;
     std::vector<std::string> asked;
-    std::optional<std::string> savedTo;  // the file the last command saved
-    Lines copiedText;                    // what "Copy as text" put on the system clipboard
+    std::optional<std::string> savedTo;   // the file the last command saved
+    Lines copiedText;                     // what "Copy as text" put on the system clipboard
+    platform::ReplaceFields lastReplace;  // what Replace... opens with
 
     int size() const { return static_cast<int>(nodes.size()); }
     int find(int id) const {
@@ -537,6 +540,69 @@ public:
         nodes[at].shownOpen = nodes[at].recordOpen = true;
     }
 
+    // A copy of the selected branch right after it, new nodes, closed, then selected and shown.
+    void duplicate() {
+        const int at = find(selected);
+        if (at == kNone) {
+            return;
+        }
+        std::vector<Entry> copy(nodes.begin() + at, nodes.begin() + end(at));
+        for (Entry& entry : copy) {
+            entry.id = m_nextId++;
+            entry.shownOpen = entry.recordOpen = false;
+        }
+        const int first = end(at);
+        nodes.insert(nodes.begin() + first, copy.begin(), copy.end());
+        protectedFile = false;
+        closeDialog(first);
+    }
+
+    // Replace all, case and all, in every object's name and every attribute's name and value
+    // (all fields behind its kind), the root and other records aside.
+    void replaceAll(const std::optional<platform::ReplaceFields>& answer) {
+        asked.push_back("replace: " + lastReplace.text + "|" + lastReplace.replacement + "|" +
+                        (lastReplace.matchCase ? "case" : "any case"));
+        if (!answer || answer->text.empty()) {
+            return;
+        }
+        lastReplace = *answer;
+        if (answer->replacement.find(';') != std::string::npos) {
+            asked.push_back(std::string("warn: ") + model::kSemicolonInFieldMessage);
+            return;
+        }
+        bool found = false;
+        int changed = 0;
+        for (int i = 1; i < size(); ++i) {
+            std::vector<std::string> fields = splitAtSemicolons(nodes[i].record);
+            if (fields.size() < 3 || (fields[0] != "O" && fields[0] != "T")) {
+                continue;
+            }
+            const size_t last = fields[0] == "O" ? 1 : fields.size() - 1;
+            for (size_t f = 1; f <= last; ++f) {
+                if (const auto replaced =
+                        testing::replacedBytes(fields[f], answer->text, answer->replacement)) {
+                    found = true;
+                    fields[f] = *replaced;
+                }
+            }
+            const std::string record = joined(fields, ";");
+            if (record != nodes[i].record) {
+                ++changed;
+                const Decoded decoded = decode(record);
+                nodes[i].record = record;
+                nodes[i].text = decoded.text;
+                nodes[i].icon = decoded.icon;
+                protectedFile = false;
+            }
+        }
+        if (!found) {
+            asked.push_back("warn: \"" + answer->text + "\" not found");
+        } else {
+            asked.push_back("info: " + std::to_string(changed) +
+                            (changed == 1 ? " node changed." : " nodes changed."));
+        }
+    }
+
     // The non-top-level node with the largest subtree.
     int largestInnerSubtree() const {
         int best = kNone;
@@ -693,6 +759,8 @@ enum class Command {
     ImportAttributes,
     ImportObjects,
     PasteText,
+    Duplicate,
+    Replace,
     Save,
     Open,
 };
@@ -711,6 +779,7 @@ struct Step {
     std::string importBytes;
     int nameColumn = -1;
     bool upOrAll = false;  // Move up, Sort all below
+    std::optional<platform::ReplaceFields> replace;
 };
 
 std::string quoted(const std::string& text) {
@@ -781,6 +850,15 @@ std::string describe(const Step& step) {
         case Command::PasteText:
             out << "paste text";
             break;
+        case Command::Duplicate:
+            out << "duplicate";
+            break;
+        case Command::Replace:
+            out << "replace: "
+                << (step.replace
+                        ? quoted(step.replace->text) + " with " + quoted(step.replace->replacement)
+                        : std::string("cancel"));
+            break;
         case Command::Save:
             out << "save";
             break;
@@ -795,6 +873,7 @@ std::string describe(const Step& step) {
 class UnsyncedFileSystem final : public platform::PosixFileSystem {
 public:
     int sync(int) override { return 0; }
+    int syncFolder(const std::string&) override { return 0; }
 };
 
 // The absolute index of `node`, -1 for none, -2 for a node that is no longer in the tree.
@@ -1049,7 +1128,7 @@ private:
         if (chance(0.5)) {
             step.select = randomSelection();
         }
-        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7, 5, 5, 6, 3, 3};
+        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7, 5, 5, 6, 6, 5, 3, 3};
         if (m_model.protectedFile) {
             // Opens from a file that failed to load are what the protection is about.
             weights.back() = 30;
@@ -1086,6 +1165,13 @@ private:
                     step.command = Command::Copy;
                 }
                 break;
+            case Command::Replace:
+                if (chance(0.9)) {
+                    // Short texts over the names' letters, so that most replacements find some.
+                    step.replace = platform::ReplaceFields{randomText("ab;x0", 2),
+                                                           randomText("aQ;9", 3), true};
+                }
+                break;
             case Command::Open: {
                 const int roll = pick(100);
                 if (roll >= 15) {
@@ -1116,6 +1202,7 @@ private:
         m_prompts.confirmAnswers.push_back(step.confirm);
         m_prompts.openAnswers.push_back(step.chosenFile);
         m_prompts.columnAnswers.push_back(step.nameColumn);
+        m_prompts.replaceAnswers.push_back(step.replace);
         if (step.command == Command::ImportAttributes || step.command == Command::ImportObjects) {
             m_dir.write("import.txt", step.importBytes);
         }
@@ -1163,6 +1250,12 @@ private:
                     editing::pasteText(m_trees, m_copiedText, m_prompts,
                                        editing::TextSource::OwnRecords);
                     break;
+                case Command::Duplicate:
+                    editing::duplicateSelected(m_trees);
+                    break;
+                case Command::Replace:
+                    m_replacer.replaceAll(m_trees, m_prompts);
+                    break;
                 case Command::Save:
                     m_workspace.save();
                     break;
@@ -1179,6 +1272,7 @@ private:
         m_prompts.confirmAnswers.clear();
         m_prompts.openAnswers.clear();
         m_prompts.columnAnswers.clear();
+        m_prompts.replaceAnswers.clear();
         return m_prompts.takeAsked();
     }
 
@@ -1223,6 +1317,12 @@ private:
                 break;
             case Command::PasteText:
                 m_model.pasteText();
+                break;
+            case Command::Duplicate:
+                m_model.duplicate();
+                break;
+            case Command::Replace:
+                m_model.replaceAll(step.replace);
                 break;
             case Command::Save:
                 m_model.save();
@@ -1337,6 +1437,13 @@ private:
     testing::FakePrompts m_prompts;
     Workspace m_workspace{m_trees, m_prompts};
     editing::Clipboard m_clipboard{m_trees.display()};
+    editing::Replacer m_replacer{[](const platform::ReplaceFields& fields) {
+        return editing::Replacement{[fields](std::string_view field) {
+                                        return testing::replacedBytes(field, fields.text,
+                                                                      fields.replacement);
+                                    },
+                                    std::nullopt};
+    }};
     Model m_model;
     std::vector<std::string> m_pool;  // the database files an open may choose
     std::vector<std::string> m_log;

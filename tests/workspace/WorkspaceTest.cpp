@@ -11,6 +11,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
+#include "workspace/RecentDatabases.h"
 #include "workspace/Workspace.h"
 
 namespace quorvia::workspace {
@@ -396,6 +397,54 @@ TEST_F(GuardedFileTest, ASecondWindowOnTheFileWritesItOnlyWhenAsked) {
     EXPECT_FALSE(second.workspace.isHeldElsewhere());
     first.workspace.close();
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n");
+}
+
+TEST_F(GuardedFileTest, TheRecentListHoldsTheLastEightDatabasesNewestFirstAndNeverComplains) {
+    const std::string list = state.path() + "/quorvia/recent";
+    EXPECT_TRUE(readRecentDatabases().empty()) << "missing";
+    start();
+    prompts.openAnswers = {dir.path("a.db")};
+    workspace.openDatabase();
+    prompts.saveAnswers = {dir.path("b.db")};
+    workspace.saveAs();
+    workspace.openDatabase(dir.path("Quorvia"));  // as an entry of the list opens it
+    EXPECT_EQ(prompts.takeAsked(), (Asked{"open", "save"}));
+    EXPECT_EQ(dir.read("b.db"), "a.db\r\n") << "saved before the open";
+    EXPECT_EQ(testing::readBytes(list),
+              dir.path("Quorvia") + "\n" + dir.path("b.db") + "\n" + dir.path("a.db") + "\n");
+
+    // Paths are bytes, in any encoding; a ninth pushes the oldest out.
+    std::vector<std::string> noted;
+    for (char i = '1'; i <= '9'; ++i) {
+        noted.insert(noted.begin(), std::string("/caf\xE9/") + i);
+        noteRecentDatabase(noted.front());
+    }
+    noted.pop_back();
+    EXPECT_EQ(readRecentDatabases(), noted);
+    testing::writeBytes(list, "/1\n/2\n/1\n/3\n/4\n/5\n/6\n/7\n/8\n/9\n");
+    EXPECT_EQ(readRecentDatabases(),
+              (std::vector<std::string>{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"}));
+
+    for (const std::string& malformed :
+         {std::string("relative\n"), std::string("/a\n\n"), std::string("/a"),
+          std::string("/a\0b\n", 5), std::string(70'000, '/') + "\n"}) {
+        testing::writeBytes(list, malformed);
+        EXPECT_TRUE(readRecentDatabases().empty()) << malformed.substr(0, 10);
+    }
+    noteRecentDatabase("/c.db");
+    noteRecentDatabase("line\nbreak");
+    EXPECT_EQ(testing::readBytes(list), "/c.db\n");
+    {
+        testing::FaultyFileSystem files;
+        files.failAt(testing::FileCall::Write, 1, ENOSPC);
+        noteRecentDatabase("/d.db");
+        files.failAt(testing::FileCall::OpenToRead, 1);
+        EXPECT_TRUE(readRecentDatabases().empty());
+    }
+    EXPECT_EQ(testing::readBytes(list), "/c.db\n") << "a failed write keeps the list";
+    clearRecentDatabases();
+    EXPECT_EQ(testing::readBytes(list), "");
+    EXPECT_TRUE(prompts.asked.empty());
 }
 
 }  // namespace
