@@ -1,7 +1,5 @@
 #include "editing/EditingFixture.h"
 #include "editing/Find.h"
-#include "editing/Replace.h"
-#include "model/NodeRecord.h"
 
 namespace quorvia::editing {
 namespace {
@@ -15,12 +13,6 @@ protected:
         const model::Node* found = (forward ? findNext : findPrevious)(
             trees.display(), from < 0 ? nullptr : display(from), containing(part));
         return found != nullptr ? trees.display().absoluteIndexOf(found) : -1;
-    }
-    static Replacement replacing(const platform::ReplaceFields& fields) {
-        return {[fields](std::string_view field) {
-                    return testing::replacedBytes(field, fields.text, fields.replacement);
-                },
-                fields.replacement == "bad" ? std::optional<std::string>("cannot") : std::nullopt};
     }
 };
 
@@ -74,55 +66,6 @@ TEST_F(FindTest, FindNextRepeatsTheLastSearchAndNamesItAsTypedWhenNothingMatches
     finder.findNext(trees, prompts);
     EXPECT_NE(trees.display().selected(), first);
     EXPECT_EQ(prompts.takeAsked(), (std::vector<std::string>{"find: Ж|any case"}));
-}
-
-TEST_F(FindTest, ReplaceTouchesNamesAndValuesOnlyAsOneStep) {
-    Replacer replacer(replacing);
-    prompts.replaceAnswers = {platform::ReplaceFields{"t", "TT", false}};
-    replacer.replaceAll(trees, prompts);
-    EXPECT_EQ(prompts.takeAsked(),
-              (std::vector<std::string>{"replace: ||any case", "info: 4 nodes changed."}));
-    EXPECT_EQ(records(),
-              "root\n\tO;ObjecTTs;1\n\t\tO;Child;2\n\t\tT;laTTe;aTTTTr\n"
-              "\tO;ATTTTribuTTes;3\n\t\tT;a;1\n\t\tO;Mixed;4\n\tT;loose;x\n\tO;EmpTTy;5\n"
-              "O;Second;3\n\tT;p;q\n")
-        << "the root's text is no record";
-    EXPECT_EQ(display(kLate)->text(), "laTTe: aTTTTr");
-    EXPECT_EQ(trees.undoSteps(), 1u);
-    trees.undo();
-    EXPECT_EQ(records(),
-              "root\n\tO;Objects;1\n\t\tO;Child;2\n\t\tT;late;attr\n"
-              "\tO;Attributes;3\n\t\tT;a;1\n\t\tO;Mixed;4\n\tT;loose;x\n"
-              "\tO;Empty;5\nO;Second;3\n\tT;p;q\n");
-    EXPECT_EQ(display(kLate)->text(), "late: attr");
-
-    // Icon fields hold the only "3": nothing is found, nothing changes. A ";" in the
-    // replacement, or a text the code page cannot hold, is refused before anything changes.
-    for (const char* replacement : {"7", "x;y", "bad"}) {
-        prompts.replaceAnswers = {platform::ReplaceFields{"3", replacement, true}};
-        replacer.replaceAll(trees, prompts);
-    }
-    EXPECT_EQ(prompts.takeAsked(),
-              (std::vector<std::string>{"replace: t|TT|any case", "warn: \"3\" not found",
-                                        "replace: 3|7|case",
-                                        std::string("warn: ") + model::kSemicolonInFieldMessage,
-                                        "replace: 3|x;y|case", "warn: cannot"}));
-    EXPECT_EQ(trees.undoSteps(), 0u);
-}
-
-TEST_F(FindTest, ReplaceLeavesKindsIconsShortAndOtherRecordsAlone) {
-    testing::loadPaired(trees, "ab\n\tT;a;b;ab\n\tO;ab;ab;5\n\tX;ab;ab\n\to;ab;1\n\tT;a;ab\n");
-    trees.appendPair(trees.pairOf(display(0)), "ab", -1, "T;ab");
-    const FieldReplace replace = replacing({"ab", "c", true}).replace;
-    EXPECT_EQ(replaceInRecords(trees, replace), 3);
-    EXPECT_EQ(records(), "ab\n\tT;a;b;c\n\tO;c;ab;5\n\tX;ab;ab\n\to;ab;1\n\tT;a;c\n\tT;ab\n");
-    EXPECT_EQ(
-        displayed(),
-        "db [1]\n\ta: b [-1]\n\tc [0]\n\tab: ab [-1]\n\tab: 1 [-1]\n\ta: c [-1]\n\tab [-1]\n")
-        << "each changed node as its record decodes";
-    EXPECT_EQ(replaceInRecords(trees, replacing({"c", "c", true}).replace), 0)
-        << "found, but no byte changed";
-    EXPECT_EQ(replaceInRecords(trees, replacing({"zz", "c", true}).replace), std::nullopt);
 }
 
 }  // namespace

@@ -25,15 +25,7 @@ void FaultyFileSystem::runOutOfMemoryAt(FileCall kind, int nth) {
     m_faults.back().outOfMemory = true;
 }
 
-bool FaultyFileSystem::isSpared(const std::string& path) const {
-    return !m_spared.empty() && path.rfind(m_spared, 0) == 0 &&
-           (path.size() == m_spared.size() || path[m_spared.size()] == '/');
-}
-
-bool FaultyFileSystem::shouldFail(FileCall kind, bool spared) {
-    if (spared) {
-        return false;
-    }
+bool FaultyFileSystem::shouldFail(FileCall kind) {
     const int call = ++m_calls[static_cast<size_t>(kind)];
     for (const Fault& fault : m_faults) {
         if (fault.kind == kind && fault.nth == call) {
@@ -50,13 +42,10 @@ bool FaultyFileSystem::shouldFail(FileCall kind, bool spared) {
 
 int FaultyFileSystem::open(const std::string& path, int flags, mode_t mode) {
     const bool writing = (flags & (O_WRONLY | O_RDWR | O_CREAT)) != 0;
-    if (shouldFail(writing ? FileCall::Create : FileCall::OpenToRead, isSpared(path))) {
+    if (shouldFail(writing ? FileCall::Create : FileCall::OpenToRead)) {
         return -m_error;
     }
     const int fd = m_real.open(path, flags, mode);
-    if (fd >= 0 && isSpared(path)) {
-        m_sparedFiles.insert(fd);
-    }
     if (writing && fd >= 0) {
         m_writing.insert(fd);
     }
@@ -64,27 +53,23 @@ int FaultyFileSystem::open(const std::string& path, int flags, mode_t mode) {
 }
 
 ssize_t FaultyFileSystem::read(int fd, char* buffer, size_t size) {
-    return shouldFail(FileCall::Read, isSpared(fd)) ? -m_error : m_real.read(fd, buffer, size);
+    return shouldFail(FileCall::Read) ? -m_error : m_real.read(fd, buffer, size);
 }
 
 ssize_t FaultyFileSystem::write(int fd, const char* data, size_t size) {
-    return shouldFail(FileCall::Write, isSpared(fd)) ? -m_error : m_real.write(fd, data, size);
+    return shouldFail(FileCall::Write) ? -m_error : m_real.write(fd, data, size);
 }
 
 int FaultyFileSystem::sync(int fd) {
-    return shouldFail(FileCall::Sync, isSpared(fd)) ? -m_error : m_real.sync(fd);
+    return shouldFail(FileCall::Sync) ? -m_error : m_real.sync(fd);
 }
 
 int FaultyFileSystem::allocate(int fd, off_t size) {
-    return shouldFail(FileCall::Allocate, isSpared(fd)) ? -m_error : m_real.allocate(fd, size);
+    return shouldFail(FileCall::Allocate) ? -m_error : m_real.allocate(fd, size);
 }
 
 int FaultyFileSystem::close(int fd) {
     const int result = m_real.close(fd);
-    if (m_sparedFiles.erase(fd) != 0) {
-        m_writing.erase(fd);
-        return result;
-    }
     // Only the close of a written file can lose data; a read file's close is not counted.
     if (m_writing.erase(fd) == 0) {
         return result;
@@ -93,12 +78,12 @@ int FaultyFileSystem::close(int fd) {
 }
 
 int FaultyFileSystem::rename(const std::string& from, const std::string& to) {
-    return shouldFail(FileCall::Rename, isSpared(to)) ? -m_error : m_real.rename(from, to);
+    return shouldFail(FileCall::Rename) ? -m_error : m_real.rename(from, to);
 }
 
 int FaultyFileSystem::remove(const std::string& path) {
     m_removed.push_back(path);
-    return shouldFail(FileCall::Remove, isSpared(path)) ? -m_error : m_real.remove(path);
+    return shouldFail(FileCall::Remove) ? -m_error : m_real.remove(path);
 }
 
 int FaultyFileSystem::status(const std::string& path, struct stat& info, bool followLinks) {
@@ -110,16 +95,15 @@ int FaultyFileSystem::statusOf(int fd, struct stat& info) {
 }
 
 int FaultyFileSystem::truncate(int fd, off_t size) {
-    return shouldFail(FileCall::Truncate, isSpared(fd)) ? -m_error : m_real.truncate(fd, size);
+    return shouldFail(FileCall::Truncate) ? -m_error : m_real.truncate(fd, size);
 }
 
 int FaultyFileSystem::linkUnnamed(int fd, const std::string& path) {
-    return shouldFail(FileCall::Link, isSpared(path)) ? -m_error : m_real.linkUnnamed(fd, path);
+    return shouldFail(FileCall::Link) ? -m_error : m_real.linkUnnamed(fd, path);
 }
 
 int FaultyFileSystem::syncFolder(const std::string& folder) {
-    return shouldFail(FileCall::SyncFolder, isSpared(folder)) ? -m_error
-                                                              : m_real.syncFolder(folder);
+    return shouldFail(FileCall::SyncFolder) ? -m_error : m_real.syncFolder(folder);
 }
 
 int FaultyFileSystem::listFolder(const std::string& folder, std::vector<std::string>& names) {
@@ -127,7 +111,7 @@ int FaultyFileSystem::listFolder(const std::string& folder, std::vector<std::str
 }
 
 int FaultyFileSystem::access(const std::string& path, int mode) {
-    return shouldFail(FileCall::Access, isSpared(path)) ? -m_error : m_real.access(path, mode);
+    return shouldFail(FileCall::Access) ? -m_error : m_real.access(path, mode);
 }
 
 off_t FaultyFileSystem::seekData(int fd, off_t from) {
@@ -135,8 +119,7 @@ off_t FaultyFileSystem::seekData(int fd, off_t from) {
 }
 
 int FaultyFileSystem::makeFolder(const std::string& path, mode_t mode) {
-    return shouldFail(FileCall::MakeFolder, isSpared(path)) ? -m_error
-                                                            : m_real.makeFolder(path, mode);
+    return shouldFail(FileCall::MakeFolder) ? -m_error : m_real.makeFolder(path, mode);
 }
 
 }  // namespace quorvia::testing

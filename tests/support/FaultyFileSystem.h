@@ -43,8 +43,6 @@ public:
     // Makes call number `nth` of `kind` throw std::bad_alloc, as an allocation made while
     // serving it would.
     void runOutOfMemoryAt(FileCall kind, int nth);
-    // Passes every call on what lies in `folder` through uncounted and never failing.
-    void spare(const std::string& folder) { m_spared = folder; }
     int calls(FileCall kind) const { return m_calls[static_cast<size_t>(kind)]; }
     bool fired() const { return m_fired; }
     // The paths of every remove, in order.
@@ -69,9 +67,7 @@ public:
     int makeFolder(const std::string& path, mode_t mode) override;
 
 private:
-    bool shouldFail(FileCall kind, bool spared = false);
-    bool isSpared(const std::string& path) const;
-    bool isSpared(int fd) const { return m_sparedFiles.count(fd) != 0; }
+    bool shouldFail(FileCall kind);
 
     platform::PosixFileSystem m_real;
     platform::ScopedFileSystem m_installed;
@@ -87,8 +83,6 @@ private:
     bool m_fired = false;
     std::vector<std::string> m_removed;
     std::set<int> m_writing;  // descriptors of files opened for writing
-    std::string m_spared;
-    std::set<int> m_sparedFiles;
 };
 
 }  // namespace quorvia::testing

@@ -23,19 +23,6 @@ void loadPaired(model::PairedTrees& trees, const std::string& lines) {
     }
 }
 
-std::optional<std::string> replacedBytes(std::string_view field, const std::string& text,
-                                         const std::string& replacement) {
-    std::string replaced(field);
-    size_t at = replaced.find(text);
-    if (at == std::string::npos) {
-        return std::nullopt;
-    }
-    for (; at != std::string::npos; at = replaced.find(text, at + replacement.size())) {
-        replaced.replace(at, text.size(), replacement);
-    }
-    return replaced;
-}
-
 std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) {
     std::string text;
     for (const model::Node* node = tree.firstTopLevel(); node != nullptr;

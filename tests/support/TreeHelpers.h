@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "model/PairedTrees.h"
 #include "model/Tree.h"
@@ -26,11 +24,6 @@ std::string outline(const model::Tree& tree, bool withIcons = false, bool withEx
 // Both trees have the same number of nodes and, at every absolute index, nodes of the same
 // level and the same number of children.
 ::testing::AssertionResult arePaired(const model::PairedTrees& trees);
-
-// `field` with every `text` in it replaced, case and all, byte for byte; nothing when it holds
-// none (what the window's replacement does with an ASCII text).
-std::optional<std::string> replacedBytes(std::string_view field, const std::string& text,
-                                         const std::string& replacement);
 
 // Runs `work` on a thread with a 256 KB stack, where recursion over a deep tree would overflow.
 void runOnSmallStack(const std::function<void()>& work);

@@ -152,6 +152,19 @@ Decoded decode(const std::string& record) {
     return decoded;
 }
 
+// Every `text` in a field replaced, byte for byte; nothing when the field holds none.
+editing::FieldReplace replacing(const std::string& text, const std::string& replacement) {
+    return [text, replacement](std::string_view bytes) -> std::optional<std::string> {
+        std::string field(bytes);
+        const size_t first = field.find(text);
+        for (size_t at = first; at != std::string::npos;
+             at = field.find(text, at + replacement.size())) {
+            field.replace(at, text.size(), replacement);
+        }
+        return first == std::string::npos ? std::nullopt : std::optional(field);
+    };
+}
+
 std::string fileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
@@ -560,8 +573,8 @@ public:
     // Replace all, case and all, in every object's name and every attribute's name and value
     // (all fields behind its kind), the root and other records aside.
     void replaceAll(const std::optional<platform::ReplaceFields>& answer) {
-        asked.push_back("replace: " + lastReplace.text + "|" + lastReplace.replacement + "|" +
-                        (lastReplace.matchCase ? "case" : "any case"));
+        asked.push_back("replace: " + lastReplace.text + "|" + lastReplace.replacement +
+                        (lastReplace.matchCase ? "|case" : "|any case"));
         if (!answer || answer->text.empty()) {
             return;
         }
@@ -574,33 +587,24 @@ public:
         int changed = 0;
         for (int i = 1; i < size(); ++i) {
             std::vector<std::string> fields = splitAtSemicolons(nodes[i].record);
-            if (fields.size() < 3 || (fields[0] != "O" && fields[0] != "T")) {
-                continue;
+            const bool named = fields.size() > 2 && (fields[0] == "O" || fields[0] == "T");
+            for (size_t f = 1; named && f <= (fields[0] == "O" ? 1 : fields.size() - 1); ++f) {
+                const auto replaced = replacing(answer->text, answer->replacement)(fields[f]);
+                found |= replaced.has_value();
+                fields[f] = replaced.value_or(fields[f]);
             }
-            const size_t last = fields[0] == "O" ? 1 : fields.size() - 1;
-            for (size_t f = 1; f <= last; ++f) {
-                if (const auto replaced =
-                        testing::replacedBytes(fields[f], answer->text, answer->replacement)) {
-                    found = true;
-                    fields[f] = *replaced;
-                }
-            }
-            const std::string record = joined(fields, ";");
-            if (record != nodes[i].record) {
+            if (joined(fields, ";") != nodes[i].record) {
                 ++changed;
-                const Decoded decoded = decode(record);
-                nodes[i].record = record;
+                nodes[i].record = joined(fields, ";");
+                const Decoded decoded = decode(nodes[i].record);
                 nodes[i].text = decoded.text;
                 nodes[i].icon = decoded.icon;
                 protectedFile = false;
             }
         }
-        if (!found) {
-            asked.push_back("warn: \"" + answer->text + "\" not found");
-        } else {
-            asked.push_back("info: " + std::to_string(changed) +
-                            (changed == 1 ? " node changed." : " nodes changed."));
-        }
+        asked.push_back(!found ? "warn: \"" + answer->text + "\" not found"
+                               : "info: " + std::to_string(changed) +
+                                     (changed == 1 ? " node changed." : " nodes changed."));
     }
 
     // The non-top-level node with the largest subtree.
@@ -854,10 +858,8 @@ std::string describe(const Step& step) {
             out << "duplicate";
             break;
         case Command::Replace:
-            out << "replace: "
-                << (step.replace
-                        ? quoted(step.replace->text) + " with " + quoted(step.replace->replacement)
-                        : std::string("cancel"));
+            out << "replace: " << (step.replace ? quoted(step.replace->text) : "cancel")
+                << " with " << (step.replace ? quoted(step.replace->replacement) : "");
             break;
         case Command::Save:
             out << "save";
@@ -1165,12 +1167,11 @@ private:
                     step.command = Command::Copy;
                 }
                 break;
-            case Command::Replace:
-                if (chance(0.9)) {
-                    // Short texts over the names' letters, so that most replacements find some.
-                    step.replace = platform::ReplaceFields{randomText("ab;x0", 2),
-                                                           randomText("aQ;9", 3), true};
-                }
+            case Command::Replace:  // short texts, so that most replacements find some
+                step.replace = chance(0.1)
+                                   ? std::nullopt
+                                   : std::optional(platform::ReplaceFields{
+                                         randomText("ab;x0", 2), randomText("aQ;9", 3), true});
                 break;
             case Command::Open: {
                 const int roll = pick(100);
@@ -1438,11 +1439,7 @@ private:
     Workspace m_workspace{m_trees, m_prompts};
     editing::Clipboard m_clipboard{m_trees.display()};
     editing::Replacer m_replacer{[](const platform::ReplaceFields& fields) {
-        return editing::Replacement{[fields](std::string_view field) {
-                                        return testing::replacedBytes(field, fields.text,
-                                                                      fields.replacement);
-                                    },
-                                    std::nullopt};
+        return editing::Replacement{replacing(fields.text, fields.replacement), std::nullopt};
     }};
     Model m_model;
     std::vector<std::string> m_pool;  // the database files an open may choose
