@@ -13,6 +13,7 @@ class BenchPrompts final : public platform::UserPrompts {
 public:
     void showError(const std::string& message) override { lastMessage = message; }
     void warn(const std::string& message) override { lastMessage = message; }
+    void inform(const std::string& message) override { lastMessage = message; }
     int chooseNameColumn(const std::vector<std::string>&) override { return 0; }
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields&) override {
         return std::nullopt;
@@ -29,11 +30,15 @@ public:
         searches.pop_front();
         return search;
     }
+    std::optional<platform::ReplaceFields> editReplace(const platform::ReplaceFields&) override {
+        return replacement;
+    }
     void whileBusy(const std::function<void()>& work) override { work(); }
 
     std::deque<std::string> openPaths;
     std::deque<std::string> savePaths;
     std::deque<platform::SearchFields> searches;
+    std::optional<platform::ReplaceFields> replacement;
     std::string lastMessage;
 
 protected:

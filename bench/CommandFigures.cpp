@@ -186,6 +186,51 @@ void addOrderingFigures(CommandBench& bench, const AddFigure& add) {
         [&] { window.mmUndoClick(); });
 }
 
+// Duplicate of the object and Replace all of the text its 100,000 attributes hold, with its
+// undo; each is undone before the next run, so every run starts from the loaded database.
+void addDuplicateAndReplaceFigures(CommandBench& bench, const AddFigure& add) {
+    ui::frmMain& window = bench.window();
+    bool changed = false;
+    const auto undoChange = [&] {
+        if (std::exchange(changed, false)) {
+            window.mmUndoClick();
+        }
+    };
+    add(
+        "duplicate_100000_ms", "Duplicate of the object of 100,000 attributes",
+        [&] {
+            undoChange();
+            bench.showRoot();
+            bench.select(bench.m_big);
+        },
+        [&] {
+            window.mmDuplicateClick();
+            changed = true;
+            check(bench.m_big->nextSibling()->childCount() == static_cast<int>(kWideChildren),
+                  "no duplicate");
+        });
+    undoChange();
+    bench.prompts.replacement = platform::ReplaceFields{"+33", "0033", false};
+    const auto replaceAll = [&] {
+        bench.prompts.lastMessage.clear();
+        window.mmReplaceClick();
+        changed = true;
+        check(bench.prompts.lastMessage == "100000 nodes changed.", "not every node replaced");
+    };
+    add("replace_all_ms", "Replace all of a text 100,000 nodes hold", undoChange, replaceAll);
+    add(
+        "undo_replace_all_ms", "undo of that Replace all",
+        [&] {
+            undoChange();
+            replaceAll();
+        },
+        [&] {
+            window.mmUndoClick();
+            changed = false;
+        });
+    undoChange();
+}
+
 // The longest pause of the window's thread for the recovery data over a series of edits: each
 // edit (an undo or a redo of a deletion) is followed by the timer's tick that starts writing
 // the data, once the writer of the edit before has finished.
@@ -409,6 +454,7 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
             });
         undoPaste();
     }
+    addDuplicateAndReplaceFigures(bench, add);
     add(
         "find_no_match_ms", "find a text no node holds",
         [&] {

@@ -98,7 +98,8 @@ std::string generateDatabaseWithWideObject(size_t nodes, size_t children) {
     std::string out = rest.substr(0, afterRoot);
     out.append("\tO;Big;3\r\n");
     for (size_t i = 0; i < children; ++i) {
-        out.append("\t\tT;").append(words.word()).append(";").append(words.word()).append("\r\n");
+        out.append("\t\tT;").append(words.word()).append(";+33 ").append(words.word());
+        out.append("\r\n");
     }
     return out.append(rest, afterRoot, std::string::npos);
 }

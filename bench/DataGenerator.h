@@ -14,7 +14,8 @@ std::string generateDatabase(size_t nodes);
 // root (`nodes` - 1 lines after the header).
 std::string generatePhoneDatabase(size_t nodes);
 // A database of exactly `nodes` nodes whose first object below the root holds `children`
-// attributes; the rest as generateDatabase().
+// attributes, each value starting with "+33 " (a text no other node holds); the rest as
+// generateDatabase().
 std::string generateDatabaseWithWideObject(size_t nodes, size_t children);
 // A database whose one object holds `children` attributes.
 std::string generateWideDatabase(size_t children);

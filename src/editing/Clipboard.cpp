@@ -38,6 +38,29 @@ void Clipboard::aboutToReset() {
     m_clipNode = nullptr;
 }
 
+namespace {
+
+// A copy of `source`'s branch as the last child of `parent`. The root's text is no record: its
+// copy is an object of that name, as Paste text makes it, so that the file loads again as the
+// tree shows it.
+model::NodePair copyBranch(model::PairedTrees& trees, const model::NodePair& source,
+                           const model::NodePair& parent) {
+    const model::NodePair copy = trees.copySubtree(source, parent);
+    if (isRoot(source.display)) {
+        const std::string record = model::objectRecord(source.record->text(), 0);
+        const model::DecodedRecord decoded = model::decodeRecord(record);
+        trees.setPair(copy, decoded.displayText, decoded.iconIndex, record);
+    }
+    return copy;
+}
+
+// A root whose text holds a ";" names no object, so it has no copy.
+bool rootWithoutCopy(const model::NodePair& pair) {
+    return isRoot(pair.display) && pair.record->text().find(';') != std::string_view::npos;
+}
+
+}  // namespace
+
 void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target) {
     model::PairedTrees::Step step(trees);
     // Both pairs are found before the copy shifts the indexes behind it.
@@ -46,14 +69,7 @@ void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* tar
     if (clipboard.moveFlag()) {
         trees.moveSubtree(source, parent);
     } else {
-        const model::NodePair copy = trees.copySubtree(source, parent);
-        if (isRoot(source.display)) {
-            // The root's text is no record: its copy is an object of that name, as Paste text
-            // makes it, so that the file loads again as the tree shows it.
-            const std::string record = model::objectRecord(source.record->text(), 0);
-            const model::DecodedRecord decoded = model::decodeRecord(record);
-            trees.setPair(copy, decoded.displayText, decoded.iconIndex, record);
-        }
+        copyBranch(trees, source, parent);
     }
     clipboard.clear();
 }
@@ -65,14 +81,32 @@ void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompt
     model::Node* target = trees.display().selected();
     // The root never moves, and a name with a semicolon names no object.
     const model::NodePair clip = trees.pairOf(clipboard.clipNode());
-    const bool unfitRoot =
-        isRoot(clip.display) &&
-        (clipboard.moveFlag() || clip.record->text().find(';') != std::string_view::npos);
+    const bool unfitRoot = isRoot(clip.display) && (clipboard.moveFlag() || rootWithoutCopy(clip));
     if (unfitRoot || !mayPasteInto(target, clipboard.clipNode())) {
         prompts.warn(kContainmentWarning);
         return;
     }
     pasteInto(trees, clipboard, target);
+}
+
+void duplicateSelected(model::PairedTrees& trees, platform::UserPrompts& prompts) {
+    const model::NodePair source = trees.pairOf(trees.display().selected());
+    if (!source) {
+        return;
+    }
+    if (rootWithoutCopy(source)) {
+        prompts.warn(kContainmentWarning);
+        return;
+    }
+    model::PairedTrees::Step step(trees);
+    const model::NodePair parent{source.display->parent(), source.record->parent()};
+    const model::NodePair next{source.display->nextSibling(), source.record->nextSibling()};
+    // The copy shares the source's texts; it arrives last and then moves up behind the source.
+    const model::NodePair copy = copyBranch(trees, source, parent);
+    if (next) {
+        trees.movePair(copy, parent, next);
+    }
+    trees.showPair(copy);
 }
 
 }  // namespace quorvia::editing

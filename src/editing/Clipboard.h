@@ -1,5 +1,5 @@
-// The internal one-node clipboard (not the system's): Copy, Cut, Paste, and the paste that the
-// drop shares.
+// The internal one-node clipboard (not the system's): Copy, Cut, Paste, the paste that the drop
+// shares, and Duplicate, which copies and pastes in one.
 #pragma once
 
 #include "model/PairedTrees.h"
@@ -44,5 +44,11 @@ void paste(model::PairedTrees& trees, Clipboard& clipboard, platform::UserPrompt
 // (the very nodes, arriving collapsed) when the move flag is set, and empties the clipboard. A
 // copy of the root, whose text is no record, becomes an object of that name with icon 0.
 void pasteInto(model::PairedTrees& trees, Clipboard& clipboard, model::Node* target);
+
+// Duplicate: a copy of the selected node with its branch, right after it under the same parent
+// (a top-level node beside it at the top level), in both trees, collapsed as a pasted copy is,
+// then selected and shown; the root's copy is an object, as Paste makes it, and a root whose text
+// holds a ";" gets Paste's warning. Nothing without a selection.
+void duplicateSelected(model::PairedTrees& trees, platform::UserPrompts& prompts);
 
 }  // namespace quorvia::editing

@@ -110,4 +110,12 @@ DecodedRecord decodeRecord(std::string_view record) {
     return decoded;
 }
 
+std::string semicolonInFieldMessage(std::string_view text) {
+    std::string message = "\"";
+    message.append(text).append(
+        "\" holds a semicolon (\";\"): the phone and the next load split the text there. Put "
+        "another character in its place.");
+    return message;
+}
+
 }  // namespace quorvia::model

@@ -15,6 +15,10 @@ constexpr std::int32_t kAttributeIcon = -1;
 // The icon index of the display root.
 constexpr std::int32_t kRootIcon = 1;
 
+// What the user is told of a ";" typed for a name or value (`text`, as typed), which nothing
+// escapes.
+std::string semicolonInFieldMessage(std::string_view text);
+
 std::string objectRecord(std::string_view name, std::int32_t iconIndex);
 std::string attributeRecord(std::string_view name, std::string_view value);
 // The same into a buffer the caller reuses, for the imports' many records.

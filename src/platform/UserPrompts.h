@@ -25,6 +25,14 @@ struct SearchFields {
     bool matchCase = false;
 };
 
+// What the replace dialog shows and gives back: the text to find, as the find dialog has it, and
+// the text to put in its place (UTF-8 too).
+struct ReplaceFields {
+    std::string text;
+    std::string replacement;
+    bool matchCase = false;
+};
+
 // What the attribute dialog shows and gives back.
 struct AttributeFields {
     std::string name;
@@ -45,6 +53,8 @@ public:
     bool confirmOverwrite(const std::string& question) {
         return askQuestion(question, Answer::No);
     }
+    // An information box (the application title, one OK button).
+    virtual void inform(const std::string& message) = 0;
 
     // The window's open dialog (OpenDlg) and save dialog (SaveDlg); nothing when cancelled. As
     // the system's own dialogs do, a confirmed choice makes the chosen file's folder the current
@@ -60,6 +70,7 @@ public:
     virtual std::optional<ObjectFields> editObject(const ObjectFields& shown) = 0;
     virtual std::optional<AttributeFields> editAttribute(const AttributeFields& shown) = 0;
     virtual std::optional<SearchFields> editSearch(const SearchFields& shown) = 0;
+    virtual std::optional<ReplaceFields> editReplace(const ReplaceFields& shown) = 0;
 
     // Runs a long wait (the package builder) while the window shows that it is busy and takes
     // no input.

@@ -60,6 +60,11 @@ QLineEdit* makeFieldEdit(QWidget* parent, const char* objectName, const QRect& g
     return edit;
 }
 
+void nameAfterLabel(QWidget* field, QLabel* label) {
+    field->setAccessibleName(label->text());
+    label->setBuddy(field);
+}
+
 bool warnOfRefusedField(
     std::initializer_list<std::pair<const QLineEdit*, std::string_view>> fieldsAndShownBytes) {
     for (const auto& [field, shown] : fieldsAndShownBytes) {

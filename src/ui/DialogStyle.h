@@ -27,6 +27,10 @@ QLabel* makeCaptionLabel(QWidget* parent, const char* objectName, const QString&
 // the field shows is what OK writes.
 QLineEdit* makeFieldEdit(QWidget* parent, const char* objectName, const QRect& geometry);
 
+// Gives a field its label's text as the name the accessibility interface reads, and makes the
+// label its buddy.
+void nameAfterLabel(QWidget* field, QLabel* label);
+
 // Warns, and answers true, when a field the user changed cannot be written (fieldRefusal): the
 // dialog then stays open with the text as typed, and nothing is written.
 bool warnOfRefusedField(

@@ -187,6 +187,14 @@ std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message) {
     return box;
 }
 
+std::unique_ptr<QMessageBox> makeInformationBox(const std::string& message) {
+    // A warning box in all but its icon and caption.
+    auto box = makeWarningBox(message);
+    box->setIcon(QMessageBox::Information);
+    box->setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    return box;
+}
+
 std::unique_ptr<QMessageBox> makeConfirmationBox(const std::string& question,
                                                  ConfirmationDefault byDefault) {
     auto box = makeBox(QMessageBox::Question, kConfirmationTitle, question);
@@ -203,6 +211,10 @@ void showErrorBox(const std::string& message) {
 
 void showWarningBox(const std::string& message) {
     execCentred(*makeWarningBox(message));
+}
+
+void showInformationBox(const std::string& message) {
+    execCentred(*makeInformationBox(message));
 }
 
 bool askConfirmation(const std::string& question, ConfirmationDefault byDefault) {

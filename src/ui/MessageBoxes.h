@@ -1,4 +1,5 @@
-// The error box, the warning box and the confirmation box, with the system's captions.
+// The error box, the warning box, the information box and the confirmation box, with the
+// system's captions.
 #pragma once
 
 #include <QMessageBox>
@@ -23,11 +24,14 @@ enum class ConfirmationDefault { Yes, No };
 // start and its end, an ellipsis between them.
 std::unique_ptr<QMessageBox> makeErrorBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeWarningBox(const std::string& message);
+// The application title, the information icon, one OK button.
+std::unique_ptr<QMessageBox> makeInformationBox(const std::string& message);
 std::unique_ptr<QMessageBox> makeConfirmationBox(
     const std::string& question, ConfirmationDefault byDefault = ConfirmationDefault::Yes);
 
 void showErrorBox(const std::string& message);
 void showWarningBox(const std::string& message);
+void showInformationBox(const std::string& message);
 // True when the user answers Yes.
 bool askConfirmation(const std::string& question,
                      ConfirmationDefault byDefault = ConfirmationDefault::Yes);

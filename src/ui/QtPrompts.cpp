@@ -13,6 +13,7 @@
 #include "ui/frmAttribute.h"
 #include "ui/frmFind.h"
 #include "ui/frmObject.h"
+#include "ui/frmReplace.h"
 #include "ui/frmSelect.h"
 
 namespace quorvia::ui {
@@ -65,6 +66,10 @@ void QtPrompts::warn(const std::string& message) {
 bool QtPrompts::askQuestion(const std::string& question, Answer byDefault) {
     return askConfirmation(
         question, byDefault == Answer::Yes ? ConfirmationDefault::Yes : ConfirmationDefault::No);
+}
+
+void QtPrompts::inform(const std::string& message) {
+    showInformationBox(message);
 }
 
 std::optional<std::string> QtPrompts::chooseFile(QFileDialog& dialog) {
@@ -120,6 +125,16 @@ std::optional<platform::SearchFields> QtPrompts::editSearch(const platform::Sear
     }
     return platform::SearchFields{dialog.edFind->text().toStdString(),
                                   dialog.cbMatchCase->isChecked()};
+}
+
+std::optional<platform::ReplaceFields> QtPrompts::editReplace(
+    const platform::ReplaceFields& shown) {
+    frmReplace dialog(m_window);
+    dialog.FormShow(shown);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.fields();
 }
 
 void QtPrompts::whileBusy(const std::function<void()>& work) {

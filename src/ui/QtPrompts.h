@@ -1,5 +1,5 @@
 // The user's side of the commands in the real window: message boxes, the window's open and save
-// dialogs, and the object, attribute and column-choice dialogs.
+// dialogs, and the object, attribute, column-choice, find and replace dialogs.
 #pragma once
 
 #include <QFileDialog>
@@ -16,11 +16,14 @@ public:
 
     void showError(const std::string& message) override;
     void warn(const std::string& message) override;
+    void inform(const std::string& message) override;
     int chooseNameColumn(const std::vector<std::string>& headers) override;
     std::optional<platform::ObjectFields> editObject(const platform::ObjectFields& shown) override;
     std::optional<platform::AttributeFields> editAttribute(
         const platform::AttributeFields& shown) override;
     std::optional<platform::SearchFields> editSearch(const platform::SearchFields& shown) override;
+    std::optional<platform::ReplaceFields> editReplace(
+        const platform::ReplaceFields& shown) override;
     void whileBusy(const std::function<void()>& work) override;
 
 protected:

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "model/NodeRecord.h"
+
 namespace quorvia::ui {
 
 namespace {
@@ -235,11 +237,7 @@ std::optional<std::string> fieldRefusal(const QString& text, std::string_view sh
         return std::nullopt;  // written back as the bytes it was shown from
     }
     if (text.contains(QLatin1Char(';'))) {
-        return QStringLiteral(
-                   "\"%1\" holds a semicolon (\";\"): the phone and the next load "
-                   "split the text there. Put another character in its place.")
-            .arg(text)
-            .toStdString();
+        return model::semicolonInFieldMessage(text.toStdString());
     }
     return unwritableTextMessage(text);
 }
@@ -256,8 +254,9 @@ std::optional<std::string> unwritableTextMessage(const QString& text) {
 
 TextSearch::TextSearch(const QString& needle, bool matchCase)
     : m_needle(needle), m_case(matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) {
-    m_ascii = codePageInUse().asciiBytesAreCharacters && !needle.isEmpty() &&
-              std::all_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 128; });
+    m_needleIsAscii =
+        std::all_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 128; });
+    m_ascii = codePageInUse().asciiBytesAreCharacters && !needle.isEmpty() && m_needleIsAscii;
     if (m_ascii) {
         m_asciiNeedle = needle.toLatin1().toStdString();
         if (!matchCase) {
@@ -267,19 +266,56 @@ TextSearch::TextSearch(const QString& needle, bool matchCase)
     }
 }
 
+size_t TextSearch::findBytes(std::string_view bytes, size_t from) const {
+    if (m_case == Qt::CaseSensitive) {
+        return bytes.find(m_asciiNeedle, from);
+    }
+    const auto sameLetter = [](char text, char lowerNeedle) {
+        return asciiLower(text) == lowerNeedle;
+    };
+    const auto found = std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(),
+                                   m_asciiNeedle.begin(), m_asciiNeedle.end(), sameLetter);
+    return found == bytes.end() ? std::string_view::npos
+                                : static_cast<size_t>(found - bytes.begin());
+}
+
+bool TextSearch::cannotHold(std::string_view bytes) const {
+    // Not so for an ASCII needle in a code page whose characters may hold ASCII bytes, which
+    // must be decoded whatever their bytes.
+    return !m_needleIsAscii && isAscii(bytes);
+}
+
 bool TextSearch::matches(std::string_view bytes) const {
     if (m_ascii) {
-        if (m_case == Qt::CaseSensitive) {
-            return bytes.find(m_asciiNeedle) != std::string_view::npos;
-        }
-        const auto sameLetter = [](char text, char lowerNeedle) {
-            return asciiLower(text) == lowerNeedle;
-        };
-        return std::search(bytes.begin(), bytes.end(), m_asciiNeedle.begin(), m_asciiNeedle.end(),
-                           sameLetter) != bytes.end();
+        return findBytes(bytes, 0) != std::string_view::npos;
     }
-    // A needle beyond ASCII cannot lie in a text of ASCII bytes alone.
-    return !isAscii(bytes) && toQString(bytes).contains(m_needle, m_case);
+    return !cannotHold(bytes) && toQString(bytes).contains(m_needle, m_case);
+}
+
+std::optional<std::string> TextSearch::replaceIn(std::string_view bytes,
+                                                 const QString& replacement,
+                                                 std::string_view replacementBytes) const {
+    if (m_ascii) {
+        size_t at = findBytes(bytes, 0);
+        if (at == std::string_view::npos) {
+            return std::nullopt;
+        }
+        std::string replaced;
+        size_t kept = 0;
+        for (; at != std::string_view::npos; at = findBytes(bytes, kept)) {
+            replaced.append(bytes.substr(kept, at - kept)).append(replacementBytes);
+            kept = at + m_asciiNeedle.size();
+        }
+        return replaced.append(bytes.substr(kept));
+    }
+    if (m_needle.isEmpty() || cannotHold(bytes)) {
+        return std::nullopt;
+    }
+    QString text = toQString(bytes);
+    if (!text.contains(m_needle, m_case)) {
+        return std::nullopt;
+    }
+    return toBytes(text.replace(m_needle, replacement, m_case));
 }
 
 }  // namespace quorvia::ui

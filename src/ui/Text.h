@@ -57,10 +57,21 @@ class TextSearch final {
 public:
     TextSearch(const QString& needle, bool matchCase);
     bool matches(std::string_view bytes) const;
+    // `bytes` with every occurrence replaced by `replacement`, given also as its bytes in the
+    // code page; nothing when there is none. Where the search works on the bytes, the bytes
+    // around the occurrences stay as they are; else the text is written back in the code page.
+    std::optional<std::string> replaceIn(std::string_view bytes, const QString& replacement,
+                                         std::string_view replacementBytes) const;
 
 private:
+    // Where the needle starts in `bytes` from `from` on, when the search works on bytes.
+    size_t findBytes(std::string_view bytes, size_t from) const;
+    // A text of ASCII bytes alone holds no needle beyond ASCII.
+    bool cannotHold(std::string_view bytes) const;
+
     QString m_needle;
     Qt::CaseSensitivity m_case;
+    bool m_needleIsAscii = false;
     // An ASCII needle is found in the bytes themselves where no byte above 127 can be part of a
     // character with an ASCII byte in it (UTF-8 and single-byte code pages), so nothing needs
     // decoding.

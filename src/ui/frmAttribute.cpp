@@ -11,10 +11,14 @@ frmAttribute::frmAttribute(QWidget* parent) : QDialog(parent) {
     setFont(dialogFont());
     setFixedSize(364, 104);
 
-    makeCaptionLabel(this, "lbName", QStringLiteral("Name"), QRect(8, 8, 89, 17));
+    QLabel* nameLabel =
+        makeCaptionLabel(this, "lbName", QStringLiteral("Name"), QRect(8, 8, 89, 17));
     edName = makeFieldEdit(this, "edName", QRect(104, 8, 249, 21));
-    makeCaptionLabel(this, "lbValue", QStringLiteral("Value"), QRect(8, 32, 89, 17));
+    nameAfterLabel(edName, nameLabel);
+    QLabel* valueLabel =
+        makeCaptionLabel(this, "lbValue", QStringLiteral("Value"), QRect(8, 32, 89, 17));
     edValue = makeFieldEdit(this, "edValue", QRect(104, 32, 249, 21));
+    nameAfterLabel(edValue, valueLabel);
 
     QFrame* panel = makeButtonPanel(this, QRect(0, 63, 364, 41));
     btOK = makeOkButton(panel, QRect(176, 8, 87, 25));

@@ -10,8 +10,10 @@ frmFind::frmFind(QWidget* parent) : QDialog(parent) {
     setFont(dialogFont());
     setFixedSize(364, 104);
 
-    makeCaptionLabel(this, "lbFind", QStringLiteral("Find"), QRect(8, 8, 89, 17));
+    QLabel* findLabel =
+        makeCaptionLabel(this, "lbFind", QStringLiteral("Find"), QRect(8, 8, 89, 17));
     edFind = makeFieldEdit(this, "edFind", QRect(104, 8, 249, 21));
+    nameAfterLabel(edFind, findLabel);
     cbMatchCase = new QCheckBox(QStringLiteral("Match case"), this);
     cbMatchCase->setObjectName(QStringLiteral("cbMatchCase"));
     cbMatchCase->setGeometry(104, 34, 249, 19);

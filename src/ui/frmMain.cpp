@@ -4,8 +4,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeySequence>
-#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 
@@ -22,12 +20,14 @@
 #include "platform/Process.h"
 #include "ui/DialogStyle.h"
 #include "ui/Help.h"
+#include "ui/MainMenus.h"
 #include "ui/Pictures.h"
 #include "ui/QtPrompts.h"
 #include "ui/SortOrder.h"
 #include "ui/SystemClipboard.h"
 #include "ui/Text.h"
 #include "ui/frmAbout.h"
+#include "workspace/RecentDatabases.h"
 
 namespace quorvia::ui {
 
@@ -38,110 +38,30 @@ constexpr QSize kStartSize(313, 427);
 // after a change and, in the background, takes well under a second at a million nodes.
 constexpr int kRecoveryIntervalMs = 500;
 
-using Handler = void (frmMain::*)();
-
-// One item of the menus: the menu it belongs to, its component name and caption ("-": a
-// separator line), its handler and shortcuts. An item with a caption and no handler is a submenu,
-// filled by the items that name it.
-struct MenuItem {
-    const char* menu;
-    const char* name;
-    const char* caption;
-    Handler handler = nullptr;
-    QKeyCombination key = {};
-    QKeyCombination alternateKey = {};
-};
-
-constexpr const char* kMenuBar = "MainMenu1";
-
-const MenuItem kMenuItems[] = {
-    {kMenuBar, "File1", "File"},
-    {"File1", "mmOpen", "Open...", &frmMain::mmOpenClick},
-    {"File1", "mmSave", "Save", &frmMain::mmSaveClick},
-    {"File1", "mmSaveas", "Save as...", &frmMain::mmSaveasClick},
-    {"File1", "N2", "-"},
-    {"File1", "mmImport", "Import"},
-    {"mmImport", "mmObjects", "Objects...", &frmMain::mmImportObjectClick},
-    {"mmImport", "mmAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
-    {"mmImport", "Nokia7650database1", "Nokia 7650 database...",
-     &frmMain::Nokia7650database1Click},
-    {"File1", "mmExport", "Export to Nokia 7650 database...", &frmMain::tbExportClick},
-    {"File1", "N1", "-"},
-    {"File1", "mmExit", "Exit", &frmMain::mmExitClick},
-    {kMenuBar, "mmEdit", "Edit"},
-    {"mmEdit", "mmCut", "Cut", &frmMain::mmCutClick, Qt::CTRL | Qt::Key_X},
-    {"mmEdit", "mmCopy", "Copy", &frmMain::mmCopyClick, Qt::CTRL | Qt::Key_C},
-    {"mmEdit", "mmPaste", "Paste", &frmMain::mmPasteClick, Qt::CTRL | Qt::Key_V},
-    {"mmEdit", "N4", "-"},
-    {"mmEdit", "mmUndo", "Undo", &frmMain::mmUndoClick, Qt::CTRL | Qt::Key_Z},
-    {"mmEdit", "mmRedo", "Redo", &frmMain::mmRedoClick, Qt::CTRL | Qt::Key_Y,
-     Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
-    {"mmEdit", "mmFind", "Find...", &frmMain::mmFindClick, Qt::CTRL | Qt::Key_F},
-    {"mmEdit", "mmFindNext", "Find next", &frmMain::mmFindNextClick, Qt::Key_F3},
-    {"mmEdit", "N5", "-"},
-    {"mmEdit", "mmCopyText", "Copy as text", &frmMain::mmCopyTextClick,
-     Qt::CTRL | Qt::SHIFT | Qt::Key_C},
-    {"mmEdit", "mmPasteText", "Paste text", &frmMain::mmPasteTextClick,
-     Qt::CTRL | Qt::SHIFT | Qt::Key_V},
-    {kMenuBar, "Items1", "Items"},
-    {"Items1", "mmAdd", "Add"},
-    {"mmAdd", "mmAddobj", "Object...", &frmMain::mmAddObjectClick},
-    {"mmAdd", "mmAddAttr", "Attribute...", &frmMain::mmAddAttributeClick},
-    {"Items1", "mmEdt", "Edit...", &frmMain::mmEdtClick},
-    {"Items1", "mmDel", "Delete...", &frmMain::tbDeleteClick},
-    {"Items1", "N8", "-"},
-    {"Items1", "mmMoveUp", "Move up", &frmMain::mmMoveUpClick, Qt::CTRL | Qt::SHIFT | Qt::Key_Up},
-    {"Items1", "mmMoveDown", "Move down", &frmMain::mmMoveDownClick,
-     Qt::CTRL | Qt::SHIFT | Qt::Key_Down},
-    {"Items1", "N9", "-"},
-    {"Items1", "mmSortChildren", "Sort children", &frmMain::mmSortChildrenClick},
-    {"Items1", "mmSortAllBelow", "Sort all below", &frmMain::mmSortAllBelowClick},
-    {kMenuBar, "Help1", "Help"},
-    {"Help1", "mmHelp", "Help", &frmMain::mmHelpClick},
-    {"Help1", "N3", "-"},
-    {"Help1", "mmAbout", "About", &frmMain::mmAboutClick},
-    // The toolbar's drop-down menus.
-    {"PopupMenu1", "mmAddObject", "Add Object...", &frmMain::mmAddObjectClick},
-    {"PopupMenu1", "mmAddAttribute", "Add Attribute...", &frmMain::mmAddAttributeClick},
-    {"PopupMenu2", "mmImportObject", "Objects...", &frmMain::mmImportObjectClick},
-    {"PopupMenu2", "mmImportAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
-    {"PopupMenu2", "mmNokia7650database", "Nokia 7650 database...",
-     &frmMain::Nokia7650database1Click},
-};
-
-// One toolbar button: a handler, or the drop-down menu it opens instead.
-struct ToolButton {
-    const char* name;
-    ToolbarPicture picture;
-    const char* hint;
-    Handler handler;
-    const char* menu;
-};
-
-const ToolButton kToolButtons[] = {
-    {"tbNew", ToolbarPicture::New, "New database", &frmMain::tbNewClick, nullptr},
-    {"tbOpen", ToolbarPicture::Open, "Open database", &frmMain::tbOpenClick, nullptr},
-    {"tbSave", ToolbarPicture::Save, "Save database", &frmMain::tbSaveClick, nullptr},
-    {"tbAdd", ToolbarPicture::Add, "Add object or attribute", nullptr, "PopupMenu1"},
-    {"tbDelete", ToolbarPicture::Delete, "Delete object or attribute", &frmMain::tbDeleteClick,
-     nullptr},
-    {"tbImport", ToolbarPicture::Import, "Import objects or attributes from a text file", nullptr,
-     "PopupMenu2"},
-    {"tbExport", ToolbarPicture::Export, "Export to N7650 database", &frmMain::tbExportClick,
-     nullptr},
-};
-
 // A search as the user sees the texts: decoded through the code page.
 editing::TextMatch matchAsShown(const platform::SearchFields& search) {
     return [matcher = TextSearch(QString::fromStdString(search.text), search.matchCase)](
                std::string_view text) { return matcher.matches(text); };
 }
 
+// The same search for Replace, with the replacement in the code page's bytes.
+editing::Replacement replacementAsShown(const platform::ReplaceFields& fields) {
+    const QString replacement = QString::fromStdString(fields.replacement);
+    return {[search = TextSearch(QString::fromStdString(fields.text), fields.matchCase),
+             replacement, bytes = toBytes(replacement)](std::string_view field) {
+                return search.replaceIn(field, replacement, bytes);
+            },
+            unwritableTextMessage(replacement)};
+}
+
 }  // namespace
 
 frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
                  const std::optional<std::string>& databasePath)
-    : QMainWindow(parent), m_prompts(prompts), m_finder(matchAsShown) {
+    : QMainWindow(parent),
+      m_prompts(prompts),
+      m_finder(matchAsShown),
+      m_replacer(replacementAsShown) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(Pictures::instance().programIcon());
@@ -157,6 +77,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
 
     tvMain = new DisplayTreeView(this);
     tvMain->setObjectName(QStringLiteral("tvMain"));
+    tvMain->setAccessibleName(QStringLiteral("Database"));
     QFont bold = font();
     bold.setBold(true);
     tvMain->setFont(bold);
@@ -165,8 +86,14 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
     tvMain->setEvents(this);
     setCentralWidget(tvMain);
 
-    buildMenus();
-    buildToolBar();
+    buildMenus(*this);
+    buildToolBar(*this);
+    // The list is shared by every window: read as it is each time it is shown.
+    QMenu* recent = findChild<QMenu*>(QStringLiteral("mmOpenRecent"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        fillRecentMenu(recent, workspace::readRecentDatabases(),
+                       [this](const std::string& path) { mmOpenRecentClick(path); });
+    });
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
@@ -208,74 +135,6 @@ bool frmMain::runCommand(Body&& body) {
         m_prompts->showError(error.what());
     }
     return false;
-}
-
-void frmMain::buildMenus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QString::fromLatin1(kMenuBar));
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    QHash<QString, QMenu*> menus{{PopupMenu1->objectName(), PopupMenu1},
-                                 {PopupMenu2->objectName(), PopupMenu2}};
-
-    for (const MenuItem& item : kMenuItems) {
-        const QString name = QString::fromLatin1(item.name);
-        const QString caption = QString::fromUtf8(item.caption);
-        QMenu* menu = menus.value(QString::fromLatin1(item.menu));
-        if (item.handler == nullptr && caption != QLatin1String("-")) {
-            QMenu* submenu = menu != nullptr ? menu->addMenu(caption) : bar->addMenu(caption);
-            submenu->setObjectName(name);
-            menus.insert(name, submenu);
-            continue;
-        }
-        if (item.handler == nullptr) {
-            menu->addSeparator()->setObjectName(name);
-            continue;
-        }
-        QAction* action = menu->addAction(caption);
-        action->setObjectName(name);
-        QList<QKeySequence> keys;
-        for (const QKeyCombination key : {item.key, item.alternateKey}) {
-            if (key.key() != Qt::Key(0)) {
-                keys.append(QKeySequence(key));
-            }
-        }
-        action->setShortcuts(keys);
-        connect(action, &QAction::triggered, this, item.handler);
-    }
-}
-
-void frmMain::buildToolBar() {
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    ToolBar1->setFixedHeight(29);
-    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
-    addToolBar(Qt::TopToolBarArea, ToolBar1);
-
-    for (const ToolButton& button : kToolButtons) {
-        auto* tool = new QToolButton(ToolBar1);
-        tool->setObjectName(QString::fromLatin1(button.name));
-        tool->setIcon(Pictures::instance().toolbarIcon(button.picture));
-        tool->setToolTip(QString::fromUtf8(button.hint));
-        tool->setAutoRaise(true);
-        tool->setFixedSize(23, 22);
-        tool->setFocusPolicy(Qt::NoFocus);
-        if (button.menu != nullptr) {
-            // No action of its own: pressing it drops its menu down below it.
-            tool->setMenu(findChild<QMenu*>(QString::fromLatin1(button.menu)));
-            tool->setPopupMode(QToolButton::InstantPopup);
-            tool->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-        } else {
-            connect(tool, &QToolButton::clicked, this, button.handler);
-        }
-        ToolBar1->addWidget(tool);
-    }
 }
 
 void frmMain::FormCreate(const std::optional<std::string>& databasePath) {
@@ -327,6 +186,14 @@ void frmMain::tbOpenClick() {
 
 void frmMain::mmOpenClick() {
     tbOpenClick();
+}
+
+void frmMain::mmOpenRecentClick(const std::string& path) {
+    runCommand([&] { m_workspace->openDatabase(path); });
+}
+
+void frmMain::mmClearRecentClick() {
+    workspace::clearRecentDatabases();
 }
 
 void frmMain::mmSaveClick() {
@@ -406,6 +273,14 @@ void frmMain::mmFindNextClick() {
     runCommand([&] { m_finder.findNext(m_trees, *m_prompts); });
 }
 
+void frmMain::mmFindPreviousClick() {
+    runCommand([&] { m_finder.findPrevious(m_trees, *m_prompts); });
+}
+
+void frmMain::mmReplaceClick() {
+    runCommand([&] { m_replacer.replaceAll(m_trees, *m_prompts); });
+}
+
 void frmMain::mmAddObjectClick() {
     runCommand([&] { editing::addObject(m_trees, *m_prompts); });
 }
@@ -420,6 +295,10 @@ void frmMain::mmEdtClick() {
 
 void frmMain::tbDeleteClick() {
     runCommand([&] { editing::deleteSelected(m_trees, *m_prompts); });
+}
+
+void frmMain::mmDuplicateClick() {
+    runCommand([&] { editing::duplicateSelected(m_trees, *m_prompts); });
 }
 
 void frmMain::mmMoveUpClick() {

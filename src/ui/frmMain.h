@@ -14,6 +14,7 @@
 
 #include "editing/Clipboard.h"
 #include "editing/Find.h"
+#include "editing/Replace.h"
 #include "model/PairedTrees.h"
 #include "platform/UserPrompts.h"
 #include "ui/DisplayTreeModel.h"
@@ -55,6 +56,9 @@ public slots:
     void tbNewClick();
     void tbOpenClick();
     void mmOpenClick();
+    // An entry of "Open recent".
+    void mmOpenRecentClick(const std::string& path);
+    void mmClearRecentClick();
     void mmSaveClick();
     void tbSaveClick();
     void mmSaveasClick();
@@ -72,10 +76,13 @@ public slots:
     void mmRedoClick();
     void mmFindClick();
     void mmFindNextClick();
+    void mmFindPreviousClick();
+    void mmReplaceClick();
     void mmAddObjectClick();
     void mmAddAttributeClick();
     void mmEdtClick();
     void tbDeleteClick();
+    void mmDuplicateClick();
     void mmMoveUpClick();
     void mmMoveDownClick();
     void mmSortChildrenClick();
@@ -104,9 +111,6 @@ private:
     template <typename Body>
     bool runCommand(Body&& body);
 
-    void buildMenus();
-    void buildToolBar();
-
     model::PairedTrees m_trees;
     editing::Clipboard m_clipboard{m_trees.display()};
     std::unique_ptr<platform::UserPrompts> m_ownPrompts;
@@ -119,6 +123,7 @@ private:
     std::unique_ptr<TreeBinding> m_treeBinding;
     bool m_centred = false;
     editing::Finder m_finder;
+    editing::Replacer m_replacer;
 };
 
 }  // namespace quorvia::ui

@@ -12,8 +12,10 @@ frmObject::frmObject(QWidget* parent) : QDialog(parent) {
     setFont(dialogFont());
     setFixedSize(260, 100);
 
-    makeCaptionLabel(this, "Label1", QStringLiteral("Icon"), QRect(8, 8, 89, 17));
+    QLabel* iconLabel =
+        makeCaptionLabel(this, "Label1", QStringLiteral("Icon"), QRect(8, 8, 89, 17));
     cbIcon = new QComboBox(this);
+    nameAfterLabel(cbIcon, iconLabel);
     cbIcon->setObjectName(QStringLiteral("cbIcon"));
     cbIcon->setGeometry(104, 8, 49, 22);
     cbIcon->setEditable(false);
@@ -25,8 +27,10 @@ frmObject::frmObject(QWidget* parent) : QDialog(parent) {
         cbIcon->addItem(QIcon(Pictures::instance().statePicture(i)), QString());
     }
 
-    makeCaptionLabel(this, "lbName", QStringLiteral("Name"), QRect(8, 32, 89, 17));
+    QLabel* nameLabel =
+        makeCaptionLabel(this, "lbName", QStringLiteral("Name"), QRect(8, 32, 89, 17));
     edName = makeFieldEdit(this, "edName", QRect(104, 32, 145, 21));
+    nameAfterLabel(edName, nameLabel);
 
     QFrame* panel = makeButtonPanel(this, QRect(0, 59, 260, 41));
     btOK = makeOkButton(panel, QRect(72, 8, 87, 25));

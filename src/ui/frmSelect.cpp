@@ -11,8 +11,10 @@ frmSelect::frmSelect(QWidget* parent) : QDialog(parent) {
     setFont(dialogFont());
     setFixedSize(281, 79);
 
-    makeCaptionLabel(this, "lbName", QStringLiteral("Object Name"), QRect(8, 8, 89, 17));
+    QLabel* nameLabel =
+        makeCaptionLabel(this, "lbName", QStringLiteral("Object Name"), QRect(8, 8, 89, 17));
     cbName = new QComboBox(this);
+    nameAfterLabel(cbName, nameLabel);
     cbName->setObjectName(QStringLiteral("cbName"));
     cbName->setGeometry(104, 8, 169, cbName->sizeHint().height());
     cbName->setEditable(false);

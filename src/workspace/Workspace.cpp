@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
+#include "workspace/RecentDatabases.h"
 
 namespace quorvia::workspace {
 
@@ -169,6 +170,7 @@ void Workspace::takeCurrentFile() {
 
 void Workspace::loadCurrentDatabase() {
     takeCurrentFile();
+    noteRecentDatabase(m_file.path);
     if (m_heldElsewhere) {
         m_prompts.warn(heldWarning(m_currentDatabasePath, m_holder));
     }
@@ -369,6 +371,12 @@ void Workspace::openDatabase() {
     }
 }
 
+void Workspace::openDatabase(const std::string& path) {
+    if (saveUnlessProtected() != Written::Recovered) {
+        openChosen(path);
+    }
+}
+
 void Workspace::saveAs() {
     if (saveUnlessProtected() == Written::Recovered) {
         return;
@@ -389,6 +397,7 @@ void Workspace::saveAs() {
     // Another file from here on: its history starts now, as for New and Open.
     m_trees.clearHistory();
     takeCurrentFile();
+    noteRecentDatabase(m_file.path);
     if (writeDatabase(Write::Allowed) == Written::Yes && m_heldElsewhere) {
         // From here on a second window on it, with every guard of one.
         m_prompts.warn(heldWarning(m_currentDatabasePath, m_holder));

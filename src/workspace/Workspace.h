@@ -44,16 +44,19 @@ public:
     void readSettings();
     void writeSettings();
 
-    // Loads the database at the current path into both trees. A file that exists but cannot be
-    // loaded is named in a warning and protected from being written over by the program's own
-    // saves until the user changes the database or saves explicitly. A file another window has
-    // open is named in a warning; recovery data kept for the file is offered.
+    // Loads the database at the current path into both trees, and notes it in the recent list. A
+    // file that exists but cannot be loaded is named in a warning and protected from being written
+    // over by the program's own saves until the user changes the database or saves explicitly. A
+    // file another window has open is named in a warning; recovery data kept for the file is
+    // offered.
     void loadCurrentDatabase();
 
     // The commands. Save is the user's explicit save.
     void save();
     void newDatabase();
     void openDatabase();
+    // What Open does once its dialog named `path` (a database of the recent list).
+    void openDatabase(const std::string& path);
     void saveAs();
     // Closing the window: save, then the settings file, then the file's lock is given up.
     // Raises the failure, so the window stays open. False when the user took changes another

@@ -9,9 +9,9 @@ protected:
     static TextMatch containing(std::string_view part) {
         return [part](std::string_view text) { return text.find(part) != std::string_view::npos; };
     }
-    int findFrom(int from, std::string_view part) {
-        const model::Node* found =
-            findNext(trees.display(), from < 0 ? nullptr : display(from), containing(part));
+    int findFrom(int from, std::string_view part, bool forward = true) {
+        const model::Node* found = (forward ? findNext : findPrevious)(
+            trees.display(), from < 0 ? nullptr : display(from), containing(part));
         return found != nullptr ? trees.display().absoluteIndexOf(found) : -1;
     }
 };
@@ -25,6 +25,14 @@ TEST_F(FindTest, TreeOrderAfterTheSelectionWrappingOnceRound) {
     EXPECT_EQ(findFrom(kSecondLeaf, "p: q"), kSecondLeaf);
     EXPECT_EQ(findFrom(kObjects, "absent"), -1);
     EXPECT_EQ(findFrom(kObjects, "T;"), -1) << "records are not searched, display texts are";
+}
+
+TEST_F(FindTest, FindPreviousGoesBackwardsRoundTheOtherWay) {
+    EXPECT_EQ(findFrom(-1, "e", false), kSecond) << "without a selection from the last node";
+    EXPECT_EQ(findFrom(kAttributes, "e", false), kLate);
+    EXPECT_EQ(findFrom(kObjects, "e", false), kSecond) << "on from the end after the first";
+    EXPECT_EQ(findFrom(kLoose, "loose", false), kLoose);
+    EXPECT_EQ(findFrom(kLoose, "absent", false), -1);
 }
 
 TEST_F(FindTest, AMatchInACollapsedBranchIsRevealedAndNoMatchChangesNothing) {

@@ -26,6 +26,10 @@ void FakePrompts::warn(const std::string& message) {
     asked.push_back("warn: " + message);
 }
 
+void FakePrompts::inform(const std::string& message) {
+    asked.push_back("info: " + message);
+}
+
 bool FakePrompts::askQuestion(const std::string& question, Answer byDefault) {
     asked.push_back((byDefault == Answer::No ? "confirm, No by default: " : "confirm: ") +
                     question);
@@ -67,6 +71,13 @@ std::optional<platform::SearchFields> FakePrompts::editSearch(
     const platform::SearchFields& shown) {
     asked.push_back("find: " + shown.text + "|" + (shown.matchCase ? "case" : "any case"));
     return next(searchAnswers, asked, std::optional<platform::SearchFields>());
+}
+
+std::optional<platform::ReplaceFields> FakePrompts::editReplace(
+    const platform::ReplaceFields& shown) {
+    asked.push_back("replace: " + shown.text + "|" + shown.replacement + "|" +
+                    (shown.matchCase ? "case" : "any case"));
+    return next(replaceAnswers, asked, std::optional<platform::ReplaceFields>());
 }
 
 void FakePrompts::whileBusy(const std::function<void()>& work) {

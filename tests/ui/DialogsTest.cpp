@@ -194,10 +194,18 @@ private slots:
         QVERIFY(TextSearch(QStringLiteral("a"), false)
                     .matches("\x83\x41"
                              "A"));
+        QVERIFY2(TextSearch(QStringLiteral("a"), false).matches("A"), "ASCII bytes alone too");
         QVERIFY(!setCodePage(QStringLiteral("UTF-16LE")));
         QVERIFY(setCodePage(QString::fromLatin1(kDefaultCodePage)));
         // Under UTF-8 each field is decoded on its own.
         QCOMPARE(toQString("Caf\xE9:n\xC3\xA9"), QStringLiteral("Café:né"));
+
+        // Replace keeps the bytes around an ASCII match, Latin-1 ones included.
+        QCOMPARE(*TextSearch(QStringLiteral("x"), false).replaceIn(latin + " X1x", "0", "0"),
+                 latin + " 01" + "0");
+        QVERIFY(!TextSearch(QStringLiteral("x"), true).replaceIn("X", "y", "y"));
+        QCOMPARE(*TextSearch(QStringLiteral("é"), false).replaceIn("CAF\xC3\x89", "e", "e"),
+                 "CAFe");
     }
 
     void fieldsPastQtsDefaultLengthAreWrittenWhole() {

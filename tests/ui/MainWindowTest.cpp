@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QMenuBar>
 #include <QTextDocument>
@@ -15,7 +16,10 @@
 #include "ui/SystemClipboard.h"
 #include "ui/Text.h"
 #include "ui/frmAbout.h"
+#include "ui/frmAttribute.h"
 #include "ui/frmMain.h"
+#include "ui/frmObject.h"
+#include "ui/frmReplace.h"
 
 using namespace quorvia;
 namespace support = quorvia::testing;
@@ -34,6 +38,12 @@ QStringList captionsOf(const QMenu* menu) {
         captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
     return captions;
+}
+
+// What a screen reader hears of the widget, or of its child `child`.
+QString accessibleName(QObject* object, int child = -1) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return (child < 0 ? face : face->child(child))->text(QAccessible::Name);
 }
 
 }  // namespace
@@ -106,6 +116,7 @@ private slots:
             if (button->objectName().startsWith(QLatin1String("tb"))) {
                 names << button->objectName();
                 hints << button->toolTip();
+                QCOMPARE(accessibleName(button), button->toolTip());
                 QCOMPARE(button->width(), 23);
                 QVERIFY(!button->icon().isNull());
             }
@@ -136,16 +147,16 @@ private slots:
         }
         QCOMPARE(menus, (QStringList{"File", "Edit", "Items", "Help"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("File1"))),
-                 (QStringList{"Open...", "Save", "Save as...", "-", "Import",
+                 (QStringList{"Open...", "Open recent", "Save", "Save as...", "-", "Import",
                               "Export to Nokia 7650 database...", "-", "Exit"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmImport"))),
                  (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
                  (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next",
-                              "-", "Copy as text", "Paste text"}));
+                              "Find previous", "Replace...", "-", "Copy as text", "Paste text"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Items1"))),
-                 (QStringList{"Add", "Edit...", "Delete...", "-", "Move up", "Move down", "-",
-                              "Sort children", "Sort all below"}));
+                 (QStringList{"Add", "Edit...", "Delete...", "Duplicate", "-", "Move up",
+                              "Move down", "-", "Sort children", "Sort all below"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmAdd"))),
                  (QStringList{"Object...", "Attribute..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("Help1"))),
@@ -165,6 +176,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         window->tvMain->setFocus();
         const std::pair<const char*, QList<QKeySequence>> items[] = {
+            {"acNew", {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+            {"mmOpen", {QKeySequence(Qt::CTRL | Qt::Key_O)}},
+            {"mmSave", {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+            {"mmSaveas", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+            {"mmEdt", {QKeySequence(Qt::Key_F2)}},
+            {"mmAddobj", {QKeySequence(Qt::Key_Insert)}},
+            {"mmAddAttr", {QKeySequence(Qt::CTRL | Qt::Key_T)}},
+            {"mmDuplicate", {QKeySequence(Qt::CTRL | Qt::Key_D)}},
+            {"mmFindPrevious", {QKeySequence(Qt::SHIFT | Qt::Key_F3)}},
+            {"mmReplace", {QKeySequence(Qt::CTRL | Qt::Key_H)}},
             {"mmCut", {QKeySequence(Qt::CTRL | Qt::Key_X)}},
             {"mmCopy", {QKeySequence(Qt::CTRL | Qt::Key_C)}},
             {"mmPaste", {QKeySequence(Qt::CTRL | Qt::Key_V)}},
@@ -415,7 +436,8 @@ private slots:
 
         auto window = startWindow();
         QList<QAction*> items = window->menuBar()->actions();
-        items << window->PopupMenu1->actions() << window->PopupMenu2->actions();
+        items << window->PopupMenu1->actions() << window->PopupMenu2->actions()
+              << window->actions();
         int checked = 0;
         while (!items.isEmpty()) {
             const QAction* item = items.takeFirst();
@@ -449,6 +471,47 @@ private slots:
         QTest::mouseClick(about.BitBtn1, Qt::LeftButton);
         QVERIFY(!about.isVisible());
         QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+
+    void openRecentListsTheDatabasesNewestFirstAndOpensTheOlder() {
+        support::TempDir state;
+        const support::ScopedEnvironmentVariable stateHome("XDG_STATE_HOME", state.path());
+        m_dir->write("R&D.db", "R&D.db\r\n\tO;Lab;2\r\n");
+        auto window = startWindow();
+        m_prompts->openAnswers = {m_dir->path("R&D.db"), m_dir->path("Quorvia")};
+        window->mmOpenClick();
+        window->mmOpenClick();
+        auto* recent = window->findChild<QMenu*>(QStringLiteral("mmOpenRecent"));
+        const QString folder = QString::fromStdString(m_dir->path() + "/");
+        emit recent->aboutToShow();
+        emit recent->aboutToShow();  // each time in place of the entries before
+        QCOMPARE(captionsOf(recent),
+                 (QStringList{"Quorvia [" + folder + "]", "R&&D.db [" + folder + "]", "-",
+                              "Clear the list"}));
+        QCOMPARE(accessibleName(recent, 1), "R&D.db [" + folder + "]");  // "&" as itself
+        recent->actions().at(1)->trigger();
+        QCOMPARE(window->trees().records().nodeAt(1)->text(), std::string_view("O;Lab;2"));
+        QCOMPARE(m_prompts->takeAsked(), (std::vector<std::string>{"open", "open"}));
+        window->findChild<QAction*>(QStringLiteral("mmClearRecent"))->trigger();
+        emit recent->aboutToShow();
+        QCOMPARE(captionsOf(recent), (QStringList{"-", "Clear the list"}));
+    }
+
+    void everyControlHasANameAScreenReaderReads() {
+        auto window = startWindow();
+        QCOMPARE(accessibleName(window->tvMain), QStringLiteral("Database"));
+        for (QMenu* menu : window->findChildren<QMenu*>()) {
+            for (int i = 0; i < menu->actions().size(); ++i) {
+                QCOMPARE(accessibleName(menu, i), menu->actions().at(i)->text());  // no "&"
+            }
+        }
+        ui::frmObject object;
+        ui::frmAttribute attribute;
+        ui::frmReplace replace;
+        QCOMPARE((QStringList{accessibleName(object.cbIcon), accessibleName(object.edName),
+                              accessibleName(attribute.edValue), accessibleName(replace.edFind),
+                              accessibleName(replace.edReplace)}),
+                 (QStringList{"Icon", "Name", "Value", "Find", "Replace with"}));
     }
 };
 

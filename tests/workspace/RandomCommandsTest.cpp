@@ -21,9 +21,11 @@
 #include "editing/DragAndDrop.h"
 #include "editing/ItemDialogs.h"
 #include "editing/Ordering.h"
+#include "editing/Replace.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
+#include "model/NodeRecord.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "support/FakePrompts.h"
@@ -166,6 +168,19 @@ platform::ObjectFields shownObject(const std::string& record) {
                                                  readIconField(f.back())};
 }
 
+// Every `text` in a field replaced, byte for byte; nothing when the field holds none.
+editing::FieldReplace replacing(const std::string& text, const std::string& replacement) {
+    return [text, replacement](std::string_view bytes) -> std::optional<std::string> {
+        std::string field(bytes);
+        const size_t first = field.find(text);
+        for (size_t at = first; at != std::string::npos;
+             at = field.find(text, at + replacement.size())) {
+            field.replace(at, text.size(), replacement);
+        }
+        return first == std::string::npos ? std::nullopt : std::optional(field);
+    };
+}
+
 std::string fileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
@@ -215,8 +230,9 @@ public:
     // records change or an explicit save.
     bool protectedFile = false;
     std::vector<std::string> asked;
-    std::optional<std::string> savedTo;  // the file the last command saved
-    Lines copiedText;                    // what "Copy as text" put on the system clipboard
+    std::optional<std::string> savedTo;   // the file the last command saved
+    Lines copiedText;                     // what "Copy as text" put on the system clipboard
+    platform::ReplaceFields lastReplace;  // what Replace... opens with
 
     int size() const { return static_cast<int>(nodes.size()); }
     int find(int id) const {
@@ -582,6 +598,68 @@ public:
         nodes[at].shownOpen = nodes[at].recordOpen = true;
     }
 
+    // A copy of the selected branch right after it, new nodes, closed, then selected and shown.
+    void duplicate() {
+        const int at = find(selected);
+        if (at == kNone) {
+            return;
+        }
+        if (at == 0 && nodes[0].record.find(';') != std::string::npos) {
+            asked.push_back(kContainment);
+            return;
+        }
+        std::vector<Entry> copy(nodes.begin() + at, nodes.begin() + end(at));
+        for (Entry& entry : copy) {
+            entry.id = m_nextId++;
+            entry.shownOpen = entry.recordOpen = false;
+        }
+        if (at == 0) {
+            std::tie(copy[0].record, copy[0].text, copy[0].icon) =
+                std::make_tuple("O;" + nodes[0].record + ";0", nodes[0].record, 0);
+        }
+        const int first = end(at);
+        nodes.insert(nodes.begin() + first, copy.begin(), copy.end());
+        protectedFile = false;
+        closeDialog(first);
+    }
+
+    // Replace all, case and all, in every object's name and every attribute's name and value
+    // (all fields behind its kind), the root and other records aside.
+    void replaceAll(const std::optional<platform::ReplaceFields>& answer) {
+        asked.push_back("replace: " + lastReplace.text + "|" + lastReplace.replacement +
+                        (lastReplace.matchCase ? "|case" : "|any case"));
+        if (!answer || answer->text.empty()) {
+            return;
+        }
+        lastReplace = *answer;
+        if (answer->replacement.find(';') != std::string::npos) {
+            asked.push_back("warn: " + model::semicolonInFieldMessage(answer->replacement));
+            return;
+        }
+        bool found = false;
+        int changed = 0;
+        for (int i = 1; i < size(); ++i) {
+            std::vector<std::string> fields = splitAtSemicolons(nodes[i].record);
+            const bool named = fields.size() > 2 && (fields[0] == "O" || fields[0] == "T");
+            for (size_t f = 1; named && f <= (fields[0] == "O" ? 1 : fields.size() - 1); ++f) {
+                const auto replaced = replacing(answer->text, answer->replacement)(fields[f]);
+                found |= replaced.has_value();
+                fields[f] = replaced.value_or(fields[f]);
+            }
+            if (joined(fields, ";") != nodes[i].record) {
+                ++changed;
+                nodes[i].record = joined(fields, ";");
+                const Decoded decoded = decode(nodes[i].record);
+                nodes[i].text = decoded.text;
+                nodes[i].icon = decoded.icon;
+                protectedFile = false;
+            }
+        }
+        asked.push_back(!found ? "warn: \"" + answer->text + "\" not found"
+                               : "info: " + std::to_string(changed) +
+                                     (changed == 1 ? " node changed." : " nodes changed."));
+    }
+
     // The non-top-level node with the largest subtree.
     int largestInnerSubtree() const {
         int best = kNone;
@@ -744,6 +822,8 @@ enum class Command {
     ImportAttributes,
     ImportObjects,
     PasteText,
+    Duplicate,
+    Replace,
     Save,
     Open,
 };
@@ -762,6 +842,7 @@ struct Step {
     std::string importBytes;
     int nameColumn = -1;
     bool upOrAll = false;  // Move up, Sort all below
+    std::optional<platform::ReplaceFields> replace;
 };
 
 std::string quoted(const std::string& text) {
@@ -832,6 +913,13 @@ std::string describe(const Step& step) {
         case Command::PasteText:
             out << "paste text";
             break;
+        case Command::Duplicate:
+            out << "duplicate";
+            break;
+        case Command::Replace:
+            out << "replace: " << (step.replace ? quoted(step.replace->text) : "cancel")
+                << " with " << (step.replace ? quoted(step.replace->replacement) : "");
+            break;
         case Command::Save:
             out << "save";
             break;
@@ -846,6 +934,7 @@ std::string describe(const Step& step) {
 class UnsyncedFileSystem final : public platform::PosixFileSystem {
 public:
     int sync(int) override { return 0; }
+    int syncFolder(const std::string&) override { return 0; }
 };
 
 // The absolute index of `node`, -1 for none, -2 for a node that is no longer in the tree.
@@ -1100,7 +1189,7 @@ private:
         if (chance(0.5)) {
             step.select = randomSelection();
         }
-        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7, 5, 5, 6, 3, 3};
+        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7, 5, 5, 6, 6, 5, 3, 3};
         if (m_model.protectedFile) {
             // Opens from a file that failed to load are what the protection is about.
             weights.back() = 30;
@@ -1143,6 +1232,12 @@ private:
                     step.command = Command::Copy;
                 }
                 break;
+            case Command::Replace:  // short texts, so that most replacements find some
+                step.replace = chance(0.1)
+                                   ? std::nullopt
+                                   : std::optional(platform::ReplaceFields{
+                                         randomText("ab;x0", 2), randomText("aQ;9", 3), true});
+                break;
             case Command::Open: {
                 const int roll = pick(100);
                 if (roll >= 15) {
@@ -1173,6 +1268,7 @@ private:
         m_prompts.confirmAnswers.push_back(step.confirm);
         m_prompts.openAnswers.push_back(step.chosenFile);
         m_prompts.columnAnswers.push_back(step.nameColumn);
+        m_prompts.replaceAnswers.push_back(step.replace);
         if (step.command == Command::ImportAttributes || step.command == Command::ImportObjects) {
             m_dir.write("import.txt", step.importBytes);
         }
@@ -1220,6 +1316,12 @@ private:
                     editing::pasteText(m_trees, m_copiedText, m_prompts,
                                        editing::TextSource::OwnRecords);
                     break;
+                case Command::Duplicate:
+                    editing::duplicateSelected(m_trees, m_prompts);
+                    break;
+                case Command::Replace:
+                    m_replacer.replaceAll(m_trees, m_prompts);
+                    break;
                 case Command::Save:
                     m_workspace.save();
                     break;
@@ -1236,6 +1338,7 @@ private:
         m_prompts.confirmAnswers.clear();
         m_prompts.openAnswers.clear();
         m_prompts.columnAnswers.clear();
+        m_prompts.replaceAnswers.clear();
         return m_prompts.takeAsked();
     }
 
@@ -1280,6 +1383,12 @@ private:
                 break;
             case Command::PasteText:
                 m_model.pasteText();
+                break;
+            case Command::Duplicate:
+                m_model.duplicate();
+                break;
+            case Command::Replace:
+                m_model.replaceAll(step.replace);
                 break;
             case Command::Save:
                 m_model.save();
@@ -1394,6 +1503,9 @@ private:
     testing::FakePrompts m_prompts;
     Workspace m_workspace{m_trees, m_prompts};
     editing::Clipboard m_clipboard{m_trees.display()};
+    editing::Replacer m_replacer{[](const platform::ReplaceFields& fields) {
+        return editing::Replacement{replacing(fields.text, fields.replacement), std::nullopt};
+    }};
     Model m_model;
     std::vector<std::string> m_pool;  // the database files an open may choose
     std::vector<std::string> m_log;

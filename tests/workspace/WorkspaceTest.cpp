@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
 #include "support/Windows.h"
+#include "workspace/RecentDatabases.h"
 #include "workspace/Workspace.h"
 
 namespace quorvia::workspace {
@@ -523,6 +524,44 @@ TEST_F(GuardedFileTest, EveryNameOfOneFileIsThatFile) {
     maker.workspace.save();
     ASSERT_EQ(::link(dir.path("new.db").c_str(), dir.path("new-hard").c_str()), 0);
     EXPECT_TRUE(Window(processes, 606, {}, dir.path("new-hard")).workspace.isHeldElsewhere());
+}
+
+TEST_F(GuardedFileTest, TheRecentListHoldsTheLastEightDatabasesNewestFirstAndNeverComplains) {
+    const std::string list = state.path() + "/quorvia/recent";
+    EXPECT_TRUE(readRecentDatabases().empty()) << "missing";
+    start();
+    prompts.openAnswers = {dir.path("a.db")};
+    workspace.openDatabase();
+    prompts.saveAnswers = {dir.path("b.db")};
+    workspace.saveAs();
+    workspace.openDatabase(dir.path("Quorvia"));  // as an entry of the list opens it
+    EXPECT_EQ(prompts.takeAsked(), (Asked{"open", "save"}));
+    EXPECT_EQ(testing::readBytes(list),
+              dir.path("Quorvia") + "\n" + dir.path("b.db") + "\n" + dir.path("a.db") + "\n");
+
+    // Paths are bytes, in any encoding; a ninth pushes the oldest out.
+    std::vector<std::string> noted;
+    for (char i = '1'; i <= '9'; ++i) {
+        noted.insert(noted.begin(), std::string("/caf\xE9/") + i);
+        noteRecentDatabase(noted.front());
+    }
+    noted.pop_back();
+    EXPECT_EQ(readRecentDatabases(), noted);
+
+    for (const std::string& malformed : {std::string("relative\n"), std::string("/a\n\n"),
+                                         std::string("/a"), std::string(70'000, '/') + "\n"}) {
+        testing::writeBytes(list, malformed);
+        EXPECT_TRUE(readRecentDatabases().empty()) << malformed.substr(0, 10);
+    }
+    noteRecentDatabase("/c.db");
+    EXPECT_EQ(testing::readBytes(list), "/c.db\n");
+    testing::FaultyFileSystem files;
+    files.failAt(testing::FileCall::Write, 1, ENOSPC);
+    noteRecentDatabase("/d.db");
+    EXPECT_EQ(testing::readBytes(list), "/c.db\n") << "a failed write keeps the list";
+    clearRecentDatabases();
+    EXPECT_EQ(testing::readBytes(list), "");
+    EXPECT_TRUE(prompts.asked.empty());
 }
 
 }  // namespace
