@@ -2,8 +2,10 @@
 // "name;value" lines as attributes, or a table whose rows become objects.
 #pragma once
 
-#include <cstdint>
+#include <optional>
+#include <string>
 
+#include "import/ImportedNodes.h"
 #include "model/PairedTrees.h"
 #include "platform/UserPrompts.h"
 
@@ -13,8 +15,11 @@ inline constexpr const char* kAttributeTargetWarning =
     "Select an empty object or an object which contains already attributes";
 inline constexpr const char* kObjectTargetWarning =
     "Select an empty object or an object which contains already objects";
-// Icon index of every object the object import makes.
-inline constexpr std::int32_t kImportedObjectIcon = 2;
+
+// The file to import into the selected node, when the rule allows it there: the warning when
+// not, nothing when the open dialog is cancelled.
+std::optional<std::string> chooseSource(bool allowed, const char* warning,
+                                        platform::UserPrompts& prompts);
 
 // Every line of exactly two fields becomes an attribute "F0:F1" / "T;F0;F1" of the selection.
 void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts);

@@ -18,10 +18,16 @@
 #include "editing/Find.h"
 #include "editing/ItemDialogs.h"
 #include "editing/Ordering.h"
+#include "export/OpmlExport.h"
 #include "export/PhoneExport.h"
+#include "export/TableExport.h"
+#include "export/WebPageExport.h"
+#include "import/OpmlImport.h"
+#include "import/TableImport.h"
 #include "import/TextImport.h"
 #include "platform/Error.h"
 #include "platform/Process.h"
+#include "ui/DataExchange.h"
 #include "ui/DialogStyle.h"
 #include "ui/Help.h"
 #include "ui/Pictures.h"
@@ -67,7 +73,13 @@ const MenuItem kMenuItems[] = {
     {"mmImport", "mmAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
     {"mmImport", "Nokia7650database1", "Nokia 7650 database...",
      &frmMain::Nokia7650database1Click},
+    {"mmImport", "mmTable", "Table (CSV)...", &frmMain::mmImportTableClick},
+    {"mmImport", "mmOutline", "Outline (OPML)...", &frmMain::mmImportOutlineClick},
     {"File1", "mmExport", "Export to Nokia 7650 database...", &frmMain::tbExportClick},
+    {"File1", "mmExportAs", "Export as"},
+    {"mmExportAs", "mmExportTable", "Table...", &frmMain::mmExportTableClick},
+    {"mmExportAs", "mmExportOutline", "Outline (OPML)...", &frmMain::mmExportOutlineClick},
+    {"mmExportAs", "mmExportWebPage", "Web page...", &frmMain::mmExportWebPageClick},
     {"File1", "N1", "-"},
     {"File1", "mmExit", "Exit", &frmMain::mmExitClick},
     {kMenuBar, "mmEdit", "Edit"},
@@ -109,6 +121,8 @@ const MenuItem kMenuItems[] = {
     {"PopupMenu2", "mmImportAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
     {"PopupMenu2", "mmNokia7650database", "Nokia 7650 database...",
      &frmMain::Nokia7650database1Click},
+    {"PopupMenu2", "mmImportTable", "Table (CSV)...", &frmMain::mmImportTableClick},
+    {"PopupMenu2", "mmImportOutline", "Outline (OPML)...", &frmMain::mmImportOutlineClick},
 };
 
 // One toolbar button: a handler, or the drop-down menu it opens instead.
@@ -403,6 +417,27 @@ void frmMain::Nokia7650database1Click() {
 
 void frmMain::tbExportClick() {
     runCommand([&] { exporting::exportPhoneDatabase(m_trees.records(), *m_prompts); });
+}
+
+void frmMain::mmImportTableClick() {
+    runCommand([&] { importing::importCsvTable(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmImportOutlineClick() {
+    runCommand([&] { importing::importOutline(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmExportTableClick() {
+    runCommand([&] { exporting::exportTable(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmExportOutlineClick() {
+    runCommand([&] { exporting::exportOutline(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmExportWebPageClick() {
+    runCommand(
+        [&] { exporting::exportWebPage(m_trees, *m_prompts, CodePageCodec(), pagePictures()); });
 }
 
 void frmMain::mmCutClick() {
