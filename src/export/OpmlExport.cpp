@@ -58,8 +58,9 @@ public:
             model::formAttributeRecord(m_formed, parts.name, parts.value);
         }
         // The reader forms the record again from the attributes above; where that would not
-        // give these very bytes in every code page, they go along.
-        if (m_formed != record || !isPlainAscii(record)) {
+        // give these very bytes in every code page (or would take a ";" for a boundary), they
+        // go along.
+        if (m_formed != record || !isPlainAscii(record) || hasSemicolonInside(record)) {
             m_xml.attribute(m_record.c_str(), escapeRecord(record));
         }
     }

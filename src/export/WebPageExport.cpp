@@ -22,7 +22,7 @@ details.leaf > summary { list-style: none; padding-left: 1em; }
 details.leaf > summary::-webkit-details-marker { display: none; }
 summary::before { display: inline-block; width: 16px; height: 16px; margin-right: 3px;
   vertical-align: -3px; }
-li.attribute { color: #0000ff; }
+.attribute { color: #0000ff; }
 @media print {
   details > summary { list-style: none; padding-left: 1em; }
   details > summary::-webkit-details-marker { display: none; }
@@ -89,7 +89,7 @@ public:
     bool open(const model::Node& node) {
         m_xml.startElement("li");
         m_text = platform::toUtf8(m_codec, node.text());
-        if (isAttribute(node)) {
+        if (isAttribute(node) && !node.hasChildren()) {
             m_xml.attribute("class", "attribute");
             m_xml.text(m_text);
             m_xml.endElement();
@@ -102,8 +102,10 @@ public:
         }
         m_xml.startElement("summary");
         const int picture = m_pictures.numberOf ? m_pictures.numberOf(node.iconIndex()) : -1;
-        if (picture >= 0 && static_cast<size_t>(picture) < m_pictures.png.size() &&
-            !m_pictures.png[static_cast<size_t>(picture)].empty()) {
+        if (isAttribute(node)) {
+            m_xml.attribute("class", "attribute");  // one that holds nodes, as a file can make
+        } else if (picture >= 0 && static_cast<size_t>(picture) < m_pictures.png.size() &&
+                   !m_pictures.png[static_cast<size_t>(picture)].empty()) {
             m_xml.attribute("class", "picture" + std::to_string(picture));
         }
         m_xml.text(m_text);

@@ -4,6 +4,7 @@
 #include <libxml/parserInternals.h>
 
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <new>
 #include <optional>
@@ -83,6 +84,10 @@ public:
         sax.endElementNs = endElement;
         sax.entityDecl = declaresEntity;
         sax.serror = failed;
+        if (content.empty()) {
+            refuse("\"" + m_path + "\" is not an outline (OPML): it is empty." + kNothingImported);
+            return std::move(m_result);
+        }
         m_context.reset(xmlCreatePushParserCtxt(&sax, this, nullptr, 0, m_path.c_str()));
         if (!m_context) {
             throw std::bad_alloc();
@@ -122,7 +127,9 @@ private:
     void refuse(std::string message) {
         if (m_result.refusal.empty()) {
             m_result.refusal = std::move(message);
-            xmlStopParser(m_context.get());
+            if (m_context) {
+                xmlStopParser(m_context.get());
+            }
         }
     }
 
@@ -192,8 +199,28 @@ private:
         }
     }
 
+    // An attribute's value as the parser gives it: character references are left for the
+    // reader to replace (the five predefined entities among them; no other can be declared).
+    std::string_view valueOf(const xmlChar* begin, const xmlChar* end) {
+        const std::string_view raw(reinterpret_cast<const char*>(begin),
+                                   static_cast<std::size_t>(end - begin));
+        if (raw.find('&') == std::string_view::npos) {
+            return raw;
+        }
+        xmlChar* decoded = xmlStringLenDecodeEntities(m_context.get(), begin,
+                                                      static_cast<int>(end - begin),
+                                                      XML_SUBSTITUTE_REF, 0, 0, 0);
+        if (decoded == nullptr) {
+            throw std::bad_alloc();
+        }
+        m_decoded.emplace_back(reinterpret_cast<const char*>(decoded));
+        xmlFree(decoded);
+        return m_decoded.back();
+    }
+
     // One outline: Quorvia's own attributes give the record, else its text names an object.
     void outline(int count, const xmlChar** attributes) {
+        m_decoded.clear();
         if (m_level >= kDeepestOutline) {
             refuse(lineOf() + " nests outlines more than " + std::to_string(kDeepestOutline) +
                    " levels deep." + kNothingImported);
@@ -202,9 +229,7 @@ private:
         std::optional<std::string_view> text, note, icon, name, value, record;
         for (int i = 0; i < count; ++i) {
             const xmlChar* const* attribute = attributes + 5 * i;
-            const std::string_view attributeValue(
-                reinterpret_cast<const char*>(attribute[3]),
-                static_cast<std::size_t>(attribute[4] - attribute[3]));
+            const std::string_view attributeValue = valueOf(attribute[3], attribute[4]);
             const std::string_view attributeName = textOf(attribute[0]);
             if (textOf(attribute[2]) == exporting::kOutlineNamespace) {
                 auto& own = attributeName == exporting::kIconAttribute     ? icon
@@ -298,6 +323,7 @@ private:
     int m_ignored = 0;  // depth inside an element that says nothing of the nodes
     int m_level = 0;    // outlines open around the next one
     std::optional<std::string_view> m_unused;
+    std::deque<std::string> m_decoded;  // the decoded values of the outline being read
 };
 
 }  // namespace
