@@ -66,8 +66,12 @@ std::optional<std::int32_t> iconIndexOf(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+// The document the parser may have begun for a DTD is the caller's to free.
 struct FreeContext {
-    void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
+    void operator()(xmlParserCtxtPtr context) const {
+        xmlFreeDoc(context->myDoc);
+        xmlFreeParserCtxt(context);
+    }
 };
 
 // The parse, as libxml2's SAX callbacks tell it.
@@ -207,9 +211,8 @@ private:
         if (raw.find('&') == std::string_view::npos) {
             return raw;
         }
-        xmlChar* decoded = xmlStringLenDecodeEntities(m_context.get(), begin,
-                                                      static_cast<int>(end - begin),
-                                                      XML_SUBSTITUTE_REF, 0, 0, 0);
+        xmlChar* decoded = xmlStringLenDecodeEntities(
+            m_context.get(), begin, static_cast<int>(end - begin), XML_SUBSTITUTE_REF, 0, 0, 0);
         if (decoded == nullptr) {
             throw std::bad_alloc();
         }
