@@ -124,7 +124,8 @@ private slots:
         auto* import = window->findChild<QToolButton*>(QStringLiteral("tbImport"));
         QCOMPARE(import->menu(), window->PopupMenu2);
         QCOMPARE(captionsOf(window->PopupMenu2),
-                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
+                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database...",
+                              "Table (CSV)...", "Outline (OPML)..."}));
         QCOMPARE(window->tvMain->contextMenuPolicy(), Qt::DefaultContextMenu);
     }
 
@@ -137,9 +138,12 @@ private slots:
         QCOMPARE(menus, (QStringList{"File", "Edit", "Items", "Help"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("File1"))),
                  (QStringList{"Open...", "Save", "Save as...", "-", "Import",
-                              "Export to Nokia 7650 database...", "-", "Exit"}));
+                              "Export to Nokia 7650 database...", "Export as", "-", "Exit"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmImport"))),
-                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
+                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database...",
+                              "Table (CSV)...", "Outline (OPML)..."}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmExportAs"))),
+                 (QStringList{"Table...", "Outline (OPML)...", "Web page..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
                  (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next",
                               "-", "Copy as text", "Paste text"}));
