@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/FileErrors.h"
+
 namespace quorvia::exporting {
 
 model::NodePair exportedNode(const model::PairedTrees& trees) {
@@ -22,6 +24,20 @@ RecordParts recordParts(std::string_view record, bool isObject) {
         return {rest, {}};
     }
     return {rest.substr(0, second), rest.substr(second + 1)};
+}
+
+ExportFile::ExportFile(const std::string& path) : m_file(path) {
+    if (const int failed = m_file.create(); failed != 0) {
+        platform::raiseOnFailure(failed, platform::FileAction::Create);
+    }
+}
+
+void ExportFile::write(std::string_view bytes) {
+    platform::raiseOnFailure(m_file.write(bytes), platform::FileAction::Read);
+}
+
+void ExportFile::commit() {
+    platform::raiseOnFailure(m_file.commit(), platform::FileAction::Read);
 }
 
 bool hasSemicolonInside(std::string_view record) {

@@ -2,10 +2,13 @@
 // value as the edit dialogs read them.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/NodeRecord.h"
 #include "model/PairedTrees.h"
+#include "platform/Files.h"
 
 namespace quorvia::exporting {
 
@@ -35,6 +38,37 @@ void forEachPairBelow(const model::NodePair& top, Visit&& visit) {
         record = model::Tree::nextInPreorder(record);
     });
 }
+
+// Writes a walk's nodes nested: writer.open(node, level) for each, which is true when the node
+// stays open for its children, and writer.close(level) for such a node once they are written.
+// `walk(visit)` calls visit(node, level) in pre-order.
+template <typename Walk, typename Writer>
+void writeNested(Walk&& walk, Writer& writer) {
+    std::vector<int> open;  // the levels of the nodes left open
+    walk([&](const auto& node, int level) {
+        for (; !open.empty() && open.back() >= level; open.pop_back()) {
+            writer.close(open.back());
+        }
+        if (writer.open(node, level)) {
+            open.push_back(level);
+        }
+    });
+    for (; !open.empty(); open.pop_back()) {
+        writer.close(open.back());
+    }
+}
+
+// A file written block by block and replaced in one safe step at commit(): a failure raises
+// the text-file error and leaves the old file as it was.
+class ExportFile final {
+public:
+    explicit ExportFile(const std::string& path);
+    void write(std::string_view bytes);
+    void commit();
+
+private:
+    platform::FileReplacement m_file;
+};
 
 // An attribute record's name (field 1) and value (everything behind the second ";"), or an
 // object record's name (everything between the first and the last ";") and icon field (the

@@ -2,7 +2,6 @@
 
 #include "export/ExportedNodes.h"
 #include "export/XmlWriter.h"
-#include "platform/TextFiles.h"
 
 namespace quorvia::exporting {
 
@@ -17,15 +16,16 @@ bool isPlainAscii(std::string_view text) {
     return true;
 }
 
-// Writes outlines with the prefixed names of Quorvia's own attributes formed once.
+// Writes outlines, one line each, indented by a TAB per level.
 class OutlineWriter final {
 public:
-    explicit OutlineWriter(const platform::TextCodec& codec) : m_codec(codec) {
-        const std::string prefix = std::string(kOutlinePrefix) + ":";
-        m_icon = prefix + kIconAttribute;
-        m_name = prefix + kNameAttribute;
-        m_value = prefix + kValueAttribute;
-        m_record = prefix + kRecordAttribute;
+    OutlineWriter(const platform::TextCodec& codec, const XmlSink& sink)
+        : m_codec(codec), m_xml(sink) {
+        const std::string prefix = std::string(" ") + kOutlinePrefix + ":";
+        m_icon = prefix + kIconAttribute + "=\"";
+        m_name = prefix + kNameAttribute + "=\"";
+        m_value = prefix + kValueAttribute + "=\"";
+        m_record = prefix + kRecordAttribute + "=\"";
     }
 
     void start(const std::string& title) {
@@ -33,47 +33,78 @@ public:
         m_xml.startElement("opml");
         m_xml.attribute("version", "2.0");
         m_xml.attribute(("xmlns:" + std::string(kOutlinePrefix)).c_str(), kOutlineNamespace);
+        m_xml.raw("\n\t");
         m_xml.startElement("head");
+        m_xml.raw("\n\t\t");
         m_xml.startElement("title");
         m_xml.text(title);
         m_xml.endElement();
+        m_xml.raw("\n\t");
         m_xml.endElement();
+        m_xml.raw("\n\t");
         m_xml.startElement("body");
     }
 
-    // Opens the outline of a pair; it stays open for its children.
-    void open(const model::NodePair& pair) {
+    // The outline of a pair at `level` below the body's children; one with children stays
+    // open for them.
+    bool open(const model::NodePair& pair, int level) {
         const std::string_view record = pair.record->text();
-        const bool object = !isAttribute(*pair.display);
-        m_xml.startElement("outline");
-        m_xml.attribute("text", platform::toUtf8(m_codec, pair.display->text()));
-        if (object) {
-            m_number = std::to_string(pair.display->iconIndex());
-            m_xml.attribute(m_icon.c_str(), m_number);
-            m_formed = model::objectRecord(pair.display->text(), pair.display->iconIndex());
+        const model::Node& display = *pair.display;
+        m_line.assign("\n\t\t")
+            .append(static_cast<size_t>(level), '\t')
+            .append("<outline text=\"");
+        escapeShown(display.text());
+        m_line.push_back('"');
+        if (!isAttribute(display)) {
+            m_line.append(m_icon).append(std::to_string(display.iconIndex())).push_back('"');
+            m_formed = model::objectRecord(display.text(), display.iconIndex());
         } else {
             const RecordParts parts = recordParts(record, false);
-            m_xml.attribute(m_name.c_str(), platform::toUtf8(m_codec, parts.name));
-            m_xml.attribute(m_value.c_str(), platform::toUtf8(m_codec, parts.value));
+            m_line.append(m_name);
+            escapeShown(parts.name);
+            m_line.append("\"").append(m_value);
+            escapeShown(parts.value);
+            m_line.push_back('"');
             model::formAttributeRecord(m_formed, parts.name, parts.value);
         }
         // The reader forms the record again from the attributes above; where that would not
         // give these very bytes in every code page (or would take a ";" for a boundary), they
         // go along.
         if (m_formed != record || !isPlainAscii(record) || hasSemicolonInside(record)) {
-            m_xml.attribute(m_record.c_str(), escapeRecord(record));
+            m_line.append(m_record);
+            m_xml.escape(m_line, escapeRecord(record));
+            m_line.push_back('"');
+        }
+        m_line.append(display.hasChildren() ? ">" : "/>");
+        m_xml.raw(m_line);
+        return display.hasChildren();
+    }
+
+    void close(int level) {
+        m_line.assign("\n\t\t").append(static_cast<size_t>(level), '\t').append("</outline>");
+        m_xml.raw(m_line);
+    }
+
+    void finish() {
+        m_xml.raw("\n\t");
+        m_xml.endElement();
+        m_xml.raw("\n");
+        m_xml.finish();
+    }
+
+private:
+    void escapeShown(std::string_view bytes) {
+        if (platform::isAscii(bytes)) {
+            m_xml.escape(m_line, bytes);
+        } else {
+            m_xml.escape(m_line, m_codec.toUtf8(bytes));
         }
     }
 
-    void close() { m_xml.endEmptyElement(); }
-
-    std::string finish() { return m_xml.finish(); }
-
-private:
     const platform::TextCodec& m_codec;
     XmlWriter m_xml;
     std::string m_icon, m_name, m_value, m_record;
-    std::string m_number;
+    std::string m_line;
     std::string m_formed;
 };
 
@@ -121,18 +152,18 @@ std::optional<std::string> unescapeRecord(std::string_view escaped) {
     return record;
 }
 
-std::string formatOutline(const model::NodePair& top, const platform::TextCodec& codec) {
-    OutlineWriter writer(codec);
+void writeOutline(const model::NodePair& top, const platform::TextCodec& codec,
+                  const XmlSink& sink) {
+    OutlineWriter writer(codec, sink);
     writer.start(platform::toUtf8(codec, top.display->text()));
-    int open = 0;
-    forEachPairBelow(top, [&](const model::NodePair& pair, int level) {
-        for (; open > level; --open) {
-            writer.close();
-        }
-        writer.open(pair);
-        ++open;
-    });
-    return writer.finish();
+    writeNested([&](auto&& visit) { forEachPairBelow(top, visit); }, writer);
+    writer.finish();
+}
+
+std::string formatOutline(const model::NodePair& top, const platform::TextCodec& codec) {
+    std::string outline;
+    writeOutline(top, codec, [&](std::string_view bytes) { outline.append(bytes); });
+    return outline;
 }
 
 void exportOutline(const model::PairedTrees& trees, platform::UserPrompts& prompts,
@@ -140,7 +171,9 @@ void exportOutline(const model::PairedTrees& trees, platform::UserPrompts& promp
     const auto path = prompts.chooseFileToSave();
     const model::NodePair top = exportedNode(trees);
     if (path && top) {
-        platform::writeTextFile(*path, formatOutline(top, codec));
+        ExportFile file(*path);
+        writeOutline(top, codec, [&](std::string_view bytes) { file.write(bytes); });
+        file.commit();
     }
 }
 

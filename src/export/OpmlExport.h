@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "export/XmlWriter.h"
 #include "model/PairedTrees.h"
 #include "platform/TextCodec.h"
 #include "platform/UserPrompts.h"
@@ -29,6 +30,8 @@ std::string escapeRecord(std::string_view record);
 std::optional<std::string> unescapeRecord(std::string_view escaped);
 
 // The outline of the children of `top`, with everything below them; its title is `top`'s text.
+void writeOutline(const model::NodePair& top, const platform::TextCodec& codec,
+                  const XmlSink& sink);
 std::string formatOutline(const model::NodePair& top, const platform::TextCodec& codec);
 
 // "Export as" / "Outline (OPML)...": asks for the file and writes the outline of the selected

@@ -2,7 +2,6 @@
 
 #include "export/ExportedNodes.h"
 #include "export/XmlWriter.h"
-#include "platform/TextFiles.h"
 
 namespace quorvia::exporting {
 
@@ -61,10 +60,12 @@ std::string pictureRules(const PagePictures& pictures) {
     return rules;
 }
 
+// Writes the list, a node's line each: an attribute "<li class=attribute>", an object a
+// <details> whose <summary> is its line, and whose children follow in a nested list.
 class PageWriter final {
 public:
-    PageWriter(const platform::TextCodec& codec, const PagePictures& pictures)
-        : m_codec(codec), m_pictures(pictures) {}
+    PageWriter(const platform::TextCodec& codec, const PagePictures& pictures, const XmlSink& sink)
+        : m_codec(codec), m_pictures(pictures), m_xml(sink) {}
 
     void start(const std::string& title) {
         m_xml.doctype("html");
@@ -85,81 +86,73 @@ public:
         m_xml.attribute("class", "tree");
     }
 
-    // Writes a node's line. A node with children stays open for them: true.
-    bool open(const model::Node& node) {
-        m_xml.startElement("li");
-        m_text = platform::toUtf8(m_codec, node.text());
+    // Writes a node's line at `level`; a node with children stays open for them.
+    bool open(const model::Node& node, int level) {
+        m_line.assign("\n").append(static_cast<size_t>(level), '\t');
         if (isAttribute(node) && !node.hasChildren()) {
-            m_xml.attribute("class", "attribute");
-            m_xml.text(m_text);
-            m_xml.endElement();
+            m_line.append("<li class=\"attribute\">");
+            escapeShown(node.text());
+            m_xml.raw(m_line.append("</li>"));
             return false;
         }
-        m_xml.startElement("details");
-        m_xml.attribute("open", "");
-        if (!node.hasChildren()) {
-            m_xml.attribute("class", "leaf");
-        }
-        m_xml.startElement("summary");
+        m_line.append(node.hasChildren() ? "<li><details open=\"\"><summary"
+                                         : "<li><details open=\"\" class=\"leaf\"><summary");
         const int picture = m_pictures.numberOf ? m_pictures.numberOf(node.iconIndex()) : -1;
         if (isAttribute(node)) {
-            m_xml.attribute("class", "attribute");  // one that holds nodes, as a file can make
+            m_line.append(" class=\"attribute\"");  // one that holds nodes, as a file can make
         } else if (picture >= 0 && static_cast<size_t>(picture) < m_pictures.png.size() &&
                    !m_pictures.png[static_cast<size_t>(picture)].empty()) {
-            m_xml.attribute("class", "picture" + std::to_string(picture));
+            m_line.append(" class=\"picture").append(std::to_string(picture)).append("\"");
         }
-        m_xml.text(m_text);
-        m_xml.endElement();
-        if (node.hasChildren()) {
-            m_xml.startElement("ul");
-            return true;
-        }
-        endObject();
-        return false;
+        m_line.push_back('>');
+        escapeShown(node.text());
+        m_xml.raw(
+            m_line.append(node.hasChildren() ? "</summary><ul>" : "</summary></details></li>"));
+        return node.hasChildren();
     }
 
     // Closes an object left open for its children: their list, its details and its line.
-    void close() {
-        m_xml.endElement();
-        endObject();
+    void close(int level) {
+        m_line.assign("\n").append(static_cast<size_t>(level), '\t');
+        m_xml.raw(m_line.append("</ul></details></li>"));
     }
 
-    std::string finish() { return m_xml.finish(); }
+    void finish() { m_xml.finish(); }
 
 private:
-    void endObject() {
-        m_xml.endElement();
-        m_xml.endElement();
+    void escapeShown(std::string_view bytes) {
+        if (platform::isAscii(bytes)) {
+            m_xml.escape(m_line, bytes);
+        } else {
+            m_xml.escape(m_line, m_codec.toUtf8(bytes));
+        }
     }
 
     const platform::TextCodec& m_codec;
     const PagePictures& m_pictures;
     XmlWriter m_xml;
-    std::string m_text;
+    std::string m_line;
 };
 
 }  // namespace
 
-std::string formatWebPage(const model::Tree& display, const model::Node* top,
-                          const platform::TextCodec& codec, const PagePictures& pictures) {
+void writeWebPage(const model::Tree& display, const model::Node* top,
+                  const platform::TextCodec& codec, const PagePictures& pictures,
+                  const XmlSink& sink) {
     const model::Node* first = top != nullptr ? top : display.firstTopLevel();
-    PageWriter writer(codec, pictures);
+    PageWriter writer(codec, pictures, sink);
     writer.start(first != nullptr ? platform::toUtf8(codec, first->text()) : std::string());
-    int open = 0;
-    model::forEachWithLevelFrom(first, top, [&](const model::Node& node, int level) {
-        for (; open > level; --open) {
-            writer.close();
-        }
-        open += writer.open(node) ? 1 : 0;
-    });
-    return writer.finish();
+    writeNested([&](auto&& visit) { model::forEachWithLevelFrom(first, top, visit); }, writer);
+    writer.finish();
 }
 
 void exportWebPage(const model::PairedTrees& trees, platform::UserPrompts& prompts,
                    const platform::TextCodec& codec, const PagePictures& pictures) {
     if (const auto path = prompts.chooseFileToSave()) {
-        platform::writeTextFile(
-            *path, formatWebPage(trees.display(), trees.display().selected(), codec, pictures));
+        ExportFile file(*path);
+        writeWebPage(trees.display(), trees.display().selected(), codec, pictures,
+                     [&](std::string_view bytes) { file.write(bytes); });
+        file.commit();
     }
 }
 

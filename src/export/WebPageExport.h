@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "export/XmlWriter.h"
 #include "model/PairedTrees.h"
 #include "platform/TextCodec.h"
 #include "platform/UserPrompts.h"
@@ -22,8 +23,9 @@ struct PagePictures {
 
 // The page of `top` and its branch (none: of every node of the tree), as the display tree shows
 // them; its title is the first node's text.
-std::string formatWebPage(const model::Tree& display, const model::Node* top,
-                          const platform::TextCodec& codec, const PagePictures& pictures);
+void writeWebPage(const model::Tree& display, const model::Node* top,
+                  const platform::TextCodec& codec, const PagePictures& pictures,
+                  const XmlSink& sink);
 
 // "Export as" / "Web page...": asks for the file and writes the page of the selected node (the
 // whole database when none is).

@@ -2,15 +2,15 @@
 
 #include <libxml/xmlwriter.h>
 
+#include <algorithm>
 #include <new>
-
-#include "platform/Error.h"
 
 namespace quorvia::exporting {
 
 namespace {
 
 constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr size_t kBlock = size_t{1} << 20;
 
 int append(void* output, const char* bytes, int length) {
     static_cast<std::string*>(output)->append(bytes, static_cast<size_t>(length));
@@ -36,30 +36,47 @@ bool isForbiddenControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
 
+// Printable ASCII that neither markup nor an attribute's quotes give a meaning.
+bool isPlain(char c) {
+    return c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '&' && c != '"';
+}
+
 }  // namespace
 
-XmlWriter::XmlWriter() {
+XmlWriter::XmlWriter(XmlSink sink) : m_sink(std::move(sink)) {
+    m_block.reserve(kBlock + kBlock / 4);
     // The writer owns the output buffer from here on and frees it with itself.
-    xmlOutputBufferPtr output = xmlOutputBufferCreateIO(append, closeNothing, &m_output, nullptr);
+    xmlOutputBufferPtr output = xmlOutputBufferCreateIO(append, closeNothing, &m_block, nullptr);
     m_writer = output != nullptr ? xmlNewTextWriter(output) : nullptr;
-    if (m_writer == nullptr) {
+    m_document = xmlNewDoc(xml("1.0"));
+    m_escaped = xmlBufferCreate();
+    if (m_writer == nullptr || m_document == nullptr || m_escaped == nullptr) {
+        release();
         throw std::bad_alloc();
     }
-    (void)xmlTextWriterSetIndent(m_writer, 1);
-    (void)xmlTextWriterSetIndentString(m_writer, xml("  "));
+    // Characters beyond ASCII stay as they are, not character references.
+    m_document->encoding = xmlStrdup(xml("UTF-8"));
 }
 
 XmlWriter::~XmlWriter() {
+    release();
+}
+
+void XmlWriter::release() {
     xmlFreeTextWriter(m_writer);
+    xmlFreeDoc(m_document);
+    xmlBufferFree(m_escaped);
+    m_writer = nullptr;
+    m_document = nullptr;
+    m_escaped = nullptr;
 }
 
 const char* XmlWriter::safe(std::string_view value) {
-    m_buffer.clear();
-    for (const char c : value) {
-        if (isForbiddenControl(c)) {
-            m_buffer.append(kReplacement);
-        } else {
-            m_buffer.push_back(c);
+    m_buffer.assign(value);
+    if (std::any_of(value.begin(), value.end(), isForbiddenControl)) {
+        m_buffer.clear();
+        for (const char c : value) {
+            m_buffer.append(isForbiddenControl(c) ? kReplacement : std::string_view(&c, 1));
         }
     }
     return m_buffer.c_str();
@@ -85,9 +102,29 @@ void XmlWriter::text(std::string_view value) {
     check(xmlTextWriterWriteString(m_writer, xml(safe(value))));
 }
 
-void XmlWriter::raw(std::string_view value) {
-    m_buffer.assign(value);
-    check(xmlTextWriterWriteRaw(m_writer, xml(m_buffer.c_str())));
+void XmlWriter::raw(std::string_view markup) {
+    check(xmlTextWriterWriteRawLen(m_writer, reinterpret_cast<const xmlChar*>(markup.data()),
+                                   static_cast<int>(markup.size())));
+    flushFullBlock();
+}
+
+void XmlWriter::flushFullBlock() {
+    if (m_block.size() >= kBlock) {
+        m_sink(m_block);
+        m_block.clear();
+    }
+}
+
+void XmlWriter::escape(std::string& markup, std::string_view value) {
+    // A text of plain characters is its own escape; the library sees every other one.
+    if (std::all_of(value.begin(), value.end(), isPlain)) {
+        markup.append(value);
+        return;
+    }
+    xmlBufferEmpty(m_escaped);
+    xmlAttrSerializeTxtContent(m_escaped, m_document, nullptr, xml(safe(value)));
+    markup.append(reinterpret_cast<const char*>(xmlBufferContent(m_escaped)),
+                  static_cast<size_t>(xmlBufferLength(m_escaped)));
 }
 
 void XmlWriter::endElement() {
@@ -98,10 +135,11 @@ void XmlWriter::endEmptyElement() {
     check(xmlTextWriterEndElement(m_writer));
 }
 
-std::string XmlWriter::finish() {
+void XmlWriter::finish() {
     check(xmlTextWriterEndDocument(m_writer));
     check(xmlTextWriterFlush(m_writer));
-    return std::move(m_output);
+    m_sink(m_block);
+    m_block.clear();
 }
 
 }  // namespace quorvia::exporting

@@ -1,5 +1,8 @@
 #include "import/ImportedText.h"
 
+#include <algorithm>
+#include <array>
+
 #include "platform/TextFiles.h"
 
 namespace quorvia::importing {
@@ -27,30 +30,55 @@ std::string withBlanksForLineBreaks(std::string_view text) {
     return joined;
 }
 
+// NUL, CR, LF, ";" and every byte above 127, looked up in one table for the millions of texts
+// of a large outline.
+constexpr std::array<bool, 256> kNeedsCare = [] {
+    std::array<bool, 256> table{};
+    for (const unsigned char c : {'\0', '\r', '\n', ';'}) {
+        table[c] = true;
+    }
+    for (size_t c = 0x80; c < table.size(); ++c) {
+        table[c] = true;
+    }
+    return table;
+}();
+
+bool needsCare(char c) {
+    return kNeedsCare[static_cast<unsigned char>(c)];
+}
+
 }  // namespace
 
-std::optional<std::string> recordField(std::string_view text, const platform::TextCodec& codec,
-                                       const std::string& path, int line, std::string& refusal) {
+bool appendRecordField(std::string& record, std::string_view text,
+                       const platform::TextCodec& codec, const std::string& path, int line,
+                       std::string& refusal) {
+    // Most texts are plain: nothing to refuse, to join or to convert.
+    if (std::none_of(text.begin(), text.end(), needsCare)) {
+        record.append(text);
+        return true;
+    }
     if (text.find('\0') != std::string_view::npos) {
         refusal = platform::nulLineMessage(path, line);
-        return std::nullopt;
+        return false;
     }
-    const bool lineBreaks = text.find_first_of("\r\n") != std::string_view::npos;
-    std::string field = lineBreaks ? withBlanksForLineBreaks(text) : std::string(text);
+    const std::string field = withBlanksForLineBreaks(text);
     if (field.find(';') != std::string::npos) {
         refusal = lineOf(path, line) + " holds a semicolon (\";\") in \"" + field +
                   "\": the phone and the next load would split the text there." + kNothingImported;
-        return std::nullopt;
+        return false;
     }
     if (!platform::isValidUtf8(field)) {
-        return field;
+        record.append(field);
+        return true;
     }
     std::string why;
-    auto bytes = platform::fromUtf8(codec, field, why);
+    const auto bytes = platform::fromUtf8(codec, field, why);
     if (!bytes) {
         refusal = lineOf(path, line) + ": " + why + kNothingImported;
+        return false;
     }
-    return bytes;
+    record.append(*bytes);
+    return true;
 }
 
 }  // namespace quorvia::importing

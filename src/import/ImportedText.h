@@ -2,7 +2,6 @@
 // of the database's records, and what the imports refuse of them.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,12 +9,13 @@
 
 namespace quorvia::importing {
 
-// A text read from line `line` of `path` (UTF-8, or when it is not UTF-8 the code page's own
-// bytes) as the bytes of one field of a record: each line break becomes one blank, as in a
-// dialog's field. A ";" (the phone and the next load would split the field there), a NUL or a
-// character the code page cannot write is refused: nothing, and `refusal` says so, naming the
-// line and the file.
-std::optional<std::string> recordField(std::string_view text, const platform::TextCodec& codec,
-                                       const std::string& path, int line, std::string& refusal);
+// Appends a text read from line `line` of `path` (UTF-8, or when it is not UTF-8 the code
+// page's own bytes) to `record` as the bytes of one field: each line break becomes one blank, as
+// in a dialog's field. A ";" (the phone and the next load would split the field there), a NUL
+// or a character the code page cannot write is refused: false, and `refusal` says so, naming
+// the line and the file.
+bool appendRecordField(std::string& record, std::string_view text,
+                       const platform::TextCodec& codec, const std::string& path, int line,
+                       std::string& refusal);
 
 }  // namespace quorvia::importing

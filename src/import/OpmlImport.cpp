@@ -97,6 +97,9 @@ public:
             throw std::bad_alloc();
         }
         (void)xmlCtxtUseOptions(m_context.get(), XML_PARSE_NONET);
+        m_interned = Interned(m_context->dict);
+        // The records take about half the file's bytes: the markup and the shown texts go.
+        m_result.bytes.reserve(content.size() / 2);
         for (std::size_t at = 0; at < content.size() && m_result.refusal.empty(); at += kPiece) {
             const std::size_t length = std::min(kPiece, content.size() - at);
             (void)xmlParseChunk(m_context.get(), content.data() + at, static_cast<int>(length), 0);
@@ -232,19 +235,21 @@ private:
         std::optional<std::string_view> text, note, icon, name, value, record;
         for (int i = 0; i < count; ++i) {
             const xmlChar* const* attribute = attributes + 5 * i;
-            const std::string_view attributeValue = valueOf(attribute[3], attribute[4]);
-            const std::string_view attributeName = textOf(attribute[0]);
-            if (textOf(attribute[2]) == exporting::kOutlineNamespace) {
-                auto& own = attributeName == exporting::kIconAttribute     ? icon
-                            : attributeName == exporting::kNameAttribute   ? name
-                            : attributeName == exporting::kValueAttribute  ? value
-                            : attributeName == exporting::kRecordAttribute ? record
-                                                                           : m_unused;
-                own = attributeValue;
-            } else if (attribute[2] == nullptr && attributeName == "text") {
-                text = attributeValue;
-            } else if (attribute[2] == nullptr && attributeName == "_note") {
-                note = attributeValue;
+            const xmlChar* const attributeName = attribute[0];
+            std::optional<std::string_view>* slot = &m_unused;
+            if (attribute[2] == m_interned.outlineNamespace) {
+                slot = attributeName == m_interned.icon     ? &icon
+                       : attributeName == m_interned.name   ? &name
+                       : attributeName == m_interned.value  ? &value
+                       : attributeName == m_interned.record ? &record
+                                                            : slot;
+            } else if (attribute[2] == nullptr) {
+                slot = attributeName == m_interned.text   ? &text
+                       : attributeName == m_interned.note ? &note
+                                                          : slot;
+            }
+            if (slot != &m_unused) {
+                *slot = valueOf(attribute[3], attribute[4]);
             }
         }
         const bool written = record          ? addOwnRecord(*record)
@@ -263,8 +268,8 @@ private:
                    std::string(escaped) + "\")." + kNothingImported);
             return false;
         }
-        add(m_level, *record);
-        return true;
+        begin(m_level).append(*record);
+        return end();
     }
 
     bool addObject(std::string_view text, std::string_view iconText) {
@@ -274,47 +279,49 @@ private:
                    "\", which is no number." + kNothingImported);
             return false;
         }
-        const auto objectName = field(text);
-        if (objectName) {
-            add(m_level, model::objectRecord(*objectName, *iconIndex));
-        }
-        return objectName.has_value();
+        begin(m_level).append("O;");
+        return field(text) && end(";" + std::to_string(*iconIndex));
     }
 
     bool addAttribute(std::string_view name, std::string_view value) {
-        const auto attributeName = field(name);
-        const auto attributeValue = attributeName ? field(value) : std::nullopt;
-        if (attributeValue) {
-            add(m_level, model::attributeRecord(*attributeName, *attributeValue));
-        }
-        return attributeValue.has_value();
+        begin(m_level).append("T;");
+        return field(name) && piece(";") && field(value) && end();
     }
 
     bool addOtherOutlinersNode(std::string_view text, std::optional<std::string_view> note) {
-        const auto objectName = field(text);
-        const auto noteValue = objectName && note ? field(*note) : std::nullopt;
-        if (!objectName || (note && !noteValue)) {
+        begin(m_level).append("O;");
+        if (!field(text) || !end(";0")) {
             return false;
         }
-        add(m_level, model::objectRecord(*objectName, kOtherOutlinersIcon));
-        if (noteValue) {
-            add(m_level + 1, model::attributeRecord(kNoteAttribute, *noteValue));
+        if (note) {
+            begin(m_level + 1).append("T;").append(kNoteAttribute).append(";");
+            return field(*note) && end();
         }
         return true;
     }
 
-    std::optional<std::string> field(std::string_view text) {
-        std::string refusal;
-        auto bytes = recordField(text, m_codec, m_path, line(), refusal);
-        if (!bytes) {
-            refuse(refusal);
-        }
-        return bytes;
+    // A record is formed in place behind the ones before it: begin(), its pieces, end().
+    std::string& begin(int level) {
+        m_result.lines.push_back({level, m_result.bytes.size(), 0});
+        return m_result.bytes;
+    }
+    bool piece(std::string_view text) {
+        m_result.bytes.append(text);
+        return true;
+    }
+    bool end(std::string_view last = {}) {
+        m_result.bytes.append(last);
+        m_result.lines.back().length = m_result.bytes.size() - m_result.lines.back().offset;
+        return true;
     }
 
-    void add(int level, std::string_view record) {
-        m_result.lines.push_back({level, m_result.bytes.size(), record.size()});
-        m_result.bytes.append(record);
+    bool field(std::string_view text) {
+        std::string refusal;
+        if (!appendRecordField(m_result.bytes, text, m_codec, m_path, line(), refusal)) {
+            refuse(refusal);
+            return false;
+        }
+        return true;
     }
 
     const std::string& m_path;
@@ -326,6 +333,34 @@ private:
     int m_ignored = 0;  // depth inside an element that says nothing of the nodes
     int m_level = 0;    // outlines open around the next one
     std::optional<std::string_view> m_unused;
+    // The parser gives every name and namespace as one pointer of its dictionary per text, so
+    // the names that matter are told apart by their pointers.
+    struct Interned {
+        Interned() = default;
+        explicit Interned(xmlDictPtr dict)
+            : text(lookUp(dict, "text")),
+              note(lookUp(dict, "_note")),
+              icon(lookUp(dict, exporting::kIconAttribute)),
+              name(lookUp(dict, exporting::kNameAttribute)),
+              value(lookUp(dict, exporting::kValueAttribute)),
+              record(lookUp(dict, exporting::kRecordAttribute)),
+              outlineNamespace(lookUp(dict, exporting::kOutlineNamespace)) {}
+        static const xmlChar* lookUp(xmlDictPtr dict, const char* text) {
+            const xmlChar* interned =
+                xmlDictLookup(dict, reinterpret_cast<const xmlChar*>(text), -1);
+            if (interned == nullptr) {
+                throw std::bad_alloc();
+            }
+            return interned;
+        }
+        const xmlChar* text = nullptr;
+        const xmlChar* note = nullptr;
+        const xmlChar* icon = nullptr;
+        const xmlChar* name = nullptr;
+        const xmlChar* value = nullptr;
+        const xmlChar* record = nullptr;
+        const xmlChar* outlineNamespace = nullptr;
+    } m_interned;
     std::deque<std::string> m_decoded;  // the decoded values of the outline being read
 };
 

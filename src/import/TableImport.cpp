@@ -137,28 +137,29 @@ std::optional<CsvRows> readTable(const std::string& path, platform::UserPrompts&
                                  const platform::TextCodec& codec) {
     std::string content;
     platform::raiseOnFailure(platform::readWholeFile(path, content), platform::FileAction::Read);
-    std::string_view bytes(content);
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        bytes.remove_prefix(kByteOrderMark.size());
+    std::string_view text(content);
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        text.remove_prefix(kByteOrderMark.size());
     }
-    CsvReader reader(separatorOf(bytes));
-    if (!reader.read(bytes, false)) {
+    CsvReader reader(separatorOf(text));
+    if (!reader.read(text, false)) {
         prompts.warn(notCsvMessage(path, reader));
         return std::nullopt;
     }
     CsvRows& rows = reader.rows();
     std::string refusal;
+    std::string bytes;
     for (size_t row = 0; row < rows.firstField.size(); ++row) {
         const size_t end =
             row + 1 < rows.firstField.size() ? rows.firstField[row + 1] : rows.fields.size();
         for (size_t field = rows.firstField[row]; field < end; ++field) {
-            auto bytesOfField =
-                recordField(rows.fields[field], codec, path, rows.line[row], refusal);
-            if (!bytesOfField) {
+            bytes.clear();
+            if (!appendRecordField(bytes, rows.fields[field], codec, path, rows.line[row],
+                                   refusal)) {
                 prompts.warn(refusal);
                 return std::nullopt;
             }
-            rows.fields[field] = std::move(*bytesOfField);
+            rows.fields[field].swap(bytes);
         }
     }
     return std::move(rows);
