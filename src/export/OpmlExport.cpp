@@ -53,7 +53,7 @@ public:
         m_line.assign("\n\t\t")
             .append(static_cast<size_t>(level), '\t')
             .append("<outline text=\"");
-        escapeShown(display.text());
+        m_xml.escape(m_line, display.text(), m_codec);
         m_line.push_back('"');
         if (!isAttribute(display)) {
             m_line.append(m_icon).append(std::to_string(display.iconIndex())).push_back('"');
@@ -61,9 +61,9 @@ public:
         } else {
             const RecordParts parts = recordParts(record, false);
             m_line.append(m_name);
-            escapeShown(parts.name);
+            m_xml.escape(m_line, parts.name, m_codec);
             m_line.append("\"").append(m_value);
-            escapeShown(parts.value);
+            m_xml.escape(m_line, parts.value, m_codec);
             m_line.push_back('"');
             model::formAttributeRecord(m_formed, parts.name, parts.value);
         }
@@ -93,14 +93,6 @@ public:
     }
 
 private:
-    void escapeShown(std::string_view bytes) {
-        if (platform::isAscii(bytes)) {
-            m_xml.escape(m_line, bytes);
-        } else {
-            m_xml.escape(m_line, m_codec.toUtf8(bytes));
-        }
-    }
-
     const platform::TextCodec& m_codec;
     XmlWriter m_xml;
     std::string m_icon, m_name, m_value, m_record;

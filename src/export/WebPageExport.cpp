@@ -91,7 +91,7 @@ public:
         m_line.assign("\n").append(static_cast<size_t>(level), '\t');
         if (isAttribute(node) && !node.hasChildren()) {
             m_line.append("<li class=\"attribute\">");
-            escapeShown(node.text());
+            m_xml.escape(m_line, node.text(), m_codec);
             m_xml.raw(m_line.append("</li>"));
             return false;
         }
@@ -105,7 +105,7 @@ public:
             m_line.append(" class=\"picture").append(std::to_string(picture)).append("\"");
         }
         m_line.push_back('>');
-        escapeShown(node.text());
+        m_xml.escape(m_line, node.text(), m_codec);
         m_xml.raw(
             m_line.append(node.hasChildren() ? "</summary><ul>" : "</summary></details></li>"));
         return node.hasChildren();
@@ -120,14 +120,6 @@ public:
     void finish() { m_xml.finish(); }
 
 private:
-    void escapeShown(std::string_view bytes) {
-        if (platform::isAscii(bytes)) {
-            m_xml.escape(m_line, bytes);
-        } else {
-            m_xml.escape(m_line, m_codec.toUtf8(bytes));
-        }
-    }
-
     const platform::TextCodec& m_codec;
     const PagePictures& m_pictures;
     XmlWriter m_xml;

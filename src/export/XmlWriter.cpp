@@ -127,6 +127,15 @@ void XmlWriter::escape(std::string& markup, std::string_view value) {
                   static_cast<size_t>(xmlBufferLength(m_escaped)));
 }
 
+void XmlWriter::escape(std::string& markup, std::string_view bytes,
+                       const platform::TextCodec& codec) {
+    if (platform::isAscii(bytes)) {
+        escape(markup, bytes);
+    } else {
+        escape(markup, codec.toUtf8(bytes));
+    }
+}
+
 void XmlWriter::endElement() {
     check(xmlTextWriterFullEndElement(m_writer));
 }

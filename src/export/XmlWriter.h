@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/TextCodec.h"
+
 // libxml2's writer, document and buffer, declared as the library declares them.
 struct _xmlTextWriter;
 struct _xmlDoc;
@@ -44,6 +46,8 @@ public:
     // Appends `value` to `markup` as libxml2 escapes an attribute's value (which serves for an
     // HTML element's text as well), control characters as in attribute().
     void escape(std::string& markup, std::string_view value);
+    // The same for a text of the database as the tree shows it.
+    void escape(std::string& markup, std::string_view bytes, const platform::TextCodec& codec);
     // Ends every open element and gives the rest of the document to the sink.
     void finish();
 

@@ -9,8 +9,8 @@
 #include <new>
 #include <optional>
 
-#include "editing/ClipboardText.h"
 #include "editing/Containment.h"
+#include "editing/PastedRecords.h"
 #include "export/OpmlExport.h"
 #include "import/ImportedText.h"
 #include "model/NodeRecord.h"
@@ -401,26 +401,12 @@ void importOutline(model::PairedTrees& trees, platform::UserPrompts& prompts,
         return;
     }
 
-    model::PairedTrees::Step step(trees);
-    model::NodePair first;
-    {
-        model::PairedTrees::BulkEdit edit(trees);
-        model::FieldList fields;
-        model::DecodedRecord decoded;
-        // path[L] is the last pair placed at level L, path[0] the target.
-        std::vector<model::NodePair> parents{trees.pairOf(target)};
-        for (const OutlineRecords::Line& line : outline.lines) {
-            const std::string_view record(outline.bytes.data() + line.offset, line.length);
-            model::decodeRecord(fields, record, decoded);
-            parents.resize(static_cast<std::size_t>(line.level) + 1);
-            parents.push_back(
-                trees.appendPair(parents.back(), decoded.displayText, decoded.iconIndex, record));
-            if (!first) {
-                first = parents.back();
-            }
-        }
+    editing::PastedRecords pasted(trees, target);
+    for (const OutlineRecords::Line& line : outline.lines) {
+        pasted.append(static_cast<std::size_t>(line.level),
+                      std::string_view(outline.bytes.data() + line.offset, line.length));
     }
-    trees.showPair(first);
+    pasted.showFirst();
 }
 
 }  // namespace quorvia::importing

@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "editing/Containment.h"
 #include "import/ImportedNodes.h"
 #include "import/ImportedText.h"
 #include "import/TextImport.h"
@@ -169,14 +168,13 @@ std::optional<CsvRows> readTable(const std::string& path, platform::UserPrompts&
 
 void importCsvTable(model::PairedTrees& trees, platform::UserPrompts& prompts,
                     const platform::TextCodec& codec) {
-    model::Node* target = trees.display().selected();
-    const auto path =
-        chooseSource(editing::mayImportObjectsInto(target), kObjectTargetWarning, prompts);
-    if (!path) {
+    const auto chosen = chooseObjectSource(trees, prompts);
+    if (!chosen) {
         return;
     }
-    const model::NodePair parent = trees.selectCurrentRecord();
-    const auto table = readTable(*path, prompts, codec);
+    const model::NodePair parent = chosen->parent;
+    model::Node* target = parent.display;
+    const auto table = readTable(chosen->path, prompts, codec);
     if (!table) {
         return;
     }

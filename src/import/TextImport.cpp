@@ -24,8 +24,8 @@ std::optional<platform::TextLineReader> readSource(const std::string& path,
     return file;
 }
 
-}  // namespace
-
+// The file to import into the selected node, when the rule allows it there: the warning when
+// not, nothing when the open dialog is cancelled.
 std::optional<std::string> chooseSource(bool allowed, const char* warning,
                                         platform::UserPrompts& prompts) {
     if (!allowed) {
@@ -33,6 +33,18 @@ std::optional<std::string> chooseSource(bool allowed, const char* warning,
         return std::nullopt;
     }
     return prompts.chooseFileToOpen();
+}
+
+}  // namespace
+
+std::optional<ObjectImportSource> chooseObjectSource(model::PairedTrees& trees,
+                                                     platform::UserPrompts& prompts) {
+    const auto path = chooseSource(editing::mayImportObjectsInto(trees.display().selected()),
+                                   kObjectTargetWarning, prompts);
+    if (!path) {
+        return std::nullopt;
+    }
+    return ObjectImportSource{*path, trees.selectCurrentRecord()};
 }
 
 void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts) {
@@ -63,14 +75,12 @@ void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts)
 }
 
 void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
-    model::Node* target = trees.display().selected();
-    const auto path =
-        chooseSource(editing::mayImportObjectsInto(target), kObjectTargetWarning, prompts);
-    if (!path) {
+    const auto chosen = chooseObjectSource(trees, prompts);
+    if (!chosen) {
         return;
     }
-    const model::NodePair parent = trees.selectCurrentRecord();
-    auto source = readSource(*path, prompts);
+    const model::NodePair parent = chosen->parent;
+    auto source = readSource(chosen->path, prompts);
     if (!source) {
         return;
     }
@@ -100,7 +110,7 @@ void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
                                   [&](int column) { return fields.field(column); });
         }
     }
-    trees.setExpanded(target, true);
+    trees.setExpanded(parent.display, true);
 }
 
 }  // namespace quorvia::importing

@@ -16,10 +16,14 @@ inline constexpr const char* kAttributeTargetWarning =
 inline constexpr const char* kObjectTargetWarning =
     "Select an empty object or an object which contains already objects";
 
-// The file to import into the selected node, when the rule allows it there: the warning when
-// not, nothing when the open dialog is cancelled.
-std::optional<std::string> chooseSource(bool allowed, const char* warning,
-                                        platform::UserPrompts& prompts);
+// The object import's first steps: its rule (the warning when the selection may take no
+// objects), the open dialog and the current record; nothing when the import ends there.
+struct ObjectImportSource {
+    std::string path;
+    model::NodePair parent;  // the selection, with its partner now the current record
+};
+std::optional<ObjectImportSource> chooseObjectSource(model::PairedTrees& trees,
+                                                     platform::UserPrompts& prompts);
 
 // Every line of exactly two fields becomes an attribute "F0:F1" / "T;F0;F1" of the selection.
 void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts);
