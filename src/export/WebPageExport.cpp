@@ -8,8 +8,9 @@ namespace quorvia::exporting {
 namespace {
 
 // As the window draws the tree: bold, attributes in blue, 19 pixels of indentation per level,
-// a picture of 16 x 16 before each object that has one, and no expand button where there is
-// nothing to open. On paper every line keeps its indentation and no line is cut by a page.
+// a picture of 16 x 16 before each object that has one, no expand button where there is
+// nothing to open, and an attribute's text where its sibling objects' pictures begin. On paper
+// the buttons go, every line keeps its indentation and no line is cut by a page.
 constexpr const char* kStyle = R"(
 body { font: bold 13px sans-serif; margin: 8px; }
 ul { list-style: none; margin: 0; padding-left: 19px; }
@@ -17,13 +18,14 @@ ul.tree { padding-left: 0; }
 li { margin: 0; }
 summary { cursor: default; }
 summary, li.attribute { line-height: 18px; white-space: pre; break-inside: avoid; }
-details.leaf > summary { list-style: none; padding-left: 1em; }
+li.attribute, details.leaf > summary { padding-left: 15px; }
+details.leaf > summary { list-style: none; }
 details.leaf > summary::-webkit-details-marker { display: none; }
 summary::before { display: inline-block; width: 16px; height: 16px; margin-right: 3px;
   vertical-align: -3px; }
 .attribute { color: #0000ff; }
 @media print {
-  details > summary { list-style: none; padding-left: 1em; }
+  details > summary { list-style: none; padding-left: 15px; }
   details > summary::-webkit-details-marker { display: none; }
 }
 )";
