@@ -3,7 +3,6 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
-#include <cstring>
 #include <deque>
 #include <memory>
 #include <new>
