@@ -117,13 +117,14 @@ Inputs writeInputs(size_t nodes, bool all) {
     inputs.attributeFile =
         writeInput(inputs.folder, "attributes.txt", generateAttributeFile(1'000'000));
     inputs.objectFile = writeInput(inputs.folder, "objects.txt", generateObjectFile(100'000, 10));
+    inputs.tableDatabase = writeInput(inputs.folder, "table.qv", generateTableDatabase(nodes));
     return inputs;
 }
 
 void removeInputs(const Inputs& inputs) {
-    for (const std::string& path :
-         {inputs.database, inputs.phoneDatabase, inputs.wideDatabase, inputs.attributeFile,
-          inputs.objectFile, inputs.folder + "/Quorvia.ini", inputs.folder + "/Quorvia"}) {
+    for (const std::string& path : {inputs.database, inputs.phoneDatabase, inputs.wideDatabase,
+                                    inputs.attributeFile, inputs.objectFile, inputs.tableDatabase,
+                                    inputs.folder + "/Quorvia.ini", inputs.folder + "/Quorvia"}) {
         platform::deleteFile(path);
     }
     ::rmdir(inputs.folder.c_str());
@@ -196,6 +197,7 @@ int run(const Options& options, int argc, char** argv) {
     }
     if (runs("core")) {
         addCoreFigures(figures, inputs, options.runs);
+        addExchangeFigures(figures, inputs, options.runs);
         figures.push_back(peakMemoryFigure("peak_rss_mb", "load sequence: peak memory",
                                            {"--load-once", inputs.database},
                                            inputs.folder + "/peak.txt"));

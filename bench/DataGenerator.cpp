@@ -113,6 +113,20 @@ std::string generateWideDatabase(size_t children) {
     return out;
 }
 
+std::string generateTableDatabase(size_t nodes) {
+    constexpr size_t kColumns = 99;
+    Words words;
+    std::string out = "Quorvia\r\n";
+    for (size_t row = 0; row < (nodes - 1) / (kColumns + 1); ++row) {
+        out.append("\tO;").append(words.word()).append(";2\r\n");
+        for (size_t column = 1; column <= kColumns; ++column) {
+            out.append("\t\tT;Column").append(std::to_string(column)).append(";");
+            out.append(words.word()).append("\r\n");
+        }
+    }
+    return out;
+}
+
 std::string generateAttributeFile(size_t lines) {
     Words words;
     std::string out;

@@ -19,6 +19,9 @@ std::string generatePhoneDatabase(size_t nodes);
 std::string generateDatabaseWithWideObject(size_t nodes, size_t children);
 // A database whose one object holds `children` attributes.
 std::string generateWideDatabase(size_t children);
+// A root holding (`nodes` - 1) / 100 objects of 99 attributes each, named Column1 to Column99:
+// a table of that many rows.
+std::string generateTableDatabase(size_t nodes);
 // `lines` lines of "name;value".
 std::string generateAttributeFile(size_t lines);
 // A header of `columns` names, then `rows` rows of as many fields.

@@ -16,11 +16,14 @@ struct Inputs {
     std::string wideDatabase;   // one object holding 100,000 attributes
     std::string attributeFile;  // 1,000,000 lines
     std::string objectFile;     // 100,000 rows of 10 columns
+    std::string tableDatabase;  // the root's `nodes` / 100 objects of 99 attributes
     size_t nodes = 0;
 };
 
 void addBaselines(std::vector<Figure>& figures, const Inputs& inputs, int runs);
 void addCoreFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs);
+// The exports for other programs (table, outline, web page) and the outline import.
+void addExchangeFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs);
 void addWindowFigures(std::vector<Figure>& figures, const Inputs& inputs, int runs);
 
 // Every command of the window on a database of `nodes` nodes written into `folder`, whose first

@@ -35,7 +35,7 @@ CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Rel
     -DQUORVIA_BUILD_BENCH=OFF -DQUORVIA_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-targets=(DatabaseReaderFuzz RecordsFuzz SettingsFuzz TextImportFuzz PhoneImportFuzz)
+targets=(DatabaseReaderFuzz RecordsFuzz SettingsFuzz TextImportFuzz PhoneImportFuzz OpmlImportFuzz)
 findings="$build/findings"
 failed=()
 TIMEFORMAT='%R %U %S'

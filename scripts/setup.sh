@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++
     qt6-base-dev qt6-svg-dev
-    libgtest-dev zlib1g-dev
+    libgtest-dev zlib1g-dev libxml2-dev libcsv-dev
     xvfb xauth fonts-dejavu-core libxcb1-dev
     clang libclang-rt-14-dev
     dpkg-dev file desktop-file-utils appstream lintian

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "editing/Containment.h"
+#include "editing/PastedRecords.h"
 #include "model/DatabaseFile.h"
 #include "model/NodeRecord.h"
 
@@ -107,32 +108,17 @@ void pasteText(model::PairedTrees& trees, std::string_view text, platform::UserP
         return;
     }
 
-    model::PairedTrees::Step step(trees);
-    model::NodePair first;
-    {
-        model::PairedTrees::BulkEdit edit(trees);
-        model::FieldList fields;
-        model::DecodedRecord decoded;
-        std::string record;
-        // path[L] is the last pair placed at level L, path[0] the target.
-        std::vector<model::NodePair> path{trees.pairOf(target)};
-        for (const PastedLine& line : *lines) {
-            if (line.record) {
-                record.assign(line.text);
-            } else {
-                record = model::objectRecord(line.text, kPastedObjectIcon);
-            }
-            model::decodeRecord(fields, record, decoded);
-            path.resize(line.level + 1);
-            path.push_back(
-                trees.appendPair(path.back(), decoded.displayText, decoded.iconIndex, record));
-            if (!first) {
-                first = path.back();
-            }
+    PastedRecords pasted(trees, target);
+    std::string record;
+    for (const PastedLine& line : *lines) {
+        if (line.record) {
+            record.assign(line.text);
+        } else {
+            record = model::objectRecord(line.text, kPastedObjectIcon);
         }
+        pasted.append(line.level, record);
     }
-    // As an added node is: shown and selected, the first of the paste standing for the rest.
-    trees.showPair(first);
+    pasted.showFirst();
 }
 
 }  // namespace quorvia::editing

@@ -5,41 +5,13 @@
 #include <vector>
 
 #include "editing/Containment.h"
+#include "import/ImportedNodes.h"
 #include "model/FieldList.h"
-#include "model/NodeRecord.h"
 #include "platform/TextFiles.h"
 
 namespace quorvia::importing {
 
 namespace {
-
-// One imported attribute in both trees. Its display text is "name:value", without the blank the
-// dialogs put there. The buffers are reused from one attribute to the next.
-class AttributeAppender {
-public:
-    void append(model::PairedTrees& trees, const model::NodePair& parent, std::string_view name,
-                std::string_view value) {
-        m_text.clear();
-        m_text.append(name).append(":").append(value);
-        model::formAttributeRecord(m_record, name, value);
-        trees.appendPair(parent, m_text, model::kAttributeIcon, m_record);
-    }
-
-private:
-    std::string m_text;
-    std::string m_record;
-};
-
-// The file to import into the selected node, when the rule allows it there: the warning when
-// not, nothing when the open dialog is cancelled.
-std::optional<std::string> chooseSource(bool allowed, const char* warning,
-                                        platform::UserPrompts& prompts) {
-    if (!allowed) {
-        prompts.warn(warning);
-        return std::nullopt;
-    }
-    return prompts.chooseFileToOpen();
-}
 
 // Reads the chosen file; nothing, after a warning, when a line of it holds a NUL byte.
 std::optional<platform::TextLineReader> readSource(const std::string& path,
@@ -52,7 +24,28 @@ std::optional<platform::TextLineReader> readSource(const std::string& path,
     return file;
 }
 
+// The file to import into the selected node, when the rule allows it there: the warning when
+// not, nothing when the open dialog is cancelled.
+std::optional<std::string> chooseSource(bool allowed, const char* warning,
+                                        platform::UserPrompts& prompts) {
+    if (!allowed) {
+        prompts.warn(warning);
+        return std::nullopt;
+    }
+    return prompts.chooseFileToOpen();
+}
+
 }  // namespace
+
+std::optional<ObjectImportSource> chooseObjectSource(model::PairedTrees& trees,
+                                                     platform::UserPrompts& prompts) {
+    const auto path = chooseSource(editing::mayImportObjectsInto(trees.display().selected()),
+                                   kObjectTargetWarning, prompts);
+    if (!path) {
+        return std::nullopt;
+    }
+    return ObjectImportSource{*path, trees.selectCurrentRecord()};
+}
 
 void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts) {
     model::Node* target = trees.display().selected();
@@ -70,11 +63,11 @@ void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts)
     }
     platform::TextLineReader& file = *source;
     model::FieldList fields;
-    AttributeAppender attributes;
+    ImportedNodes nodes(trees);
     while (!file.atEnd()) {
         fields.split(file.readLine());
         if (fields.count() == 2) {
-            attributes.append(trees, parent, fields.field(0), fields.field(1));
+            nodes.appendAttribute(parent, fields.field(0), fields.field(1));
         }
     }
     // The target is opened one level, as the user would open it.
@@ -82,14 +75,12 @@ void importAttributes(model::PairedTrees& trees, platform::UserPrompts& prompts)
 }
 
 void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
-    model::Node* target = trees.display().selected();
-    const auto path =
-        chooseSource(editing::mayImportObjectsInto(target), kObjectTargetWarning, prompts);
-    if (!path) {
+    const auto chosen = chooseObjectSource(trees, prompts);
+    if (!chosen) {
         return;
     }
-    const model::NodePair parent = trees.selectCurrentRecord();
-    auto source = readSource(*path, prompts);
+    const model::NodePair parent = chosen->parent;
+    auto source = readSource(chosen->path, prompts);
     if (!source) {
         return;
     }
@@ -111,23 +102,15 @@ void importObjects(model::PairedTrees& trees, platform::UserPrompts& prompts) {
 
     model::PairedTrees::Step step(trees);
     model::PairedTrees::BulkEdit edit(trees);
-    AttributeAppender attributes;
+    ImportedNodes nodes(trees);
     while (!file.atEnd()) {
         fields.split(file.readLine());
-        if (fields.count() != columns) {
-            continue;
-        }
-        const std::string_view name = fields.field(nameColumn);
-        const model::NodePair object = trees.appendPair(
-            parent, name, kImportedObjectIcon, model::objectRecord(name, kImportedObjectIcon));
-        for (int column = 0; column < columns; ++column) {
-            if (column != nameColumn) {
-                attributes.append(trees, object, headers[static_cast<size_t>(column)],
-                                  fields.field(column));
-            }
+        if (fields.count() == columns) {
+            nodes.appendObjectRow(parent, headers, nameColumn,
+                                  [&](int column) { return fields.field(column); });
         }
     }
-    trees.setExpanded(target, true);
+    trees.setExpanded(parent.display, true);
 }
 
 }  // namespace quorvia::importing

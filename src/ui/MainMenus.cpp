@@ -50,7 +50,13 @@ const MenuItem kMenuItems[] = {
     {"mmImport", "mmAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
     {"mmImport", "Nokia7650database1", "Nokia 7650 database...",
      &frmMain::Nokia7650database1Click},
+    {"mmImport", "mmTable", "Table (CSV)...", &frmMain::mmImportTableClick},
+    {"mmImport", "mmOutline", "Outline (OPML)...", &frmMain::mmImportOutlineClick},
     {"File1", "mmExport", "Export to Nokia 7650 database...", &frmMain::tbExportClick},
+    {"File1", "mmExportAs", "Export as"},
+    {"mmExportAs", "mmExportTable", "Table...", &frmMain::mmExportTableClick},
+    {"mmExportAs", "mmExportOutline", "Outline (OPML)...", &frmMain::mmExportOutlineClick},
+    {"mmExportAs", "mmExportWebPage", "Web page...", &frmMain::mmExportWebPageClick},
     {"File1", "N1", "-"},
     {"File1", "mmExit", "Exit", &frmMain::mmExitClick},
     {kMenuBar, "mmEdit", "Edit"},
@@ -96,6 +102,8 @@ const MenuItem kMenuItems[] = {
     {"PopupMenu2", "mmImportAttributes", "Attributes...", &frmMain::mmImportAttributesClick},
     {"PopupMenu2", "mmNokia7650database", "Nokia 7650 database...",
      &frmMain::Nokia7650database1Click},
+    {"PopupMenu2", "mmImportTable", "Table (CSV)...", &frmMain::mmImportTableClick},
+    {"PopupMenu2", "mmImportOutline", "Outline (OPML)...", &frmMain::mmImportOutlineClick},
     {kWindowKeys, "acNew", "New", &frmMain::tbNewClick, Qt::CTRL | Qt::Key_N},
 };
 

@@ -14,10 +14,16 @@
 #include "editing/Find.h"
 #include "editing/ItemDialogs.h"
 #include "editing/Ordering.h"
+#include "export/OpmlExport.h"
 #include "export/PhoneExport.h"
+#include "export/TableExport.h"
+#include "export/WebPageExport.h"
+#include "import/OpmlImport.h"
+#include "import/TableImport.h"
 #include "import/TextImport.h"
 #include "platform/Error.h"
 #include "platform/Process.h"
+#include "ui/DataExchange.h"
 #include "ui/DialogStyle.h"
 #include "ui/Help.h"
 #include "ui/MainMenus.h"
@@ -228,6 +234,27 @@ void frmMain::Nokia7650database1Click() {
 
 void frmMain::tbExportClick() {
     runCommand([&] { exporting::exportPhoneDatabase(m_trees.records(), *m_prompts); });
+}
+
+void frmMain::mmImportTableClick() {
+    runCommand([&] { importing::importCsvTable(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmImportOutlineClick() {
+    runCommand([&] { importing::importOutline(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmExportTableClick() {
+    runCommand([&] { exporting::exportTable(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmExportOutlineClick() {
+    runCommand([&] { exporting::exportOutline(m_trees, *m_prompts, CodePageCodec()); });
+}
+
+void frmMain::mmExportWebPageClick() {
+    runCommand(
+        [&] { exporting::exportWebPage(m_trees, *m_prompts, CodePageCodec(), pagePictures()); });
 }
 
 void frmMain::mmCutClick() {

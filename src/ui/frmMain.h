@@ -66,6 +66,11 @@ public slots:
     void mmImportAttributesClick();
     void Nokia7650database1Click();
     void tbExportClick();
+    void mmImportTableClick();
+    void mmImportOutlineClick();
+    void mmExportTableClick();
+    void mmExportOutlineClick();
+    void mmExportWebPageClick();
     void mmExitClick();
     void mmCutClick();
     void mmCopyClick();

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "editing/Containment.h"
+#include "import/TableImport.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
 #include "model/ViewNotifier.h"
+#include "platform/TextFiles.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
@@ -215,6 +217,68 @@ TEST_F(TextImportTest, AFileWithANulByteImportsNothing) {
     EXPECT_EQ(trees.display().count(), 7);
     importAttributes(kEmpty, "a;1\n\x1A\0 after the end of the text\n");
     EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 1) << "behind Ctrl-Z nothing counts";
+}
+
+}  // namespace
+}  // namespace quorvia::importing
+
+namespace quorvia::importing {
+namespace {
+
+class CsvTableImportTest : public TextImportTest {
+protected:
+    Asked importCsv(const std::string& bytes, int nameColumn = 0) {
+        dir.write("in.csv", bytes);
+        trees.select(trees.display().nodeAt(kEmpty));
+        prompts.openAnswers.push_back(dir.path("in.csv"));
+        prompts.columnAnswers.push_back(nameColumn);
+        importCsvTable(trees, prompts, codec);
+        return prompts.takeAsked();
+    }
+    std::string refusal(int line, const std::string& why) {
+        return "warn: Line " + std::to_string(line) + " of \"" + dir.path("in.csv") + "\" " + why +
+               " Nothing was imported.";
+    }
+    platform::Utf8Codec codec;
+};
+
+TEST_F(CsvTableImportTest, QuotedFieldsEitherSeparatorAndFieldsSpanningLines) {
+    for (const std::string& bytes :
+         {std::string("\xEF\xBB\xBFName,Phone\r\n\"Ann, B\",\"5\"\"5\"\r\n\"Bo\r\nCy\",\r\n"),
+          std::string("Name;Phone\n\"Ann, B\";\"5\"\"5\"\n\"Bo\nCy\";\n")}) {
+        SetUp();
+        EXPECT_EQ(importCsv(bytes), (Asked{"open", "columns: Name|Phone"}));
+        EXPECT_EQ(under(kEmpty),
+                  "Ann, B [2]\n\tPhone:5\"5 [-1]\nBo Cy [2]\n\tPhone: [-1]\n--\n"
+                  "O;Ann, B;2\n\tT;Phone;5\"5\nO;Bo Cy;2\n\tT;Phone;\n--\n");
+    }
+    SetUp();
+    EXPECT_EQ(importCsv(" a ,b\n c ,d,e\n", 1), (Asked{"open", "columns:  a |b"}));
+    EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 0) << "rows of other widths skipped";
+}
+
+TEST_F(CsvTableImportTest, RefusalsNameTheLineAndAddNothing) {
+    struct Case {
+        std::string bytes;
+        std::string warning;
+    };
+    for (const Case& c :
+         {Case{"Name,Phone\nAnn,1\n\"Bo\nx\",\"2;3\"\n",
+               refusal(3,
+                       "holds a semicolon (\";\") in \"2;3\": the phone and the next load "
+                       "would split the text there.")},
+          Case{"Name\nAnn\nB\"o\n",
+               refusal(3,
+                       "is not a table as spreadsheets write it (RFC 4180): a quote (\") "
+                       "stands where a field can hold none.")},
+          Case{"Name\nAnn\n\"Bo\n\n", "warn: \"" + dir.path("in.csv") +
+                                          "\" ends inside a quoted field that begins on line 3. "
+                                          "Nothing was imported."},
+          Case{std::string("Name\nA\0n\n", 9),
+               "warn: " + platform::nulLineMessage(dir.path("in.csv"), 2)}}) {
+        EXPECT_EQ(importCsv(c.bytes), (Asked{"open", c.warning}));
+        EXPECT_EQ(trees.display().nodeAt(kEmpty)->childCount(), 0);
+    }
 }
 
 }  // namespace

@@ -135,7 +135,8 @@ private slots:
         auto* import = window->findChild<QToolButton*>(QStringLiteral("tbImport"));
         QCOMPARE(import->menu(), window->PopupMenu2);
         QCOMPARE(captionsOf(window->PopupMenu2),
-                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
+                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database...",
+                              "Table (CSV)...", "Outline (OPML)..."}));
         QCOMPARE(window->tvMain->contextMenuPolicy(), Qt::DefaultContextMenu);
     }
 
@@ -148,9 +149,12 @@ private slots:
         QCOMPARE(menus, (QStringList{"File", "Edit", "Items", "Help"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("File1"))),
                  (QStringList{"Open...", "Open recent", "Save", "Save as...", "-", "Import",
-                              "Export to Nokia 7650 database...", "-", "Exit"}));
+                              "Export to Nokia 7650 database...", "Export as", "-", "Exit"}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmImport"))),
-                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database..."}));
+                 (QStringList{"Objects...", "Attributes...", "Nokia 7650 database...",
+                              "Table (CSV)...", "Outline (OPML)..."}));
+        QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmExportAs"))),
+                 (QStringList{"Table...", "Outline (OPML)...", "Web page..."}));
         QCOMPARE(captionsOf(window->findChild<QMenu*>(QStringLiteral("mmEdit"))),
                  (QStringList{"Cut", "Copy", "Paste", "-", "Undo", "Redo", "Find...", "Find next",
                               "Find previous", "Replace...", "-", "Copy as text", "Paste text"}));

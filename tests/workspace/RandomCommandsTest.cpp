@@ -1,9 +1,12 @@
 // Long random sequences of the editing and database commands, run on the program and on a small
 // reference model of it side by side, with both compared after every command.
 #include <gtest/gtest.h>
+#include <libxml/HTMLparser.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <numeric>
@@ -22,6 +25,11 @@
 #include "editing/ItemDialogs.h"
 #include "editing/Ordering.h"
 #include "editing/Replace.h"
+#include "export/OpmlExport.h"
+#include "export/TableExport.h"
+#include "export/WebPageExport.h"
+#include "import/OpmlImport.h"
+#include "import/TableImport.h"
 #include "import/TextImport.h"
 #include "model/DatabaseFile.h"
 #include "model/LoadSequence.h"
@@ -449,19 +457,24 @@ public:
         }
     }
 
-    // Pastes `copiedText`, the program's own records, each line as it is.
-    void pasteText() {
+    // Pastes `lines`, the program's own records, each line as it is; an outline import asks for
+    // its file after the rule.
+    void pasteText(const Lines& lines, bool asksFile = false) {
         const int at = find(selected);
         if (at == kNone || (!isTop(at) && isAttribute(at))) {
             asked.push_back(kContainment);
             return;
         }
-        // An object or attribute record as it is; any other line names an object, unless it
-        // holds a semicolon, which no name can keep: then nothing is pasted.
+        if (asksFile) {
+            asked.push_back("open");
+        }
+        // Paste text keeps an object or attribute record as it is; any other line names an
+        // object, unless it holds a semicolon, which no name can keep: then nothing is pasted.
+        // The outline import brings back each record as it was written.
         std::vector<std::string> records;
-        for (const Line& line : copiedText) {
+        for (const Line& line : lines) {
             const std::vector<std::string> fields = splitAtSemicolons(line.record);
-            if (fields.size() >= 3 && (fields[0] == "O" || fields[0] == "T")) {
+            if (asksFile || (fields.size() >= 3 && (fields[0] == "O" || fields[0] == "T"))) {
                 records.push_back(line.record);
             } else if (fields.size() == 1) {
                 records.push_back("O;" + line.record + ";0");
@@ -471,10 +484,13 @@ public:
                 return;
             }
         }
+        if (records.empty()) {
+            return;
+        }
         const int first = end(at);
         std::vector<int> parents{at};
-        for (size_t i = 0; i < copiedText.size(); ++i) {
-            parents.resize(static_cast<size_t>(copiedText[i].level) + 1);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            parents.resize(static_cast<size_t>(lines[i].level) + 1);
             parents.push_back(appendRecord(parents.back(), records[i]));
         }
         closeDialog(first);
@@ -660,6 +676,123 @@ public:
                                      (changed == 1 ? " node changed." : " nodes changed."));
     }
 
+    // Where the exports start: the selection, else the root.
+    int exported() const { return find(selected) == kNone ? 0 : find(selected); }
+
+    // The exported node's children with their branches, as lines below it.
+    Lines branchBelow() const {
+        Lines lines;
+        for (int i = exported() + 1; i < end(exported()); ++i) {
+            lines.push_back({nodes[i].level - nodes[exported()].level - 1, nodes[i].record});
+        }
+        return lines;
+    }
+
+    // A record's name and value (an object's icon field) as the edit dialogs read them.
+    static std::pair<std::string, std::string> parts(const std::string& record, bool object) {
+        std::vector<std::string> fields = splitAtSemicolons(record);
+        fields.resize(std::max<size_t>(fields.size(), 3));
+        const size_t split = object ? std::max<size_t>(fields.size() - 1, 2) : 2;
+        return {joined({fields.begin() + 1, fields.begin() + split}, ";"),
+                joined({fields.begin() + split, fields.end()}, ";")};
+    }
+
+    // The rows of the exported node's table (the k-th attribute of a name under the k-th column
+    // of that name), the header first; none, and the node refused, when a name or value holds a
+    // ";" that the semicolon table cannot keep.
+    std::vector<std::vector<std::string>> table(bool csv, int& refused) const {
+        std::vector<std::pair<std::string, int>> columns;  // name, occurrence
+        std::vector<std::vector<std::string>> rows;
+        refused = kNone;
+        auto refuses = [&](int at) {
+            refused = !csv && splitAtSemicolons(nodes[at].record).size() > 3 ? at : kNone;
+            return refused != kNone;
+        };
+        for (const int row : childrenOf(exported())) {
+            if (isAttribute(row)) {
+                continue;
+            }
+            if (refuses(row)) {
+                return {};
+            }
+            rows.push_back({parts(nodes[row].record, true).first});
+            std::map<std::string, int> seen;
+            for (const int cell : childrenOf(row)) {
+                if (!isAttribute(cell)) {
+                    continue;
+                }
+                if (refuses(cell)) {
+                    return {};
+                }
+                const auto [name, value] = parts(nodes[cell].record, false);
+                const std::pair<std::string, int> column{name, seen[name]++};
+                const auto at =
+                    std::find(columns.begin(), columns.end(), column) - columns.begin();
+                if (at == static_cast<long>(columns.size())) {
+                    columns.push_back(column);
+                }
+                rows.back().resize(std::max<size_t>(rows.back().size(), at + 2));
+                rows.back()[at + 1] = value;
+            }
+        }
+        rows.insert(rows.begin(), {"Name"});
+        for (std::vector<std::string>& row : rows) {
+            row.resize(columns.size() + 1);
+        }
+        for (size_t column = 0; column < columns.size(); ++column) {
+            rows[0][column + 1] = columns[column].first;
+        }
+        return rows;
+    }
+
+    // A refused table names the node and selects it.
+    void refuseTable(int at) {
+        const auto [name, value] = parts(nodes[at].record, !isAttribute(at));
+        asked.push_back(std::string("warn: The ") + (isAttribute(at) ? "attribute" : "object") +
+                        " \"" + name + (isAttribute(at) ? ": " + value : "") +
+                        "\" holds a semicolon (\";\"), which separates the fields of the table: "
+                        "the object import would split the text there. Nothing was written.");
+        closeDialog(at);
+    }
+
+    // Imports a table the export wrote with the name column 0: a CSV field holding ";" refuses
+    // the file.
+    void importTable(const std::string& path, const std::vector<std::vector<std::string>>& rows,
+                     bool csv) {
+        std::vector<std::string> lines;
+        for (size_t row = 0; row < rows.size(); ++row) {
+            for (const std::string& field : rows[row]) {
+                if (csv && field.find(';') != std::string::npos) {
+                    if (startImport(false, path) != kNone) {
+                        asked.push_back("warn: Line " + std::to_string(row + 1) + " of \"" + path +
+                                        "\" holds a semicolon (\";\") in \"" + field +
+                                        "\": the phone and the next load would split the text "
+                                        "there. Nothing was imported.");
+                    }
+                    return;
+                }
+            }
+            lines.push_back(joined(rows[row], ";"));
+        }
+        importObjects(path, lines, 0);
+    }
+
+    // A web page's lines: per node its level, text and the class it is drawn with.
+    std::string page() const {
+        const int at = find(selected);
+        std::string lines;
+        for (int i = at == kNone ? 0 : at; i < (at == kNone ? size() : end(at)); ++i) {
+            const std::int32_t icon = nodes[i].icon;
+            lines += std::string(nodes[i].level - (at == kNone ? 0 : nodes[at].level), '\t') +
+                     nodes[i].text + " [" +
+                     (icon == -1                ? std::string("attribute")
+                      : icon >= 1 && icon <= 14 ? "picture" + std::to_string(icon)
+                                                : std::string()) +
+                     "]\n";
+        }
+        return lines;
+    }
+
     // The non-top-level node with the largest subtree.
     int largestInnerSubtree() const {
         int best = kNone;
@@ -674,7 +807,8 @@ public:
 private:
     // Only the import file itself is ever written; any other name stands for a missing file.
     bool readable(const std::string& importPath) {
-        if (fileNameOf(importPath) == "import.txt") {
+        if (fileNameOf(importPath) == "import.txt" ||
+            fileNameOf(importPath).rfind("table.", 0) == 0) {
             return true;
         }
         asked.push_back("thrown: Fichier introuvable");
@@ -806,6 +940,45 @@ std::string modelOutline(const std::vector<Entry>& nodes, bool display, bool wit
     return text;
 }
 
+// The pictures a web page embeds: every one that shows something, under its icon index.
+const exporting::PagePictures kPictures{
+    {"", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"},
+    [](std::int32_t icon) { return icon; }};
+
+// A web page as its reader sees it: per list item its level, its text and its class.
+void listItems(const xmlNode* node, int level, std::string& lines) {
+    for (; node != nullptr; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE) {
+            continue;
+        }
+        if (!xmlStrEqual(node->name, BAD_CAST "li")) {
+            listItems(node->children, level, lines);
+            continue;
+        }
+        const xmlNode* details = xmlFirstElementChild(const_cast<xmlNode*>(node));
+        const xmlNode* shown =
+            details != nullptr ? xmlFirstElementChild(const_cast<xmlNode*>(details)) : node;
+        xmlChar* text = xmlNodeGetContent(shown);
+        xmlChar* kind = xmlGetProp(shown, BAD_CAST "class");
+        lines += std::string(static_cast<size_t>(level), '\t') +
+                 reinterpret_cast<const char*>(text) + " [" +
+                 (kind != nullptr ? reinterpret_cast<const char*>(kind) : "") + "]\n";
+        xmlFree(text);
+        xmlFree(kind);
+        listItems(node->children, level + 1, lines);
+    }
+}
+
+std::string pageLines(const std::string& path) {
+    const std::string bytes = testing::readBytes(path);
+    htmlDocPtr page = htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                     "UTF-8", HTML_PARSE_NOERROR | HTML_PARSE_NONET);
+    std::string lines;
+    listItems(xmlDocGetRootElement(page), 0, lines);
+    xmlFreeDoc(page);
+    return lines;
+}
+
 // ---- the random commands ----
 
 enum class Command {
@@ -824,6 +997,9 @@ enum class Command {
     PasteText,
     Duplicate,
     Replace,
+    TableRoundTrip,    // a table of the selection's objects, imported into another object
+    OutlineRoundTrip,  // an outline of the selection's branch, imported below another node
+    WebPage,
     Save,
     Open,
 };
@@ -919,6 +1095,13 @@ std::string describe(const Step& step) {
         case Command::Replace:
             out << "replace: " << (step.replace ? quoted(step.replace->text) : "cancel")
                 << " with " << (step.replace ? quoted(step.replace->replacement) : "");
+            break;
+        case Command::TableRoundTrip:
+        case Command::OutlineRoundTrip:
+            out << "export " << file() << ", import into " << step.dropTarget;
+            break;
+        case Command::WebPage:
+            out << "export " << file();
             break;
         case Command::Save:
             out << "save";
@@ -1037,8 +1220,8 @@ private:
         return text;
     }
     // Names as the user types them: now and then with a semicolon, which a later load reads
-    // as a field boundary.
-    std::string randomName() { return randomText(chance(0.25) ? "ab;x$0 9-" : "abyzQ 09", 5); }
+    // as a field boundary, or with what a CSV file must quote.
+    std::string randomName() { return randomText(chance(0.25) ? "ab;x$\",0 9-" : "abyzQ 09", 5); }
     std::string randomField() { return randomText("abyzQ09-", 3); }
 
     std::string randomRecord(bool odd) {
@@ -1189,7 +1372,8 @@ private:
         if (chance(0.5)) {
             step.select = randomSelection();
         }
-        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7, 5, 5, 6, 6, 5, 3, 3};
+        std::vector<double> weights = {10, 10, 10, 6, 6, 6, 10, 10, 12, 7,
+                                       5,  5,  6,  6, 5, 4, 4,  2,  3,  3};
         if (m_model.protectedFile) {
             // Opens from a file that failed to load are what the protection is about.
             weights.back() = 30;
@@ -1238,6 +1422,19 @@ private:
                                    : std::optional(platform::ReplaceFields{
                                          randomText("ab;x0", 2), randomText("aQ;9", 3), true});
                 break;
+            case Command::TableRoundTrip:
+                step.upOrAll = chance(0.5);  // CSV
+                step.chosenFile = m_dir.path(step.upOrAll ? "table.csv" : "table.txt");
+                step.nameColumn = 0;
+                step.dropTarget = randomSelection();
+                break;
+            case Command::OutlineRoundTrip:
+                step.chosenFile = m_dir.path("outline.opml");
+                step.dropTarget = randomSelection();
+                break;
+            case Command::WebPage:
+                step.chosenFile = m_dir.path("page.html");
+                break;
             case Command::Open: {
                 const int roll = pick(100);
                 if (roll >= 15) {
@@ -1252,6 +1449,27 @@ private:
                 break;
         }
         return step;
+    }
+
+    // Exports from the selection and imports what was written into the step's target.
+    void exportAndImport(const Step& step) {
+        const std::string& path = *step.chosenFile;
+        std::remove(path.c_str());
+        m_prompts.saveAnswers.push_back(path);
+        const bool table = step.command == Command::TableRoundTrip;
+        table ? exporting::exportTable(m_trees, m_prompts, m_codec)
+              : exporting::exportOutline(m_trees, m_prompts, m_codec);
+        if (!std::ifstream(path)) {
+            return;
+        }
+        m_trees.select(step.dropTarget < 0 ? nullptr : m_trees.display().nodeAt(step.dropTarget));
+        if (!table) {
+            importing::importOutline(m_trees, m_prompts, m_codec);
+        } else if (step.upOrAll) {
+            importing::importCsvTable(m_trees, m_prompts, m_codec);
+        } else {
+            importing::importObjects(m_trees, m_prompts);
+        }
     }
 
     // Runs the step on the program and returns what it asked, with any error it raised.
@@ -1322,6 +1540,15 @@ private:
                 case Command::Replace:
                     m_replacer.replaceAll(m_trees, m_prompts);
                     break;
+                case Command::TableRoundTrip:
+                case Command::OutlineRoundTrip:
+                    exportAndImport(step);
+                    break;
+                case Command::WebPage:
+                    m_prompts.saveAnswers.push_back(step.chosenFile);
+                    exporting::exportWebPage(m_trees, m_prompts, m_codec, kPictures);
+                    m_prompts.asked.push_back("page:\n" + pageLines(*step.chosenFile));
+                    break;
                 case Command::Save:
                     m_workspace.save();
                     break;
@@ -1339,6 +1566,7 @@ private:
         m_prompts.openAnswers.clear();
         m_prompts.columnAnswers.clear();
         m_prompts.replaceAnswers.clear();
+        m_prompts.saveAnswers.clear();
         return m_prompts.takeAsked();
     }
 
@@ -1382,7 +1610,30 @@ private:
                 m_model.importObjects(step.chosenFile, step.importLines, step.nameColumn);
                 break;
             case Command::PasteText:
-                m_model.pasteText();
+                m_model.pasteText(m_model.copiedText);
+                break;
+            case Command::TableRoundTrip: {
+                m_model.asked.push_back("save");
+                int refused = kNone;
+                const auto rows = m_model.table(step.upOrAll, refused);
+                if (refused != kNone) {
+                    m_model.refuseTable(refused);
+                    break;
+                }
+                m_model.selected = step.dropTarget < 0 ? kNone : m_model.nodes[step.dropTarget].id;
+                m_model.importTable(*step.chosenFile, rows, step.upOrAll);
+                break;
+            }
+            case Command::OutlineRoundTrip: {
+                m_model.asked.push_back("save");
+                const Lines branch = m_model.branchBelow();
+                m_model.selected = step.dropTarget < 0 ? kNone : m_model.nodes[step.dropTarget].id;
+                m_model.pasteText(branch, true);
+                break;
+            }
+            case Command::WebPage:
+                m_model.asked.push_back("save");
+                m_model.asked.push_back("page:\n" + m_model.page());
                 break;
             case Command::Duplicate:
                 m_model.duplicate();
@@ -1511,6 +1762,7 @@ private:
     std::vector<std::string> m_log;
     std::string m_brokenBytes;
     std::string m_copiedText;  // the system clipboard
+    platform::Utf8Codec m_codec;
 };
 
 TEST(RandomCommandsTest, EveryCommandDoesWhatTheReferenceModelDoes) {
