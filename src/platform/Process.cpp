@@ -183,18 +183,32 @@ long long currentProcessId() {
     return ::getpid();
 }
 
-std::string processStart(long long process) {
-    // The 22nd field of the process's status line is its start, in clock ticks since the boot;
-    // the fields are counted behind the command name, which may itself hold blanks.
-    const std::string status = readProcFile("/proc/" + std::to_string(process) + "/stat");
+namespace {
+
+// The process's status line, whose fields behind the command name (which may itself hold
+// blanks) are counted from its closing parenthesis; empty when there is no such process.
+std::string statusLine(long long process) {
+    return readProcFile("/proc/" + std::to_string(process) + "/stat");
+}
+
+// Field `number` (from 1) of a status line, or empty.
+std::string statusField(const std::string& status, int number) {
     size_t at = status.rfind(')');
-    for (int field = 2; at != std::string::npos && field < 22; ++field) {
+    for (int field = 2; at != std::string::npos && field < number; ++field) {
         at = status.find(' ', at + 1);
     }
-    if (at == std::string::npos) {
+    return at == std::string::npos ? std::string()
+                                   : status.substr(at + 1, status.find(' ', at + 1) - at - 1);
+}
+
+}  // namespace
+
+std::string processStart(long long process) {
+    // Field 22 is its start, in clock ticks since the boot.
+    const std::string ticks = statusField(statusLine(process), 22);
+    if (ticks.empty()) {
         return {};
     }
-    const std::string ticks = status.substr(at + 1, status.find(' ', at + 1) - at - 1);
     // Short enough for a file name.
     return hexHash(readProcFile("/proc/sys/kernel/random/boot_id") + ticks);
 }
@@ -202,6 +216,12 @@ std::string processStart(long long process) {
 bool processRuns(long long process, const std::string& start) {
     if (process <= 0 || process > std::numeric_limits<pid_t>::max() ||
         (::kill(static_cast<pid_t>(process), 0) != 0 && errno != EPERM)) {
+        return false;
+    }
+    // A process killed but not yet reaped by its parent (state Z or X) runs no more: its
+    // window's data must be offered at once.
+    const std::string state = statusField(statusLine(process), 3);
+    if (state == "Z" || state == "X") {
         return false;
     }
     const std::string now = start.empty() ? std::string() : processStart(process);

@@ -48,6 +48,7 @@ public:
 
     // True from a successful start until the child's end has been told.
     bool isRunning() const { return m_pid > 0; }
+    long long processId() const { return m_pid; }
     // The child's end when it has ended, without waiting; nothing while it runs.
     std::optional<ProgramRun> poll();
     // Waits for the child's end without a time limit.

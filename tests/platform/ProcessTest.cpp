@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/Process.h"
 #include "support/TempDir.h"
 
@@ -45,6 +48,16 @@ TEST(Process, AChildIsPolledEndedAndAwaited) {
     EXPECT_FALSE(processRuns(1LL << 40, ""));
     EXPECT_TRUE(processRuns(currentProcessId(), processStart(currentProcessId())));
     EXPECT_FALSE(processRuns(currentProcessId(), "0")) << "a process of the same id before";
+
+    // A child that ended but is not yet awaited (a killed window its parent has not reaped)
+    // runs no more.
+    ChildProcess ended = ChildProcess::startCopy([] { return 0; });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (processRuns(ended.processId(), "") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(processRuns(ended.processId(), ""));
+    EXPECT_EQ(ended.wait().exitCode, 0) << "it was still there to be awaited";
 }
 
 TEST(Process, FindProgramSearchesPath) {
