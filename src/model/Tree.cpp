@@ -108,25 +108,35 @@ Node* Tree::previousInPreorder(const Node* node) {
     return previous;
 }
 
+Node* Tree::lastInPreorder() const {
+    const Node* node = m_lastTop;
+    while (node != nullptr && node->m_lastChild != nullptr) {
+        node = node->m_lastChild;
+    }
+    return const_cast<Node*>(node);
+}
+
 Node* Tree::nodeAt(int absoluteIndex) const {
     if (absoluteIndex < 0 || absoluteIndex >= m_count) {
         throw treeIndexError();
     }
-    const Node* node;
-    int at;
-    if (m_lookupNode != nullptr && absoluteIndex >= m_lookupIndex - 1) {
+    // Walk from the nearest place whose index is known: the first node, the remembered one or
+    // the last one. A step backwards costs about as much as one forwards.
+    const Node* node = m_firstTop;
+    int at = 0;
+    if (m_lookupNode != nullptr && std::abs(m_lookupIndex - absoluteIndex) < absoluteIndex) {
         node = m_lookupNode;
         at = m_lookupIndex;
-        if (absoluteIndex == at - 1) {
-            node = previousInPreorder(node);
-            --at;
-        }
-    } else {
-        node = m_firstTop;
-        at = 0;
+    }
+    if (m_count - 1 - absoluteIndex < std::abs(at - absoluteIndex)) {
+        node = lastInPreorder();
+        at = m_count - 1;
     }
     for (; at < absoluteIndex; ++at) {
         node = nextInPreorder(node);
+    }
+    for (; at > absoluteIndex; --at) {
+        node = previousInPreorder(node);
     }
     m_lookupNode = node;
     m_lookupIndex = absoluteIndex;
@@ -134,14 +144,32 @@ Node* Tree::nodeAt(int absoluteIndex) const {
 }
 
 int Tree::absoluteIndexOf(const Node* node) const {
-    // Walk backwards to the first node, or to the remembered node whose index is known.
-    int steps = 0;
-    const Node* at = node;
-    while (at != m_lookupNode && at != m_firstTop) {
-        at = previousInPreorder(at);
-        ++steps;
+    // Walk both ways at once, until either walk meets a node whose index is known: the
+    // remembered node, the first node or the last one.
+    const Node* back = node;
+    const Node* ahead = node;
+    int index = 0;
+    for (int steps = 0;; ++steps) {
+        if (back == m_lookupNode) {
+            index = m_lookupIndex + steps;
+            break;
+        }
+        if (back == m_firstTop) {
+            index = steps;
+            break;
+        }
+        if (ahead == m_lookupNode) {
+            index = m_lookupIndex - steps;
+            break;
+        }
+        const Node* next = nextInPreorder(ahead);
+        if (next == nullptr) {
+            index = m_count - 1 - steps;
+            break;
+        }
+        ahead = next;
+        back = previousInPreorder(back);
     }
-    const int index = (at == m_lookupNode ? m_lookupIndex : 0) + steps;
     m_lookupNode = node;
     m_lookupIndex = index;
     return index;

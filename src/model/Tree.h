@@ -109,9 +109,12 @@ public:
     Node* childAt(const Node* parent, int row) const;
 
     // The node at an absolute index; raises "Index incorrect" when there is none. The last
-    // lookup is remembered, so looking up the same index or a neighbour costs at most one step.
+    // lookup is remembered, so looking up the same index or a neighbour costs at most one step;
+    // otherwise the walk costs the distance to the nearest of it, the first and the last node.
     Node* nodeAt(int absoluteIndex) const;
     int absoluteIndexOf(const Node* node) const;
+    // The last node in pre-order, nullptr in an empty tree.
+    Node* lastInPreorder() const;
     static Node* nextInPreorder(const Node* node);
     static Node* previousInPreorder(const Node* node);
     // The first node in pre-order behind the node's subtree, or nullptr.

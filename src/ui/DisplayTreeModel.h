@@ -26,6 +26,10 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // As Qt's own, and cheaper for what the view's keyboard search asks: the first sibling, from
+    // `start` on and round, whose shown text starts with a text, case-blind.
+    QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits,
+                          Qt::MatchFlags flags) const override;
 
     QModelIndex indexOf(const model::Node* node) const;
     model::Node* nodeOf(const QModelIndex& index) const;
@@ -35,8 +39,9 @@ signals:
     // The logic changed a node's expanded state, selected a node (invalid: none), or asks for a
     // node to be scrolled into view.
     void expandRequested(const QModelIndex& index, bool expanded);
-    // The node and every node below it that has children are to be shown expanded.
-    void expandSubtreeRequested(const QModelIndex& index);
+    // The nodes are to be shown expanded: a node and every node below it that has children,
+    // in pre-order.
+    void expandSubtreeRequested(const QModelIndexList& parents);
     void selectRequested(const QModelIndex& index);
     void scrollToRequested(const QModelIndex& index);
 

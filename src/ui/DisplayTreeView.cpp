@@ -106,22 +106,11 @@ void DisplayTreeView::showDropTarget(const QModelIndex& index, bool accepted) {
     }
 }
 
-void DisplayTreeView::expandSubtree(const QModelIndex& top) {
+void DisplayTreeView::expandSubtree(const QModelIndexList& parents) {
     // While a layout is pending, expand() only records the index: one layout for all of them.
     scheduleDelayedItemsLayout();
-    expand(top);
-    std::vector<QModelIndex> parents{top};
-    while (!parents.empty()) {
-        const QModelIndex parent = parents.back();
-        parents.pop_back();
-        const int rows = model()->rowCount(parent);
-        for (int row = 0; row < rows; ++row) {
-            const QModelIndex child = model()->index(row, 0, parent);
-            if (model()->hasChildren(child)) {
-                expand(child);
-                parents.push_back(child);
-            }
-        }
+    for (const QModelIndex& parent : parents) {
+        expand(parent);
     }
 }
 

@@ -48,8 +48,8 @@ public:
     void endDrag();
     DragState dragState() const { return m_dragState; }
 
-    // Shows the node and every node below it that has children expanded, laid out once.
-    void expandSubtree(const QModelIndex& top);
+    // Shows the nodes expanded, laid out once.
+    void expandSubtree(const QModelIndexList& parents);
 
     // Scrolls one line when `position` lies near the top or the bottom edge.
     void autoScroll(const QPoint& position);

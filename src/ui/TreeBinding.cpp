@@ -38,7 +38,9 @@ TreeBinding::TreeBinding(DisplayTreeView& view, DisplayTreeModel& model, model::
                 showLogic([&] { m_view.setExpanded(index, expanded); });
             });
     connect(&m_model, &DisplayTreeModel::expandSubtreeRequested, this,
-            [this](const QModelIndex& index) { showLogic([&] { m_view.expandSubtree(index); }); });
+            [this](const QModelIndexList& parents) {
+                showLogic([&] { m_view.expandSubtree(parents); });
+            });
     connect(&m_model, &DisplayTreeModel::selectRequested, this, [this](const QModelIndex& index) {
         showLogic([&] {
             m_view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);

@@ -99,6 +99,26 @@ TEST(Tree, AbsoluteIndexIsThePreorderPositionOverAllTopLevelNodes) {
     for (int i : {5, 0, 3, 2, 4, 1}) {
         EXPECT_EQ(tree.nodeAt(i)->text(), expected[static_cast<size_t>(i)]);
     }
+    // Random lookups on a random forest, each walk starting from wherever the one before left
+    // the remembered node, the first or the last node.
+    Tree forest;
+    std::mt19937 random(7);
+    std::vector<Node*> made{forest.appendChild(nullptr, "0")};
+    for (int i = 1; i < 400; ++i) {
+        Node* parent = random() % 9 == 0 ? nullptr : made[random() % made.size()];
+        made.push_back(forest.appendChild(parent, std::to_string(i)));
+    }
+    std::vector<const Node*> preorder;
+    forEachWithLevel(forest, [&](const Node& node, int) { preorder.push_back(&node); });
+    for (int i = 0; i < 4000; ++i) {
+        const int at = static_cast<int>(random() % preorder.size());
+        if (random() % 2 == 0) {
+            ASSERT_EQ(forest.nodeAt(at), preorder[static_cast<size_t>(at)]) << i;
+        } else {
+            ASSERT_EQ(forest.absoluteIndexOf(preorder[static_cast<size_t>(at)]), at) << i;
+        }
+    }
+    EXPECT_EQ(forest.lastInPreorder(), preorder.back());
     for (int bad : {-1, 6, 1000}) {
         try {
             tree.nodeAt(bad);

@@ -7,6 +7,7 @@
 #include "model/DisplayRebuild.h"
 #include "ui/DisplayTreeModel.h"
 #include "ui/Pictures.h"
+#include "ui/Text.h"
 
 using namespace quorvia;
 using quorvia::ui::DisplayTreeModel;
@@ -149,6 +150,38 @@ private slots:
         QCOMPARE(reset.count(), 1);
         QVERIFY(!c.isValid());
         QCOMPARE(model.rowCount(model.index(0, 0)), 1);
+    }
+
+    void keyboardSearchFindsWhatQtsOwnSearchFinds() {
+        // Texts whose first bytes decide and texts only their decoding can tell: Latin-1 bytes
+        // (shown through the fallback), a Kelvin sign (folds to "k"), double-byte characters
+        // (in Shift_JIS "\x83\x41" is one letter), a control byte and a text shown cut.
+        const std::vector<std::string> texts{
+            "Kate",       "ka\xE9",      "\xE2\x84\xAAilo", "abc",  "ABD",  "",
+            "\x83\x41x", "a\x83\x41",  "a\x01b",         "zed",  "Ab" + std::string(5000, 'x'),
+            "T;n;v",     "n: v"};
+        std::string lines = "root\n";
+        for (const std::string& text : texts) {
+            lines += "\tO;" + text + ";0\n";
+        }
+        for (const char* page : {ui::kDefaultCodePage, "Shift_JIS", "windows-1252"}) {
+            QVERIFY(ui::setCodePage(QString::fromLatin1(page)));
+            model::Tree tree;
+            load(tree, lines);
+            DisplayTreeModel model(tree);
+            const QModelIndex root = model.index(0, 0);
+            const Qt::MatchFlags flags = Qt::MatchStartsWith | Qt::MatchWrap;
+            for (const char* search : {"k", "KA", "a", "ab", "ABC", "z", "n:", "x", "\xC3\xA9"}) {
+                for (int row = 0; row < model.rowCount(root); ++row) {
+                    const QModelIndex start = model.index(row, 0, root);
+                    const QString text = QString::fromUtf8(search);
+                    QCOMPARE(model.match(start, Qt::DisplayRole, text, 1, flags),
+                             model.QAbstractItemModel::match(start, Qt::DisplayRole, text, 1,
+                                                             flags));
+                }
+            }
+        }
+        QVERIFY(ui::setCodePage(QString::fromLatin1(ui::kDefaultCodePage)));
     }
 
     void logicRequestsReachTheView() {

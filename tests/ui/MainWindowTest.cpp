@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
+#include <numeric>
 
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
@@ -235,6 +236,22 @@ private slots:
             const std::vector<int> order = ui::textOrder(ui::sortCollator(locale))(texts);
             QCOMPARE(QList<int>(order.begin(), order.end()), expected);
         }
+        // A long list, whose keys are made on two threads, sorts as comparing the texts does.
+        std::vector<std::string> many;
+        for (int i = 0; i < 9000; ++i) {
+            many.push_back(std::string(texts[static_cast<size_t>(i * 7 % 9)]) + " " +
+                           std::to_string(i * 7919 % 500));
+        }
+        const std::vector<std::string_view> views(many.begin(), many.end());
+        const QCollator collator = ui::sortCollator(QLocale(QLocale::French));
+        std::vector<int> compared(views.size());
+        std::iota(compared.begin(), compared.end(), 0);
+        std::stable_sort(compared.begin(), compared.end(), [&](int left, int right) {
+            return collator.compare(QString::fromUtf8(many[static_cast<size_t>(left)].c_str()),
+                                    QString::fromUtf8(many[static_cast<size_t>(right)].c_str())) <
+                   0;
+        });
+        QVERIFY(ui::textOrder(collator)(views) == compared);
     }
 
     void movesAndSortsKeepTheViewsExpansionAndSelection() {
