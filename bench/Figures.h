@@ -32,11 +32,12 @@ std::vector<Figure> commandFigures(const std::string& folder, size_t nodes,
                                    const std::string& attributeFile, const std::string& objectFile,
                                    int runs);
 
-// For each size: reading the database into one tree, and starting `program` on it under
-// xvfb-run until its window is mapped.
+// For each size: reading the database into one tree, and, round after round, starting `program`
+// on it under xvfb-run until its window is mapped and hnb's load and export of it.
 void addStartFigures(std::vector<Figure>& figures, const std::string& program,
                      const std::string& folder, const std::vector<size_t>& sizes, int runs);
-// Runs on the X display: starts `program` `runs` times and prints each time to its window.
+// Runs on the X display: starts `program` `runs` times and prints, for each, the time to its
+// window, the processor time and the peak memory it took.
 int timeStartOnDisplay(const std::string& program, const std::string& database, int runs);
 
 // Runs in a process of its own: opens `database` in the window, paints it (after "*" on the

@@ -5,11 +5,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/Files.h"
 #include "platform/Process.h"
 
 namespace quorvia::bench {
+
+Figure figureOf(const std::string& key, const std::string& label, std::vector<double> samples,
+                const std::string& unit) {
+    Figure figure;
+    figure.key = key;
+    figure.label = label;
+    figure.unit = unit;
+    if (samples.empty()) {
+        figure.median = figure.min = figure.max = -1;
+        return figure;
+    }
+    std::sort(samples.begin(), samples.end());
+    figure.median = samples[samples.size() / 2];
+    figure.min = samples.front();
+    figure.max = samples.back();
+    return figure;
+}
 
 Figure timeIt(const std::string& key, const std::string& label, int runs,
               const std::function<void()>& prepare, const std::function<void()>& work) {
@@ -23,14 +41,7 @@ Figure timeIt(const std::string& key, const std::string& label, int runs,
         const auto end = std::chrono::steady_clock::now();
         times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }
-    std::sort(times.begin(), times.end());
-    Figure figure;
-    figure.key = key;
-    figure.label = label;
-    figure.median = times[times.size() / 2];
-    figure.min = times.front();
-    figure.max = times.back();
-    return figure;
+    return figureOf(key, label, std::move(times));
 }
 
 std::optional<std::string> outputOf(std::vector<std::string> arguments,
@@ -47,7 +58,11 @@ std::optional<std::string> outputOf(std::vector<std::string> arguments,
 }
 
 double ownMemoryMb(const char* field) {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
+    return processMemoryMb("self", field);
+}
+
+double processMemoryMb(const std::string& process, const char* field) {
+    std::FILE* status = std::fopen(("/proc/" + process + "/status").c_str(), "r");
     char line[256];
     double mb = -1;
     const size_t length = std::strlen(field);

@@ -18,6 +18,10 @@ struct Figure {
     std::string baselineKey;  // a figure this one is compared with, if any
 };
 
+// The median, min and max of samples taken by hand.
+Figure figureOf(const std::string& key, const std::string& label, std::vector<double> samples,
+                const std::string& unit = "ms");
+
 // Runs `prepare` then times `work`, `runs` times; median, min and max in milliseconds.
 Figure timeIt(const std::string& key, const std::string& label, int runs,
               const std::function<void()>& prepare, const std::function<void()>& work);
@@ -29,6 +33,8 @@ std::optional<std::string> outputOf(std::vector<std::string> arguments,
 
 // A memory figure of this process from the kernel ("VmRSS:", "VmHWM:"), in MB.
 double ownMemoryMb(const char* field);
+// The same of another process ("self", or a process id).
+double processMemoryMb(const std::string& process, const char* field);
 // The high-water mark of this process's own memory (the kernel's VmHWM), in MB.
 double ownPeakMb();
 

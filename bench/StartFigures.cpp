@@ -1,8 +1,11 @@
 // The start of the program itself, on a real X display (Xvfb): from the moment the process is
-// started to the moment its window is mapped on the screen, beside the time it takes to read
-// the same database into one tree. The program runs as the user starts it, in a start directory
-// whose settings file names the database.
+// started to the moment its window is mapped on the screen, with the processor time and the
+// peak memory the process took to get there, beside the time it takes to read the same database
+// into one tree and the time hnb (an outliner without a window) takes to load and export the
+// same file. The program runs as the user starts it, in a start directory whose settings file
+// names the database; the programs take turns, round after round.
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -11,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "DataGenerator.h"
 #include "Figures.h"
@@ -76,7 +80,17 @@ int timeStartOnDisplay(const std::string& program, const std::string& database, 
             status = 1;
         } else {
             const auto end = std::chrono::steady_clock::now();
-            std::printf("%.3f\n", std::chrono::duration<double, std::milli>(end - start).count());
+            // Every thread's processor time, those that ended included.
+            clockid_t clock;
+            timespec used{};
+            if (clock_getcpuclockid(child.processId(), &clock) != 0 ||
+                clock_gettime(clock, &used) != 0) {
+                status = 1;
+            }
+            std::printf("%.3f %.3f %.1f\n",
+                        std::chrono::duration<double, std::milli>(end - start).count(),
+                        used.tv_sec * 1e3 + used.tv_nsec / 1e6,
+                        processMemoryMb(std::to_string(child.processId()), "VmHWM:"));
             std::fflush(stdout);
         }
         child.end();
@@ -87,11 +101,17 @@ int timeStartOnDisplay(const std::string& program, const std::string& database, 
     return status;
 }
 
-Figure startFigure(const std::string& program, const std::string& database, size_t nodes, int runs,
-                   const std::string& scratch) {
-    Figure figure;
-    figure.key = "start_to_window_ms_" + std::to_string(nodes);
-    figure.label = "start to the window on X, " + std::to_string(nodes) + " nodes";
+namespace {
+
+struct StartSample {
+    double toWindowMs = -1;
+    double processorMs = -1;
+    double peakMb = -1;
+};
+
+// One start of `program` under xvfb-run; nothing when it failed.
+std::optional<StartSample> startOnce(const std::string& program, const std::string& database,
+                                     const std::string& scratch) {
     // xvfb-run starts the command through a shell, so this program goes by its real path.
     char self[4096] = {};
     if (::readlink("/proc/self/exe", self, sizeof self - 1) < 0) {
@@ -99,52 +119,93 @@ Figure startFigure(const std::string& program, const std::string& database, size
     }
     const std::string report =
         outputOf({"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", self, "--time-start", program,
-                  database, "--runs", std::to_string(runs)},
+                  database, "--runs", "1"},
                  scratch)
             .value_or("");
-    if (report.empty()) {
+    StartSample sample;
+    if (std::sscanf(report.c_str(), "%lf %lf %lf", &sample.toWindowMs, &sample.processorMs,
+                    &sample.peakMb) != 3) {
         std::fprintf(stderr, "the start on Xvfb failed (are xvfb-run and xauth installed?)\n");
-        figure.median = figure.min = figure.max = -1;
+        return std::nullopt;
     }
-    std::vector<double> times;
-    for (const char* p = report.c_str(); *p != '\0';) {
-        char* end = nullptr;
-        const double time = std::strtod(p, &end);
-        if (end == p) {
-            break;
-        }
-        times.push_back(time);
-        p = end;
-    }
-    if (times.empty()) {
-        return figure;
-    }
-    std::sort(times.begin(), times.end());
-    figure.median = times[times.size() / 2];
-    figure.min = times.front();
-    figure.max = times.back();
-    return figure;
+    return sample;
 }
+
+// hnb reading the file as an indented outline and writing it out again; nothing when hnb is
+// not installed or failed.
+std::optional<double> hnbLoadAndExport(const std::string& database, const std::string& scratch) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<std::string> report = outputOf(
+        {"hnb", database, "-a", "-ui", "cli", "-e", "export_ascii " + scratch + ".txt"}, scratch);
+    const auto end = std::chrono::steady_clock::now();
+    platform::deleteFile(scratch + ".txt");
+    if (!report) {
+        return std::nullopt;
+    }
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+}  // namespace
 
 void addStartFigures(std::vector<Figure>& figures, const std::string& program,
                      const std::string& folder, const std::vector<size_t>& sizes, int runs) {
+    std::vector<double> peaks;  // the median peak of each size
     for (const size_t nodes : sizes) {
-        const std::string database = folder + "/start-" + std::to_string(nodes) + ".qv";
+        const std::string size = std::to_string(nodes);
+        const std::string database = folder + "/start-" + size + ".qv";
         if (platform::replaceFile(database, generateDatabase(nodes)) != 0) {
             std::abort();
         }
         auto tree = std::make_unique<model::Tree>();
         Figure read = timeIt(
-            "read_one_tree_ms_" + std::to_string(nodes),
-            "read into one tree (baseline), " + std::to_string(nodes) + " nodes", runs,
+            "read_one_tree_ms_" + size, "read into one tree (baseline), " + size + " nodes", runs,
             [&] { tree = std::make_unique<model::Tree>(); },
             [&] { model::readDatabaseFile(*tree, database); });
         tree.reset();
         figures.push_back(read);
-        Figure start = startFigure(program, database, nodes, runs, folder + "/start.txt");
+
+        std::vector<double> toWindow;
+        std::vector<double> processor;
+        std::vector<double> peak;
+        std::vector<double> hnb;
+        for (int round = 0; round < runs; ++round) {
+            if (const auto sample = startOnce(program, database, folder + "/start.txt")) {
+                toWindow.push_back(sample->toWindowMs);
+                processor.push_back(sample->processorMs);
+                peak.push_back(sample->peakMb);
+            }
+            if (const auto time = hnbLoadAndExport(database, folder + "/hnb")) {
+                hnb.push_back(*time);
+            }
+        }
+        Figure start = figureOf("start_to_window_ms_" + size,
+                                "start to the window on X, " + size + " nodes", toWindow);
         start.baselineKey = read.key;
         figures.push_back(start);
+        figures.push_back(figureOf("start_cpu_ms_" + size,
+                                   "  its processor time, every thread", processor));
+        figures.push_back(figureOf("start_peak_mb_" + size, "  its peak memory", peak, "MB"));
+        peaks.push_back(figures.back().median);
+        if (!hnb.empty()) {
+            Figure other = figureOf("hnb_load_export_ms_" + size,
+                                    "hnb: load and export the same file (baseline)", hnb);
+            figures.push_back(other);
+            start.baselineKey = other.key;
+            start.key += "_hnb";
+            start.label = "  the start beside hnb";
+            figures.push_back(start);
+        }
         platform::deleteFile(database);
+    }
+    if (peaks.size() == 2 && sizes[1] > sizes[0]) {
+        Figure marginal;
+        marginal.key = "start_peak_bytes_per_node";
+        marginal.label = "peak memory per node added, " + std::to_string(sizes[0]) + " to " +
+                         std::to_string(sizes[1]);
+        marginal.unit = "B";
+        marginal.median = marginal.min = marginal.max =
+            (peaks[1] - peaks[0]) * 1024 * 1024 / static_cast<double>(sizes[1] - sizes[0]);
+        figures.push_back(marginal);
     }
 }
 

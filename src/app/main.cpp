@@ -9,6 +9,8 @@
 #include "ui/Pictures.h"
 #include "ui/Text.h"
 #include "ui/frmMain.h"
+#include "workspace/LoadAhead.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
@@ -47,6 +49,17 @@ int main(int argc, char** argv) {
     if (!commandLine.start->codePage.isEmpty()) {
         quorvia::ui::setCodePage(commandLine.start->codePage);
     }
+    // The database is read while Qt starts. A start from the menu changes its folder first, so
+    // it loads as the window opens.
+    std::optional<quorvia::workspace::LoadAhead> loadAhead;
+    if (!commandLine.start->desktop) {
+        try {
+            loadAhead.emplace(
+                quorvia::workspace::databasePathAtStart(commandLine.start->databasePath));
+        } catch (const quorvia::Error&) {
+            // The window meets the same failure and shows it.
+        }
+    }
 
     QuorviaApplication application(argc, argv);
     // The application title; no display name is set, so window captions stay exactly as given.
@@ -57,7 +70,8 @@ int main(int argc, char** argv) {
     if (commandLine.start->desktop) {
         databasePath = quorvia::ui::enterDesktopFolder(databasePath);
     }
-    quorvia::ui::frmMain window(nullptr, nullptr, databasePath);
+    quorvia::ui::frmMain window(nullptr, nullptr, databasePath,
+                                loadAhead ? &*loadAhead : nullptr);
     window.show();
     application.exec();
     return 0;

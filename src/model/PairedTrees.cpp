@@ -99,6 +99,13 @@ void PairedTrees::expandSubtree(Node* displayNode) {
     m_display.expandSubtree(top.display, [](const Node&) { return true; });
 }
 
+void PairedTrees::takeTreesOf(PairedTrees& loaded) {
+    const BulkEdit bulk(*this);
+    clearHistory();
+    m_records.takeContentOf(loaded.m_records);
+    m_display.takeContentOf(loaded.m_display);
+}
+
 void PairedTrees::select(Node* displayNode) {
     m_display.select(displayNode);
 }

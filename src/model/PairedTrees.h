@@ -87,6 +87,9 @@ public:
     bool undo();
     bool redo();
     void clearHistory() { m_history.clear(); }
+    // Takes both trees of `loaded`, filled by a load that no view watched, in place of these
+    // (as a load into these trees would have filled them); the history starts empty.
+    void takeTreesOf(PairedTrees& loaded);
     size_t undoSteps() const { return m_history.undoSteps(); }
 
     // Holds both trees' bulk updates open, display first, for the guard's lifetime.

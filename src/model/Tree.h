@@ -143,6 +143,9 @@ public:
     // the old rows of its children in their new order. Observers hear of it once.
     void reorderChildren(const std::vector<Node*>& parents, const std::vector<int>& rows);
     void clear();
+    // Takes every node, text and state of `loaded`, a tree no observer watches and no handle
+    // holds rows of, which is left empty; the observers hear of a reset.
+    void takeContentOf(Tree& loaded);
     void adoptBuffer(std::shared_ptr<const std::string> buffer);
     // Lets go of the adopted buffers, once no node points into them any more.
     void releaseBuffers();

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 #include "platform/Memory.h"
 
@@ -243,6 +244,27 @@ void Tree::clear() {
     m_count = 0;
     m_selected = nullptr;
     forgetLookups();
+    tell([](TreeObserver& o) { o.resetDone(); });
+}
+
+void Tree::takeContentOf(Tree& loaded) {
+    assert(m_detached.empty() && loaded.m_detached.empty() && loaded.m_observers.empty());
+    tell([](TreeObserver& o) { o.aboutToReset(); });
+    // The chunks move as they are, so every link between their nodes stays valid.
+    m_chunks = std::move(loaded.m_chunks);
+    m_usedInLastChunk = std::exchange(loaded.m_usedInLastChunk, kChunkSize);
+    m_released = std::exchange(loaded.m_released, nullptr);
+    m_texts.clear();
+    m_texts.swap(loaded.m_texts);
+    m_textBytes = std::exchange(loaded.m_textBytes, 0);
+    m_firstTop = std::exchange(loaded.m_firstTop, nullptr);
+    m_lastTop = std::exchange(loaded.m_lastTop, nullptr);
+    m_topCount = std::exchange(loaded.m_topCount, 0);
+    m_count = std::exchange(loaded.m_count, 0);
+    m_selected = std::exchange(loaded.m_selected, nullptr);
+    loaded.m_chunks.clear();
+    forgetLookups();
+    loaded.forgetLookups();
     tell([](TreeObserver& o) { o.resetDone(); });
 }
 

@@ -63,7 +63,8 @@ editing::Replacement replacementAsShown(const platform::ReplaceFields& fields) {
 }  // namespace
 
 frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
-                 const std::optional<std::string>& databasePath)
+                 const std::optional<std::string>& databasePath,
+                 workspace::LoadAhead* loadAhead)
     : QMainWindow(parent),
       m_prompts(prompts),
       m_finder(matchAsShown),
@@ -80,6 +81,7 @@ frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
         m_prompts = m_ownPrompts.get();
     }
     m_workspace = std::make_unique<workspace::Workspace>(m_trees, *m_prompts, &m_lockFiles);
+    m_workspace->useLoadAhead(loadAhead);
 
     tvMain = new DisplayTreeView(this);
     tvMain->setObjectName(QStringLiteral("tvMain"));

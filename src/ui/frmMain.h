@@ -33,9 +33,11 @@ public:
 
     // The window asks its questions through `prompts` when given (tests), else through real
     // dialogs and message boxes. Creating the window runs FormCreate, which opens
-    // `databasePath` when given instead of the database the settings file names.
+    // `databasePath` when given instead of the database the settings file names, taking the
+    // trees of `loadAhead` (not owned) when they are of that file.
     explicit frmMain(platform::UserPrompts* prompts = nullptr, QWidget* parent = nullptr,
-                     const std::optional<std::string>& databasePath = std::nullopt);
+                     const std::optional<std::string>& databasePath = std::nullopt,
+                     workspace::LoadAhead* loadAhead = nullptr);
     ~frmMain() override;
 
     model::PairedTrees& trees() { return m_trees; }

@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
+#include "workspace/LoadAhead.h"
 #include "workspace/RecentDatabases.h"
 
 namespace quorvia::workspace {
@@ -103,6 +104,23 @@ std::string Workspace::settingsPath() const {
     return platform::joinPath(m_startDirectory, kSettingsFileName);
 }
 
+std::optional<std::string> settingsDatabasePath(const std::string& directory) {
+    const std::string settings = platform::joinPath(directory, kSettingsFileName);
+    if (!platform::fileExists(settings)) {
+        return std::nullopt;
+    }
+    return std::string(platform::openTextFile(settings).readLine());
+}
+
+std::string databasePathAtStart(const std::optional<std::string>& given) {
+    const std::string directory = platform::currentDirectory();
+    if (given) {
+        return platform::absolutePath(*given, directory);
+    }
+    return settingsDatabasePath(directory).value_or(
+        platform::joinPath(directory, kDefaultDatabaseName));
+}
+
 void Workspace::start() {
     m_startDirectory = platform::currentDirectory();
     m_currentDatabasePath = platform::joinPath(m_startDirectory, kDefaultDatabaseName);
@@ -116,12 +134,11 @@ void Workspace::start(const std::string& databasePath) {
 }
 
 void Workspace::readSettings() {
-    if (!platform::fileExists(settingsPath())) {
+    if (std::optional<std::string> named = settingsDatabasePath(m_startDirectory)) {
+        m_currentDatabasePath = std::move(*named);
+    } else {
         writeSettings();
-        return;
     }
-    platform::TextLineReader settings = platform::openTextFile(settingsPath());
-    m_currentDatabasePath = std::string(settings.readLine());
 }
 
 void Workspace::writeSettings() {
@@ -178,7 +195,7 @@ void Workspace::loadCurrentDatabase() {
     std::optional<Error> failure;
     try {
         const AtScopeEnd loaded([this] { m_recovery.noteLoaded(m_identity); });
-        failure = model::loadDatabase(m_trees, m_currentDatabasePath);
+        failure = readCurrentDatabase();
     } catch (...) {
         // A load that stops at a short record has filled the trees all the same.
         (void)offerLeftChanges(false);
@@ -189,6 +206,16 @@ void Workspace::loadCurrentDatabase() {
         m_prompts.warn(failure->message());
     }
     (void)offerLeftChanges(false);
+}
+
+std::optional<Error> Workspace::readCurrentDatabase() {
+    LoadAhead* ahead = std::exchange(m_loadAhead, nullptr);
+    std::optional<Error> failure;
+    if (ahead != nullptr &&
+        ahead->takeInto(m_trees, m_currentDatabasePath, m_identity, failure)) {
+        return failure;
+    }
+    return model::loadDatabase(m_trees, m_currentDatabasePath);
 }
 
 bool Workspace::offerLeftChanges(bool beforeWrite) {

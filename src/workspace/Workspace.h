@@ -25,6 +25,14 @@ inline constexpr const char* kSettingsFileName = "Quorvia.ini";
 // The name of the default database, in the start directory.
 inline constexpr const char* kDefaultDatabaseName = "Quorvia";
 
+// The database the settings file of `directory` names; none when there is no settings file.
+std::optional<std::string> settingsDatabasePath(const std::string& directory);
+// The database a start in the current directory opens: `given` (taken from that directory when
+// relative), else the one its settings file names, else the default database there.
+std::string databasePathAtStart(const std::optional<std::string>& given);
+
+class LoadAhead;
+
 class Workspace final : private model::TreeObserver {
 public:
     // Without a lock every file is the window's own, and this process names its recovery data.
@@ -50,6 +58,9 @@ public:
     // file another window has open is named in a warning; recovery data kept for the file is
     // offered.
     void loadCurrentDatabase();
+    // The first load takes the trees `ahead` read, when they are of the file it opens as the
+    // file is then; not owned, and it must outlive that load.
+    void useLoadAhead(LoadAhead* ahead) { m_loadAhead = ahead; }
 
     // The commands. Save is the user's explicit save.
     void save();
@@ -103,6 +114,8 @@ private:
     // The recovery data of windows that are gone or left the file, offered newest first; true
     // when the user took some, which the trees then show.
     bool offerLeftChanges(bool beforeWrite);
+    // Fills the trees from the current database, as model::loadDatabase does.
+    std::optional<Error> readCurrentDatabase();
     void takeLeftChanges(const LeftChanges& left, bool changed);
     // Unsaved changes that no write took are kept before the window leaves the file; raises
     // when they cannot be.
@@ -142,6 +155,7 @@ private:
     long long m_holder = 0;  // the process of the window that holds it
     // The file as this window last read or wrote it; none when there was no file.
     std::optional<platform::FileIdentity> m_identity;
+    LoadAhead* m_loadAhead = nullptr;  // not owned; used once
     RecoveryData m_recovery;
     // Data this window set aside for changes it took over: offered at the next open only.
     std::vector<std::string> m_setAside;

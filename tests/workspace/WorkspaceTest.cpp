@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #include "support/TreeHelpers.h"
 #include "support/Windows.h"
+#include "workspace/LoadAhead.h"
 #include "workspace/RecentDatabases.h"
 #include "workspace/Workspace.h"
 
@@ -270,6 +271,28 @@ TEST_F(WorkspaceTest, AFileThatFailsToLoadIsNamedAndProtected) {
     EXPECT_FALSE(workspace.isProtected()) << "a change to the database ends the protection";
     workspace.close();
     EXPECT_EQ(dir.read("Quorvia"), "Quorvia\r\n\tO;New;1\r\n");
+}
+
+TEST_F(WorkspaceTest, TheStartTakesWhatWasReadAheadOnlyOfTheFileAsItIsThen) {
+    dir.write("Quorvia", "Quorvia\r\n\tO;A;1\r\n\tshort\r\n");
+    {
+        // Taken: the load ends as a load of its own would, the short record raised.
+        LoadAhead ahead(databasePathAtStart(std::nullopt));
+        workspace.useLoadAhead(&ahead);
+        workspace.start();
+        EXPECT_EQ(errorOf(&Workspace::loadCurrentDatabase), "Indice de liste hors limites (1)");
+        EXPECT_EQ(records(), "Quorvia\n\tO;A;1\n\tshort\n");
+    }
+    // Read, then changed by another program before the window opened it: loaded again.
+    LoadAhead ahead(dir.path("Quorvia"));
+    model::PairedTrees other;
+    std::optional<Error> failure;
+    EXPECT_FALSE(ahead.takeInto(other, dir.path("other"), std::nullopt, failure));
+    dir.write("Quorvia", "Quorvia\r\n\tO;Newer;1\r\n");
+    workspace.useLoadAhead(&ahead);
+    workspace.loadCurrentDatabase();
+    EXPECT_EQ(records(), "Quorvia\n\tO;Newer;1\n");
+    EXPECT_EQ(outline(other.records()), "") << "a refused take changes nothing";
 }
 
 TEST_F(WorkspaceTest, AnExplicitSaveWritesAProtectedFile) {
