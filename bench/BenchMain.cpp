@@ -40,12 +40,13 @@ struct Options {
     bool expandAll = false;  // internal: with --window-once, press "*" on the root first
     std::string part = "all";
     std::vector<std::string> timeStart;  // internal: program and database to start on X
+    std::string program = QUORVIA_PROGRAM;  // the program the start part starts
 };
 
 [[noreturn]] void usage() {
     std::fprintf(stderr,
                  "usage: quorvia-bench [--nodes N] [--runs R] [--json]"
-                 " [--part all|core|window|commands|start]\n"
+                 " [--part all|core|window|commands|start] [--program PATH]\n"
                  "       quorvia-bench [--nodes N] --write-database PATH\n");
     std::exit(2);
 }
@@ -72,6 +73,8 @@ Options parse(int argc, char** argv) {
             options.windowOnce = argv[++i];
         } else if (arg == "--expand-all") {
             options.expandAll = true;
+        } else if (arg == "--program" && hasValue) {
+            options.program = argv[++i];
         } else if (arg == "--part" && hasValue) {
             options.part = argv[++i];
         } else if (arg == "--time-start" && i + 2 < argc) {
@@ -207,7 +210,7 @@ int run(const Options& options, int argc, char** argv) {
         addWindowFigures(figures, inputs, options.runs);
     }
     if (runs("start")) {
-        addStartFigures(figures, QUORVIA_PROGRAM, inputs.folder,
+        addStartFigures(figures, options.program, inputs.folder,
                         {options.nodes, 2 * options.nodes}, options.runs);
     }
     std::vector<Figure> small;

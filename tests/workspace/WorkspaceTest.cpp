@@ -293,6 +293,19 @@ TEST_F(WorkspaceTest, TheStartTakesWhatWasReadAheadOnlyOfTheFileAsItIsThen) {
     workspace.loadCurrentDatabase();
     EXPECT_EQ(records(), "Quorvia\n\tO;Newer;1\n");
     EXPECT_EQ(outline(other.records()), "") << "a refused take changes nothing";
+
+    // A read that failed on the second thread is the window's failure, and protects the file.
+    testing::FaultyFileSystem files;
+    files.failAt(testing::FileCall::OpenToRead, 1, EACCES);
+    LoadAhead refused(dir.path("Quorvia"));
+    (void)refused.takeInto(other, dir.path("other"), std::nullopt, failure);  // waits for it
+    prompts.takeAsked();
+    workspace.useLoadAhead(&refused);
+    workspace.loadCurrentDatabase();
+    EXPECT_EQ(prompts.takeAsked(),
+              Asked{"warn: Impossible d'ouvrir le fichier " + dir.path("Quorvia")});
+    EXPECT_TRUE(workspace.isProtected());
+    EXPECT_EQ(records(), "Quorvia\n");
 }
 
 TEST_F(WorkspaceTest, AnExplicitSaveWritesAProtectedFile) {
