@@ -39,7 +39,7 @@ struct Options {
     std::vector<std::string> cyclesOnce;  // internal: database, cycles, what to print
     bool expandAll = false;  // internal: with --window-once, press "*" on the root first
     std::string part = "all";
-    std::vector<std::string> timeStart;  // internal: program and database to start on X
+    std::vector<std::string> timeStart;     // internal: program and database to start on X
     std::string program = QUORVIA_PROGRAM;  // the program the start part starts
 };
 

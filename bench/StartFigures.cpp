@@ -117,11 +117,10 @@ std::optional<StartSample> startOnce(const std::string& program, const std::stri
     if (::readlink("/proc/self/exe", self, sizeof self - 1) < 0) {
         std::abort();
     }
-    const std::string report =
-        outputOf({"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", self, "--time-start", program,
-                  database, "--runs", "1"},
-                 scratch)
-            .value_or("");
+    const std::string report = outputOf({"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", self,
+                                         "--time-start", program, database, "--runs", "1"},
+                                        scratch)
+                                   .value_or("");
     StartSample sample;
     if (std::sscanf(report.c_str(), "%lf %lf %lf", &sample.toWindowMs, &sample.processorMs,
                     &sample.peakMb) != 3) {
@@ -182,8 +181,8 @@ void addStartFigures(std::vector<Figure>& figures, const std::string& program,
                                 "start to the window on X, " + size + " nodes", toWindow);
         start.baselineKey = read.key;
         figures.push_back(start);
-        figures.push_back(figureOf("start_cpu_ms_" + size,
-                                   "  its processor time, every thread", processor));
+        figures.push_back(
+            figureOf("start_cpu_ms_" + size, "  its processor time, every thread", processor));
         figures.push_back(figureOf("start_peak_mb_" + size, "  its peak memory", peak, "MB"));
         peaks.push_back(figures.back().median);
         if (!hnb.empty()) {

@@ -70,8 +70,7 @@ int main(int argc, char** argv) {
     if (commandLine.start->desktop) {
         databasePath = quorvia::ui::enterDesktopFolder(databasePath);
     }
-    quorvia::ui::frmMain window(nullptr, nullptr, databasePath,
-                                loadAhead ? &*loadAhead : nullptr);
+    quorvia::ui::frmMain window(nullptr, nullptr, databasePath, loadAhead ? &*loadAhead : nullptr);
     window.show();
     application.exec();
     return 0;

@@ -113,13 +113,11 @@ bool isPrintableAscii(const QString& text) {
 
 }  // namespace
 
-QModelIndexList DisplayTreeModel::match(const QModelIndex& start, int role,
-                                        const QVariant& value, int hits,
-                                        Qt::MatchFlags flags) const {
-    const bool keyboardSearch = role == Qt::DisplayRole && hits == 1 &&
-                                flags == (Qt::MatchStartsWith | Qt::MatchWrap) &&
-                                start.isValid() && start.column() == 0 &&
-                                value.userType() == QMetaType::QString;
+QModelIndexList DisplayTreeModel::match(const QModelIndex& start, int role, const QVariant& value,
+                                        int hits, Qt::MatchFlags flags) const {
+    const bool keyboardSearch =
+        role == Qt::DisplayRole && hits == 1 && flags == (Qt::MatchStartsWith | Qt::MatchWrap) &&
+        start.isValid() && start.column() == 0 && value.userType() == QMetaType::QString;
     const QString search = keyboardSearch ? value.toString() : QString();
     if (search.isEmpty() || !isPrintableAscii(search)) {
         return QAbstractItemModel::match(start, role, value, hits, flags);

@@ -45,6 +45,12 @@ bool isFieldSeparator(char c) {
 }
 
 QString decodeUtf8(QByteArrayView bytes) {
+    // ASCII reads as itself in UTF-8, whatever the fields: most texts are ASCII only.
+    if (!bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) {
+        return QString::fromLatin1(bytes);
+    }
     if (std::none_of(bytes.begin(), bytes.end(), isFieldSeparator)) {
         return decodeUtf8Field(bytes);
     }

@@ -63,8 +63,7 @@ editing::Replacement replacementAsShown(const platform::ReplaceFields& fields) {
 }  // namespace
 
 frmMain::frmMain(platform::UserPrompts* prompts, QWidget* parent,
-                 const std::optional<std::string>& databasePath,
-                 workspace::LoadAhead* loadAhead)
+                 const std::optional<std::string>& databasePath, workspace::LoadAhead* loadAhead)
     : QMainWindow(parent),
       m_prompts(prompts),
       m_finder(matchAsShown),

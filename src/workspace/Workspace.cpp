@@ -211,8 +211,7 @@ void Workspace::loadCurrentDatabase() {
 std::optional<Error> Workspace::readCurrentDatabase() {
     LoadAhead* ahead = std::exchange(m_loadAhead, nullptr);
     std::optional<Error> failure;
-    if (ahead != nullptr &&
-        ahead->takeInto(m_trees, m_currentDatabasePath, m_identity, failure)) {
+    if (ahead != nullptr && ahead->takeInto(m_trees, m_currentDatabasePath, m_identity, failure)) {
         return failure;
     }
     return model::loadDatabase(m_trees, m_currentDatabasePath);

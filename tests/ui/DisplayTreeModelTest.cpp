@@ -156,10 +156,19 @@ private slots:
         // Texts whose first bytes decide and texts only their decoding can tell: Latin-1 bytes
         // (shown through the fallback), a Kelvin sign (folds to "k"), double-byte characters
         // (in Shift_JIS "\x83\x41" is one letter), a control byte and a text shown cut.
-        const std::vector<std::string> texts{
-            "Kate",       "ka\xE9",      "\xE2\x84\xAAilo", "abc",  "ABD",  "",
-            "\x83\x41x", "a\x83\x41",  "a\x01b",         "zed",  "Ab" + std::string(5000, 'x'),
-            "T;n;v",     "n: v"};
+        const std::vector<std::string> texts{"Kate",
+                                             "ka\xE9",
+                                             "\xE2\x84\xAAilo",
+                                             "abc",
+                                             "ABD",
+                                             "",
+                                             "\x83\x41x",
+                                             "a\x83\x41",
+                                             "a\x01b",
+                                             "zed",
+                                             "Ab" + std::string(5000, 'x'),
+                                             "T;n;v",
+                                             "n: v"};
         std::string lines = "root\n";
         for (const std::string& text : texts) {
             lines += "\tO;" + text + ";0\n";
@@ -175,9 +184,9 @@ private slots:
                 for (int row = 0; row < model.rowCount(root); ++row) {
                     const QModelIndex start = model.index(row, 0, root);
                     const QString text = QString::fromUtf8(search);
-                    QCOMPARE(model.match(start, Qt::DisplayRole, text, 1, flags),
-                             model.QAbstractItemModel::match(start, Qt::DisplayRole, text, 1,
-                                                             flags));
+                    QCOMPARE(
+                        model.match(start, Qt::DisplayRole, text, 1, flags),
+                        model.QAbstractItemModel::match(start, Qt::DisplayRole, text, 1, flags));
                 }
             }
         }
