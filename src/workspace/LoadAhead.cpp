@@ -18,6 +18,10 @@ LoadAhead::LoadAhead(std::string path)
       }) {}
 
 LoadAhead::~LoadAhead() {
+    wait();
+}
+
+void LoadAhead::wait() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -26,9 +30,7 @@ LoadAhead::~LoadAhead() {
 bool LoadAhead::takeInto(model::PairedTrees& trees, const std::string& path,
                          const std::optional<platform::FileIdentity>& identity,
                          std::optional<Error>& failure) {
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
+    wait();
     if (m_taken || path != m_path || identity != m_identity) {
         return false;
     }

@@ -20,6 +20,8 @@ public:
     explicit LoadAhead(std::string path);
     // Waits for the load, whose trees are dropped when nobody took them.
     ~LoadAhead();
+    // Waits for the load to end.
+    void wait();
     LoadAhead(const LoadAhead&) = delete;
     LoadAhead& operator=(const LoadAhead&) = delete;
 

@@ -186,6 +186,12 @@ void Workspace::takeCurrentFile() {
 }
 
 void Workspace::loadCurrentDatabase() {
+    // Nothing runs beside the window once its first load begins: a fork of the recovery writer
+    // must not copy a thread in the middle of an allocation.
+    LoadAhead* ahead = std::exchange(m_loadAhead, nullptr);
+    if (ahead != nullptr) {
+        ahead->wait();
+    }
     takeCurrentFile();
     noteRecentDatabase(m_file.path);
     if (m_heldElsewhere) {
@@ -195,7 +201,7 @@ void Workspace::loadCurrentDatabase() {
     std::optional<Error> failure;
     try {
         const AtScopeEnd loaded([this] { m_recovery.noteLoaded(m_identity); });
-        failure = readCurrentDatabase();
+        failure = readCurrentDatabase(ahead);
     } catch (...) {
         // A load that stops at a short record has filled the trees all the same.
         (void)offerLeftChanges(false);
@@ -208,8 +214,7 @@ void Workspace::loadCurrentDatabase() {
     (void)offerLeftChanges(false);
 }
 
-std::optional<Error> Workspace::readCurrentDatabase() {
-    LoadAhead* ahead = std::exchange(m_loadAhead, nullptr);
+std::optional<Error> Workspace::readCurrentDatabase(LoadAhead* ahead) {
     std::optional<Error> failure;
     if (ahead != nullptr && ahead->takeInto(m_trees, m_currentDatabasePath, m_identity, failure)) {
         return failure;

@@ -114,8 +114,9 @@ private:
     // The recovery data of windows that are gone or left the file, offered newest first; true
     // when the user took some, which the trees then show.
     bool offerLeftChanges(bool beforeWrite);
-    // Fills the trees from the current database, as model::loadDatabase does.
-    std::optional<Error> readCurrentDatabase();
+    // Fills the trees from the current database as model::loadDatabase does, taking the trees
+    // `ahead` (none: no load ahead) read when they are of it.
+    std::optional<Error> readCurrentDatabase(LoadAhead* ahead);
     void takeLeftChanges(const LeftChanges& left, bool changed);
     // Unsaved changes that no write took are kept before the window leaves the file; raises
     // when they cannot be.
