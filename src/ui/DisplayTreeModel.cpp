@@ -1,7 +1,6 @@
 #include "ui/DisplayTreeModel.h"
 
 #include <QColor>
-#include <algorithm>
 
 #include "model/NodeRecord.h"
 #include "ui/Pictures.h"
@@ -78,58 +77,20 @@ QVariant DisplayTreeModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-namespace {
-
-enum class Start { Yes, No, Unknown };
-
-// Whether a shown text starts with `search`, printable ASCII, case-blind, told from the first
-// bytes of the node's text where they are printable ASCII: every code page in use and the
-// UTF-8 decoding show those as themselves. Otherwise only the whole decoding can tell.
-Start startsWithAscii(std::string_view text, const QString& search) {
-    constexpr size_t kLongestShownWhole = 4096;  // longer texts are shown cut in the middle
-    if (text.size() > kLongestShownWhole) {
-        return Start::Unknown;
-    }
-    const auto lower = [](int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-    for (qsizetype i = 0; i < search.size(); ++i) {
-        if (static_cast<size_t>(i) == text.size()) {
-            return Start::No;
-        }
-        const int byte = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
-        if (byte < 0x20 || byte > 0x7E) {
-            return Start::Unknown;
-        }
-        if (lower(byte) != lower(search[i].unicode())) {
-            return Start::No;
-        }
-    }
-    return Start::Yes;
-}
-
-bool isPrintableAscii(const QString& text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7E; });
-}
-
-}  // namespace
-
 QModelIndexList DisplayTreeModel::match(const QModelIndex& start, int role, const QVariant& value,
                                         int hits, Qt::MatchFlags flags) const {
     const bool keyboardSearch =
         role == Qt::DisplayRole && hits == 1 && flags == (Qt::MatchStartsWith | Qt::MatchWrap) &&
         start.isValid() && start.column() == 0 && value.userType() == QMetaType::QString;
-    const QString search = keyboardSearch ? value.toString() : QString();
-    if (search.isEmpty() || !isPrintableAscii(search)) {
+    if (!keyboardSearch) {
         return QAbstractItemModel::match(start, role, value, hits, flags);
     }
+    const QString search = value.toString();
     const model::Node* parentNode = nodeOf(start.parent());
     const int rows = rowCount(start.parent());
     for (int i = 0; i < rows; ++i) {
         const model::Node* node = m_tree.childAt(parentNode, (start.row() + i) % rows);
-        const Start starts = startsWithAscii(node->text(), search);
-        if (starts == Start::Yes ||
-            (starts == Start::Unknown &&
-             toShownLine(node->text()).startsWith(search, Qt::CaseInsensitive))) {
+        if (shownLineStartsWith(node->text(), search)) {
             return {indexOf(node)};
         }
     }

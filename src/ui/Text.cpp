@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "model/NodeRecord.h"
+#include "platform/TextCodec.h"
 
 namespace quorvia::ui {
 
@@ -40,15 +41,20 @@ QString decodeUtf8Field(QByteArrayView bytes) {
     return fallback(bytes);
 }
 
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A text far longer than this is shown cut in the middle.
+constexpr size_t kLongestShown = 4096;
+
 bool isFieldSeparator(char c) {
     return c == ':' || c == ';';
 }
 
 QString decodeUtf8(QByteArrayView bytes) {
     // ASCII reads as itself in UTF-8, whatever the fields: most texts are ASCII only.
-    if (!bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x80;
-        })) {
+    if (!bytes.isEmpty() && platform::isAscii(std::string_view(bytes.data(), bytes.size()))) {
         return QString::fromLatin1(bytes);
     }
     if (std::none_of(bytes.begin(), bytes.end(), isFieldSeparator)) {
@@ -83,19 +89,6 @@ bool hasAsciiTrailBytes(QStringDecoder& decoder) {
         }
     }
     return false;
-}
-
-bool isAscii(std::string_view bytes) {
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) > 127) {
-            return false;
-        }
-    }
-    return true;
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -171,7 +164,6 @@ QString elidedInTheMiddle(const QString& text, qsizetype longest) {
 }
 
 QString toShownLine(std::string_view bytes) {
-    constexpr size_t kLongestShown = 4096;
     if (bytes.size() <= kLongestShown) {
         return toQString(bytes);
     }
@@ -187,6 +179,31 @@ QString toShownLine(std::string_view bytes) {
     }
     return toQString(bytes.substr(0, headEnd)) + QChar(0x2026) +
            toQString(bytes.substr(tailStart));
+}
+
+bool shownLineStartsWith(std::string_view bytes, const QString& prefix) {
+    // Printable ASCII bytes before any other show as themselves in every code page in use and
+    // in the UTF-8 decoding, so as far as they reach they decide without decoding.
+    if (bytes.size() <= kLongestShown) {
+        for (qsizetype i = 0;; ++i) {
+            if (i == prefix.size()) {
+                return true;
+            }
+            const QChar wanted = prefix[i];
+            if (static_cast<size_t>(i) == bytes.size()) {
+                // All printable ASCII so far: the shown text ends here.
+                return false;
+            }
+            const char byte = bytes[static_cast<size_t>(i)];
+            if (byte < 0x20 || byte > 0x7E || wanted.unicode() < 0x20 || wanted.unicode() > 0x7E) {
+                break;
+            }
+            if (asciiLower(byte) != asciiLower(static_cast<char>(wanted.unicode()))) {
+                return false;
+            }
+        }
+    }
+    return toShownLine(bytes).startsWith(prefix, Qt::CaseInsensitive);
 }
 
 QString fromProgramText(std::string_view bytes) {
@@ -288,7 +305,7 @@ size_t TextSearch::findBytes(std::string_view bytes, size_t from) const {
 bool TextSearch::cannotHold(std::string_view bytes) const {
     // Not so for an ASCII needle in a code page whose characters may hold ASCII bytes, which
     // must be decoded whatever their bytes.
-    return !m_needleIsAscii && isAscii(bytes);
+    return !m_needleIsAscii && platform::isAscii(bytes);
 }
 
 bool TextSearch::matches(std::string_view bytes) const {

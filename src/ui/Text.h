@@ -30,6 +30,9 @@ QString toQString(std::string_view bytes);
 // megabytes named in the settings file) keeps its start and its end around an ellipsis, and only
 // those are decoded.
 QString toShownLine(std::string_view bytes);
+// Whether the line shown for `bytes` starts with `prefix`, case-blind: a printable ASCII start
+// decides from the bytes themselves, anything else from the decoded line.
+bool shownLineStartsWith(std::string_view bytes, const QString& prefix);
 // The same for a text already decoded, at most `longest` characters.
 QString elidedInTheMiddle(const QString& text, qsizetype longest);
 

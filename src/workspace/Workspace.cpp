@@ -104,6 +104,14 @@ std::string Workspace::settingsPath() const {
     return platform::joinPath(m_startDirectory, kSettingsFileName);
 }
 
+namespace {
+
+std::string defaultDatabasePath(const std::string& directory) {
+    return platform::joinPath(directory, kDefaultDatabaseName);
+}
+
+}  // namespace
+
 std::optional<std::string> settingsDatabasePath(const std::string& directory) {
     const std::string settings = platform::joinPath(directory, kSettingsFileName);
     if (!platform::fileExists(settings)) {
@@ -117,19 +125,18 @@ std::string databasePathAtStart(const std::optional<std::string>& given) {
     if (given) {
         return platform::absolutePath(*given, directory);
     }
-    return settingsDatabasePath(directory).value_or(
-        platform::joinPath(directory, kDefaultDatabaseName));
+    return settingsDatabasePath(directory).value_or(defaultDatabasePath(directory));
 }
 
 void Workspace::start() {
     m_startDirectory = platform::currentDirectory();
-    m_currentDatabasePath = platform::joinPath(m_startDirectory, kDefaultDatabaseName);
+    m_currentDatabasePath = defaultDatabasePath(m_startDirectory);
     readSettings();
 }
 
 void Workspace::start(const std::string& databasePath) {
     m_startDirectory = platform::currentDirectory();
-    m_currentDatabasePath = platform::absolutePath(databasePath, m_startDirectory);
+    m_currentDatabasePath = databasePathAtStart(databasePath);
     writeSettings();
 }
 
