@@ -5,6 +5,7 @@
 #include "editing/Containment.h"
 #include "editing/PastedRecords.h"
 #include "model/DatabaseFile.h"
+#include "model/FieldList.h"
 #include "model/NodeRecord.h"
 
 namespace quorvia::editing {

@@ -1,5 +1,7 @@
 #include "editing/Find.h"
 
+#include <string>
+
 namespace quorvia::editing {
 
 namespace {
@@ -29,8 +31,9 @@ model::Node* findRound(const model::Tree& display, const model::Node* from,
         }
     }
     model::Node* node = start;
+    std::string shown;
     while (node != nullptr) {
-        if (matches(node->text())) {
+        if (matches(node->shownText(shown))) {
             return node;
         }
         node = step(node);

@@ -1,6 +1,9 @@
 #include "editing/Ordering.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "editing/Containment.h"
 
@@ -31,16 +34,47 @@ void moveSelected(model::PairedTrees& trees, bool up) {
     trees.reveal(selected);
 }
 
+// The display texts of a parent's children, as the order compares them. Those formed from
+// records lie end to end in one string, which each collection reuses.
+class ChildTexts final {
+public:
+    const std::vector<std::string_view>& of(const model::Node* parent) {
+        m_texts.clear();
+        m_formed.clear();
+        m_formedSpans.clear();
+        for (const model::Node* child = parent->firstChild(); child != nullptr;
+             child = child->nextSibling()) {
+            const std::string_view shown = child->shownText(m_buffer);
+            if (shown.data() == m_buffer.data()) {
+                m_formedSpans.push_back({m_texts.size(), m_formed.size(), shown.size()});
+                m_formed.append(shown);
+            }
+            m_texts.push_back(shown);
+        }
+        // The formed texts are pointed at once the string holding them no longer grows.
+        for (const FormedSpan& span : m_formedSpans) {
+            m_texts[span.child] = std::string_view(m_formed).substr(span.offset, span.length);
+        }
+        return m_texts;
+    }
+
+private:
+    struct FormedSpan {
+        size_t child;
+        size_t offset;
+        size_t length;
+    };
+    std::vector<std::string_view> m_texts;
+    std::string m_formed;
+    std::vector<FormedSpan> m_formedSpans;
+    std::string m_buffer;
+};
+
 // Appends the new order of `parent`'s children to `rows`; false, and nothing appended, when they
 // are in order already.
-bool appendSortedRows(const model::Node* parent, const TextOrder& order,
-                      std::vector<std::string_view>& texts, std::vector<int>& rows) {
-    texts.clear();
-    for (const model::Node* child = parent->firstChild(); child != nullptr;
-         child = child->nextSibling()) {
-        texts.push_back(child->text());
-    }
-    const std::vector<int> sorted = order(texts);
+bool appendSortedRows(const model::Node* parent, const TextOrder& order, ChildTexts& texts,
+                      std::vector<int>& rows) {
+    const std::vector<int> sorted = order(texts.of(parent));
     if (std::is_sorted(sorted.begin(), sorted.end())) {
         return false;
     }
@@ -57,7 +91,7 @@ void sortSelected(model::PairedTrees& trees, const TextOrder& order, bool allLev
     const model::NodePair top = trees.pairOf(selected);
     std::vector<model::NodePair> parents;
     std::vector<int> rows;
-    std::vector<std::string_view> texts;
+    ChildTexts texts;
     // The parents are sorted in pre-order.
     const auto addNewOrderOf = [&](const model::NodePair& parent) {
         if (parent.display->hasChildren() &&

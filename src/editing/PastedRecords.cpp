@@ -6,7 +6,7 @@ PastedRecords::PastedRecords(model::PairedTrees& trees, model::Node* target)
     : m_trees(trees), m_step(trees), m_edit(std::in_place, trees), m_path{trees.pairOf(target)} {}
 
 void PastedRecords::append(size_t level, std::string_view record) {
-    model::decodeRecord(m_fields, record, m_decoded);
+    model::decodeRecord(record, m_decoded);
     m_path.resize(level + 1);
     m_path.push_back(
         m_trees.appendPair(m_path.back(), m_decoded.displayText, m_decoded.iconIndex, record));

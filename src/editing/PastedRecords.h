@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "model/FieldList.h"
 #include "model/NodeRecord.h"
 #include "model/PairedTrees.h"
 
@@ -28,7 +27,6 @@ private:
     model::PairedTrees& m_trees;
     model::PairedTrees::Step m_step;
     std::optional<model::PairedTrees::BulkEdit> m_edit;
-    model::FieldList m_fields;
     model::DecodedRecord m_decoded;
     // m_path[L] is the last pair placed at level L, m_path[0] the target.
     std::vector<model::NodePair> m_path;

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "editing/Find.h"
-#include "model/FieldList.h"
 #include "model/NodeRecord.h"
 
 namespace quorvia::editing {
@@ -83,10 +82,9 @@ std::optional<int> replaceInRecords(model::PairedTrees& trees, const FieldReplac
     }
     model::PairedTrees::Step step(trees);
     const model::PairedTrees::BulkEdit bulk(trees);
-    model::FieldList fields;
     model::DecodedRecord decoded;
     for (const auto& [changed, record] : changes) {
-        model::decodeRecord(fields, record, decoded);
+        model::decodeRecord(record, decoded);
         trees.setPair(changed, decoded.displayText, decoded.iconIndex, record);
     }
     return static_cast<int>(changes.size());

@@ -53,11 +53,12 @@ public:
         m_line.assign("\n\t\t")
             .append(static_cast<size_t>(level), '\t')
             .append("<outline text=\"");
-        m_xml.escape(m_line, display.text(), m_codec);
+        const std::string_view shown = display.shownText(m_shown);
+        m_xml.escape(m_line, shown, m_codec);
         m_line.push_back('"');
         if (!isAttribute(display)) {
             m_line.append(m_icon).append(std::to_string(display.iconIndex())).push_back('"');
-            m_formed = model::objectRecord(display.text(), display.iconIndex());
+            m_formed = model::objectRecord(shown, display.iconIndex());
         } else {
             const RecordParts parts = recordParts(record, false);
             m_line.append(m_name);
@@ -98,6 +99,7 @@ private:
     std::string m_icon, m_name, m_value, m_record;
     std::string m_line;
     std::string m_formed;
+    std::string m_shown;  // where a display text is formed
 };
 
 }  // namespace
@@ -147,7 +149,7 @@ std::optional<std::string> unescapeRecord(std::string_view escaped) {
 void writeOutline(const model::NodePair& top, const platform::TextCodec& codec,
                   const XmlSink& sink) {
     OutlineWriter writer(codec, sink);
-    writer.start(platform::toUtf8(codec, top.display->text()));
+    writer.start(platform::toUtf8(codec, top.display->shownText()));
     writeNested([&](auto&& visit) { forEachPairBelow(top, visit); }, writer);
     writer.finish();
 }

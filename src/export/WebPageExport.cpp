@@ -93,7 +93,7 @@ public:
         m_line.assign("\n").append(static_cast<size_t>(level), '\t');
         if (isAttribute(node) && !node.hasChildren()) {
             m_line.append("<li class=\"attribute\">");
-            m_xml.escape(m_line, node.text(), m_codec);
+            m_xml.escape(m_line, node.shownText(m_shown), m_codec);
             m_xml.raw(m_line.append("</li>"));
             return false;
         }
@@ -107,7 +107,7 @@ public:
             m_line.append(" class=\"picture").append(std::to_string(picture)).append("\"");
         }
         m_line.push_back('>');
-        m_xml.escape(m_line, node.text(), m_codec);
+        m_xml.escape(m_line, node.shownText(m_shown), m_codec);
         m_xml.raw(
             m_line.append(node.hasChildren() ? "</summary><ul>" : "</summary></details></li>"));
         return node.hasChildren();
@@ -126,6 +126,7 @@ private:
     const PagePictures& m_pictures;
     XmlWriter m_xml;
     std::string m_line;
+    std::string m_shown;  // where a display text is formed
 };
 
 }  // namespace
@@ -135,7 +136,7 @@ void writeWebPage(const model::Tree& display, const model::Node* top,
                   const XmlSink& sink) {
     const model::Node* first = top != nullptr ? top : display.firstTopLevel();
     PageWriter writer(codec, pictures, sink);
-    writer.start(first != nullptr ? platform::toUtf8(codec, first->text()) : std::string());
+    writer.start(first != nullptr ? platform::toUtf8(codec, first->shownText()) : std::string());
     writeNested([&](auto&& visit) { model::forEachWithLevelFrom(first, top, visit); }, writer);
     writer.finish();
 }

@@ -1,5 +1,6 @@
 #include "model/DisplayRebuild.h"
 
+#include "model/FieldList.h"
 #include "model/NodeRecord.h"
 
 namespace quorvia::model {
@@ -12,16 +13,16 @@ std::optional<Error> rebuildDisplay(Tree& display, std::string_view rootText) {
     display.setText(root, rootText);
     display.setIconIndex(root, kRootIcon);
 
+    // Every later node keeps its record and shows the text decoded from it, formed when asked
+    // for: a load copies no display text.
     std::optional<Error> firstShortRecord;
-    FieldList fields;
-    DecodedRecord decoded;
     for (Node* node = Tree::nextInPreorder(root); node != nullptr;
          node = Tree::nextInPreorder(node)) {
-        decodeRecord(fields, node->text(), decoded);
-        display.setIconIndex(node, decoded.iconIndex);
-        display.setText(node, decoded.displayText);
-        if (decoded.missingField >= 0 && !firstShortRecord) {
-            firstShortRecord = listIndexError(decoded.missingField);
+        const ShownFields fields = shownFieldsOf(node->text());
+        display.setIconIndex(node, shownIconIndexOf(fields));
+        display.showRecord(node);
+        if (fields.missingField >= 0 && !firstShortRecord) {
+            firstShortRecord = listIndexError(fields.missingField);
         }
     }
     return firstShortRecord;

@@ -81,7 +81,7 @@ Inserted Removed::turnBack(Tree& display, Tree& records) {
 Changed Changed::make(Tree& display, Tree& records, const NodePair& pair,
                       std::string_view displayText, std::int32_t iconIndex,
                       std::string_view record) {
-    Changed back{pair, std::string(pair.display->text()), pair.display->iconIndex(),
+    Changed back{pair, pair.display->shownText(), pair.display->iconIndex(),
                  std::string(pair.record->text())};
     display.setText(pair.display, displayText);
     display.setIconIndex(pair.display, iconIndex);

@@ -57,9 +57,8 @@ std::optional<Error> loadDatabaseContent(PairedTrees& trees,
             parseDatabase(trees.m_records, content);
         }
         copyShape(trees.m_records, trees.m_display, trees.m_records.isEmpty() ? nullptr : content);
+        // The display nodes keep showing the file's records, so both trees share its bytes.
         shortRecord = rebuildDisplay(trees.m_display, fileName);
-        // Every display text is its own now; the record tree keeps the file's bytes.
-        trees.m_display.releaseBuffers();
     });
     if (failure || trees.m_records.isEmpty()) {
         // Half a database is never kept: it would be saved over the whole one.

@@ -82,31 +82,51 @@ std::int32_t parseIntegerField(std::string_view field) {
     return static_cast<std::int32_t>(value);
 }
 
-void decodeRecord(FieldList& fields, std::string_view record, DecodedRecord& decoded) {
-    fields.split(record);
-    decoded.missingField = -1;
-    auto read = [&](int index) {
-        if (!fields.has(index) && decoded.missingField < 0) {
-            decoded.missingField = index;
-        }
-        return fields.fieldOrEmpty(index);
-    };
-    if (fields.fieldOrEmpty(0) == "O") {
-        // Field 2 is read before field 1, so a short object record is reported at index 2.
-        decoded.iconIndex = parseIntegerField(read(2));
-        decoded.displayText.assign(read(1));
-    } else {
-        decoded.iconIndex = kAttributeIcon;
-        decoded.displayText.assign(read(1));
-        decoded.displayText.append(": ");
-        decoded.displayText.append(read(2));
+ShownFields shownFieldsOf(std::string_view record) {
+    ShownFields fields;
+    const size_t first = record.find(';');
+    if (first == std::string_view::npos) {
+        fields.isObject = record == "O";
+        fields.missingField = fields.isObject ? 2 : 1;
+        return fields;
+    }
+    fields.isObject = first == 1 && record[0] == 'O';
+    const size_t second = record.find(';', first + 1);
+    fields.name = record.substr(first + 1, second - first - 1);  // npos - ... runs to the end
+    if (second == std::string_view::npos) {
+        fields.missingField = 2;
+        return fields;
+    }
+    const size_t third = record.find(';', second + 1);
+    fields.third = record.substr(second + 1, third - second - 1);
+    return fields;
+}
+
+std::string_view shownTextOf(const ShownFields& fields, std::string& buffer) {
+    if (fields.isObject) {
+        return fields.name;
+    }
+    buffer.assign(fields.name).append(": ").append(fields.third);
+    return buffer;
+}
+
+std::int32_t shownIconIndexOf(const ShownFields& fields) {
+    return fields.isObject ? parseIntegerField(fields.third) : kAttributeIcon;
+}
+
+void decodeRecord(std::string_view record, DecodedRecord& decoded) {
+    const ShownFields fields = shownFieldsOf(record);
+    decoded.missingField = fields.missingField;
+    decoded.iconIndex = shownIconIndexOf(fields);
+    const std::string_view shown = shownTextOf(fields, decoded.displayText);
+    if (fields.isObject) {
+        decoded.displayText.assign(shown);
     }
 }
 
 DecodedRecord decodeRecord(std::string_view record) {
-    FieldList fields;
     DecodedRecord decoded;
-    decodeRecord(fields, record, decoded);
+    decodeRecord(record, decoded);
     return decoded;
 }
 

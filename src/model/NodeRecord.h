@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "model/FieldList.h"
 
 namespace quorvia::model {
 
@@ -37,11 +36,27 @@ struct DecodedRecord {
     int missingField = -1;
 };
 
-// Splits `record` with `fields` (so it replaces their content) and forms the display text:
-// an object shows field 1 with field 2 as icon index; anything else shows
-// field 1 + ": " + field 2 with icon index -1. Absent fields read as empty text and are noted.
-void decodeRecord(FieldList& fields, std::string_view record, DecodedRecord& decoded);
-// The same for one record, with a field list of its own.
+// The fields of a record that decide what it shows, found in one scan up to its third ";";
+// an absent field reads as empty text.
+struct ShownFields {
+    bool isObject = false;   // field 0 is "O"
+    std::string_view name;   // field 1
+    std::string_view third;  // field 2
+    // The first field that was needed but absent (the index the list index error names), or -1.
+    // An object's field 2 is read before its field 1, so a short object is reported at index 2.
+    int missingField = -1;
+};
+ShownFields shownFieldsOf(std::string_view record);
+
+// The display text of a record: an object shows field 1; anything else shows
+// field 1 + ": " + field 2. An object's text is a view of the record, anything else is formed
+// in `buffer`.
+std::string_view shownTextOf(const ShownFields& fields, std::string& buffer);
+std::int32_t shownIconIndexOf(const ShownFields& fields);
+
+// Forms the display text and icon index (field 2 of an object, else -1) of a record, as the
+// display rebuild does; absent fields read as empty text and are noted.
+void decodeRecord(std::string_view record, DecodedRecord& decoded);
 DecodedRecord decodeRecord(std::string_view record);
 
 }  // namespace quorvia::model

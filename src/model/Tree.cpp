@@ -6,12 +6,26 @@
 #include <cassert>
 #include <cstdlib>
 
+#include "model/NodeRecord.h"
+
 namespace quorvia::model {
 
 static_assert(sizeof(Node) <= 64, "a million nodes per tree must stay small");
 
 Error treeIndexError() {
     return Error("Index incorrect");
+}
+
+std::string_view Node::shownText(std::string& buffer) const {
+    if (m_showsRecord == 0) {
+        return storedText();
+    }
+    return shownTextOf(shownFieldsOf(storedText()), buffer);
+}
+
+std::string Node::shownText() const {
+    std::string buffer;
+    return std::string(shownText(buffer));
 }
 
 int Node::level() const {

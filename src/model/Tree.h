@@ -2,6 +2,7 @@
 // (pre-order) index and a bulk-update bracket. The record tree and the display tree are each one.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -24,7 +25,16 @@ class Tree;
 // One node. Nodes belong to their tree, which alone changes them.
 class Node final {
 public:
-    std::string_view text() const { return {m_text, m_textLength}; }
+    // The text the node holds. A display node that shows the record it holds (see shownText)
+    // has no display text of its own to give.
+    std::string_view text() const {
+        assert(!m_showsRecord);
+        return storedText();
+    }
+    // What the node shows: its text, or for a display node that holds its record, the display
+    // text formed from that record (into `buffer` where it is not a part of the record).
+    std::string_view shownText(std::string& buffer) const;
+    std::string shownText() const;
     std::int32_t iconIndex() const { return m_iconIndex; }
     bool isExpanded() const { return m_expanded != 0; }
 
@@ -45,7 +55,8 @@ public:
 
 private:
     friend class Tree;
-    Node() : m_childCount(0), m_expanded(0) {}
+    Node() : m_childCount(0), m_expanded(0), m_showsRecord(0) {}
+    std::string_view storedText() const { return {m_text, m_textLength}; }
 
     // Not owned: the text lies in the tree's text storage or in a buffer it adopted, and every
     // link below points at another node of the same tree, which owns them all.
@@ -58,8 +69,11 @@ private:
     Node* m_previous = nullptr;
     Node* m_next = nullptr;  // also links released nodes
     std::int32_t m_row = 0;
-    std::uint32_t m_childCount : 31;
+    std::uint32_t m_childCount : 30;
     std::uint32_t m_expanded : 1;
+    // The text is the node's record, and what it shows is formed from it when asked: the load
+    // then copies no display text.
+    std::uint32_t m_showsRecord : 1;
 };
 
 // Rows taken out of a tree with their subtrees (Tree::detachRows): they either go back in
@@ -151,6 +165,9 @@ public:
     void releaseBuffers();
 
     void setText(Node* node, std::string_view text);
+    // Lets a node whose text is its record show the display text formed from that record, as
+    // the display rebuild would set it, without a copy.
+    void showRecord(Node* node);
     void setIconIndex(Node* node, std::int32_t iconIndex);
 
     void setExpanded(Node* node, bool expanded);

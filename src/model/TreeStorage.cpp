@@ -126,6 +126,7 @@ Node* Tree::appendCopy(Node* parent, const Node& source) {
     Node* node = allocateNode();
     node->m_text = source.m_text;
     node->m_textLength = source.m_textLength;
+    node->m_showsRecord = source.m_showsRecord;
     m_textBytes += source.m_textLength;
     node->m_iconIndex = source.m_iconIndex;
     return link(parent, node);
@@ -211,7 +212,7 @@ void Tree::compactTextsIfMostlyDead() {
     auto move = [&](Node* top) {
         const Node* end = nextAfterSubtree(top);
         for (Node* node = top; node != end; node = nextInPreorder(node)) {
-            const std::string_view stored = compacted.store(node->text());
+            const std::string_view stored = compacted.store(node->storedText());
             node->m_text = stored.data();
         }
     };
@@ -274,6 +275,12 @@ void Tree::setText(Node* node, std::string_view text) {
     m_textBytes -= node->m_textLength;
     node->m_text = stored.data();
     node->m_textLength = static_cast<std::uint32_t>(stored.size());
+    node->m_showsRecord = 0;
+    tell([&](TreeObserver& o) { o.changed(node); });
+}
+
+void Tree::showRecord(Node* node) {
+    node->m_showsRecord = 1;
     tell([&](TreeObserver& o) { o.changed(node); });
 }
 

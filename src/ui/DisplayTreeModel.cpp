@@ -61,7 +61,7 @@ QVariant DisplayTreeModel::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
         case Qt::DisplayRole:
-            return toShownLine(node->text());
+            return toShownLine(node->shownText(m_shownText));
         case Qt::DecorationRole:
             if (showsStatePicture(node->iconIndex())) {
                 return Pictures::instance().statePicture(statePictureNumber(node->iconIndex()));
@@ -90,7 +90,7 @@ QModelIndexList DisplayTreeModel::match(const QModelIndex& start, int role, cons
     const int rows = rowCount(start.parent());
     for (int i = 0; i < rows; ++i) {
         const model::Node* node = m_tree.childAt(parentNode, (start.row() + i) % rows);
-        if (shownLineStartsWith(node->text(), search)) {
+        if (shownLineStartsWith(node->shownText(m_shownText), search)) {
             return {indexOf(node)};
         }
     }

@@ -5,6 +5,8 @@
 
 #include <QAbstractItemModel>
 
+#include <string>
+
 #include "model/Tree.h"
 #include "model/TreeObserver.h"
 #include "model/ViewNotifier.h"
@@ -66,6 +68,7 @@ private:
 
     const model::Tree& m_tree;                      // not owned
     model::ViewNotifier m_notifier{m_tree, *this};  // owned: watches the tree for this model
+    mutable std::string m_shownText;                // where a display text is formed
 };
 
 }  // namespace quorvia::ui

@@ -39,10 +39,10 @@ TEST_F(ClipboardTest, CopyPastesOnceWithEveryFieldAndOrder) {
               "\t\tO;Mixed;4\n\tT;loose;x\n\tO;Empty;5\n\t\tO;Attributes;3\n\t\t\tT;a;1\n"
               "\t\t\tO;Mixed;4\nO;Second;3\n\tT;p;q\n");
     const model::Node* copied = display(kEmpty)->lastChild();
-    EXPECT_EQ(copied->text(), "Attributes");
+    EXPECT_EQ(copied->shownText(), "Attributes");
     EXPECT_EQ(copied->iconIndex(), 3);
-    EXPECT_EQ(copied->firstChild()->text(), "a: 1");
-    EXPECT_EQ(copied->lastChild()->text(), "Mixed");
+    EXPECT_EQ(copied->firstChild()->shownText(), "a: 1");
+    EXPECT_EQ(copied->lastChild()->shownText(), "Mixed");
     EXPECT_EQ(trees.records().nodeAt(kEmpty)->lastChild()->firstChild()->text(), "T;a;1");
     EXPECT_EQ(display(kAttributes)->childCount(), 2) << "the source stays";
 }
@@ -50,7 +50,7 @@ TEST_F(ClipboardTest, CopyPastesOnceWithEveryFieldAndOrder) {
 TEST_F(ClipboardTest, CutMovesOnPasteOnly) {
     cut(kLoose);
     EXPECT_TRUE(clipboard.moveFlag());
-    EXPECT_EQ(display(kLoose)->text(), "loose: x") << "cut removes nothing by itself";
+    EXPECT_EQ(display(kLoose)->shownText(), "loose: x") << "cut removes nothing by itself";
     paste(kChild);
     EXPECT_EQ(records(),
               "root\n\tO;Objects;1\n\t\tO;Child;2\n\t\t\tT;loose;x\n\t\tT;late;attr\n"
@@ -64,7 +64,7 @@ TEST_F(ClipboardTest, ALaterCopyReplacesACut) {
     cut(kLoose);
     copy(kEmpty);
     paste(kChild);
-    EXPECT_EQ(display(kChild)->lastChild()->text(), "Empty");
+    EXPECT_EQ(display(kChild)->lastChild()->shownText(), "Empty");
     EXPECT_EQ(display(kRoot)->childCount(), 4);
     EXPECT_EQ(trees.display().childAt(display(kRoot), 2), loose) << "the cut node stayed";
 }
@@ -91,11 +91,11 @@ TEST_F(ClipboardTest, PasteRules) {
 
     paste(kSecond);
     EXPECT_TRUE(prompts.asked.empty()) << "an attribute may go under a top-level node";
-    EXPECT_EQ(display(kSecond)->lastChild()->text(), "a: 1");
+    EXPECT_EQ(display(kSecond)->lastChild()->shownText(), "a: 1");
 
     copy(kEmpty);
     paste(kAttributes);
-    EXPECT_EQ(display(kAttributes)->lastChild()->text(), "Empty") << "mixed children allowed";
+    EXPECT_EQ(display(kAttributes)->lastChild()->shownText(), "Empty") << "mixed children allowed";
 }
 
 TEST_F(ClipboardTest, NeverIntoItsOwnSubtree) {
@@ -110,7 +110,7 @@ TEST_F(ClipboardTest, NeverIntoItsOwnSubtree) {
     EXPECT_EQ(prompts.takeAsked(), Asked{warning}) << "a top-level node below itself";
     // Beside it, the root's copy is an object named as its record, which is no record itself.
     paste(kSecond);
-    EXPECT_EQ(display(kSecond)->lastChild()->text(), "root");
+    EXPECT_EQ(display(kSecond)->lastChild()->shownText(), "root");
     EXPECT_EQ(display(kSecond)->lastChild()->iconIndex(), 0);
     EXPECT_EQ(trees.records().nodeAt(kSecondLeaf + 1)->text(), "O;root;0");
     EXPECT_EQ(trees.display().count(), 11 + 11 - 2);

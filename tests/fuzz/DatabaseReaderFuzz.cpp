@@ -9,7 +9,6 @@
 
 #include "fuzz/FuzzChecks.h"
 #include "model/DatabaseFile.h"
-#include "model/FieldList.h"
 #include "model/LoadSequence.h"
 #include "model/NodeRecord.h"
 #include "model/PairedTrees.h"
@@ -80,7 +79,6 @@ void checkLoad(const std::string& bytes, const model::Tree& parsed, bool readabl
     const model::Node* display = trees.display().firstTopLevel();
     check(display->text() == "db" && display->iconIndex() == model::kRootIcon,
           "the display root is named after the file");
-    model::FieldList decoding;
     model::DecodedRecord decoded;
     bool anyShort = false;
     const model::Node* record = trees.records().firstTopLevel();
@@ -88,8 +86,8 @@ void checkLoad(const std::string& bytes, const model::Tree& parsed, bool readabl
         record = model::Tree::nextInPreorder(record);
          display != nullptr; display = model::Tree::nextInPreorder(display),
         record = model::Tree::nextInPreorder(record)) {
-        model::decodeRecord(decoding, record->text(), decoded);
-        check(display->text() == decoded.displayText, "a display text is its decoded record");
+        model::decodeRecord(record->text(), decoded);
+        check(display->shownText() == decoded.displayText, "a display text is its decoded record");
         check(display->iconIndex() == decoded.iconIndex, "a display icon is its decoded record's");
         anyShort = anyShort || decoded.missingField >= 0;
     }

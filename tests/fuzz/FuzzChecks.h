@@ -94,7 +94,7 @@ inline std::vector<std::pair<int, std::string>> shapeOf(const model::Tree& tree)
         }
         check(children == node.childCount(), "the child count matches the children");
         check(level >= 0, "levels stay non-negative");
-        shape.emplace_back(level, std::string(node.text()));
+        shape.emplace_back(level, node.shownText());
     });
     check(static_cast<int>(shape.size()) == tree.count(), "the node count matches the nodes");
     return shape;

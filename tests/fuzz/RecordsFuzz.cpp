@@ -47,7 +47,7 @@ void checkDecode(model::FieldList& fields, std::string_view record) {
     const auto parts = fields.copyAll();
     model::DecodedRecord decoded;
     decoded.missingField = 99;  // a decode must not keep anything of an earlier one
-    model::decodeRecord(fields, record, decoded);
+    model::decodeRecord(record, decoded);
     const std::string name = parts.size() > 1 ? parts[1] : "";
     const std::string third = parts.size() > 2 ? parts[2] : "";
     check((decoded.missingField >= 0) == (parts.size() < 3),

@@ -55,7 +55,7 @@ protected:
                  node != nullptr && node->isWithin(top);
                  node = model::Tree::nextInPreorder(node)) {
                 text.append(static_cast<size_t>(node->level() - top->level() - 1), '\t');
-                text.append(node->text());
+                text.append(node->shownText());
                 if (tree == &trees.display()) {
                     text.append(" [" + std::to_string(node->iconIndex()) + "]");
                 }
@@ -125,10 +125,10 @@ TEST_F(TextImportTest, LineRules) {
 
 TEST_F(TextImportTest, ImportedAttributesGainTheirBlankOnTheNextLoad) {
     importAttributes(kEmpty, "Phone;555\n");
-    EXPECT_EQ(trees.display().nodeAt(kEmpty + 1)->text(), "Phone:555");
+    EXPECT_EQ(trees.display().nodeAt(kEmpty + 1)->shownText(), "Phone:555");
     model::writeDatabaseFile(trees.records(), dir.path("db"));
     model::loadDatabase(trees, dir.path("db"));
-    EXPECT_EQ(trees.display().nodeAt(kEmpty + 1)->text(), "Phone: 555");
+    EXPECT_EQ(trees.display().nodeAt(kEmpty + 1)->shownText(), "Phone: 555");
 }
 
 TEST_F(TextImportTest, AppendsInBulkOnePerParent) {

@@ -40,13 +40,6 @@ TEST(IntegerField, NumbersBeyondThirtyTwoBitsStopBeforeTheOverflowingDigit) {
     EXPECT_EQ(parseIntegerField("0x1FFFFFFFF"), 0x1FFFFFFF);
 }
 
-DecodedRecord decode(const std::string& record) {
-    FieldList fields;
-    DecodedRecord decoded;
-    decodeRecord(fields, record, decoded);
-    return decoded;
-}
-
 TEST(NodeRecord, DecodingObjectsAndAttributes) {
     struct Case {
         const char* record;
@@ -67,7 +60,7 @@ TEST(NodeRecord, DecodingObjectsAndAttributes) {
                           {"T;name;v;with;more", "name: v", -1},
                           {"O;a;b;c", "a", 0},
                           {"O;Name;5;extra", "Name", 5}}) {
-        const DecodedRecord decoded = decode(c.record);
+        const DecodedRecord decoded = decodeRecord(c.record);
         EXPECT_EQ(decoded.displayText, c.text) << c.record;
         EXPECT_EQ(decoded.iconIndex, c.icon) << c.record;
         EXPECT_EQ(decoded.missingField, -1) << c.record;
@@ -87,7 +80,7 @@ TEST(NodeRecord, ShortRecordsNameTheFieldThatWasMissing) {
                           {"T", ": ", -1, 1},
                           {"T;x", "x: ", -1, 2},
                           {"junk", ": ", -1, 1}}) {
-        const DecodedRecord decoded = decode(c.record);
+        const DecodedRecord decoded = decodeRecord(c.record);
         EXPECT_EQ(decoded.displayText, c.text) << c.record;
         EXPECT_EQ(decoded.iconIndex, c.icon) << c.record;
         EXPECT_EQ(decoded.missingField, c.missing) << c.record;

@@ -31,7 +31,7 @@ std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) 
         if (withExpanded && node->isExpanded()) {
             text.append("+");
         }
-        text.append(node->text());
+        text.append(node->shownText());
         if (withIcons) {
             text.append(" [" + std::to_string(node->iconIndex()) + "]");
         }
@@ -49,11 +49,11 @@ std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) 
     struct Shape {
         int level;
         int children;
-        std::string_view text;
+        std::string text;
     };
     std::vector<Shape> display;
     model::forEachWithLevel(trees.display(), [&](const model::Node& node, int level) {
-        display.push_back({level, node.childCount(), node.text()});
+        display.push_back({level, node.childCount(), node.shownText()});
     });
     size_t index = 0;
     std::string difference;
@@ -62,7 +62,7 @@ std::string outline(const model::Tree& tree, bool withIcons, bool withExpanded) 
         if (difference.empty() &&
             (partner.level != level || partner.children != node.childCount())) {
             difference = "nodes at absolute index " + std::to_string(index) + " differ: \"" +
-                         std::string(partner.text) + "\" and \"" + std::string(node.text()) + "\"";
+                         partner.text + "\" and \"" + std::string(node.text()) + "\"";
         }
         ++index;
     });

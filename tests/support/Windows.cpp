@@ -48,7 +48,7 @@ Window::Window(Processes& processes, long long process, std::deque<bool> answers
 
 void Window::remove(const std::string& text) {
     for (int i = 0; i < trees.display().count(); ++i) {
-        if (trees.display().nodeAt(i)->text() == text) {
+        if (trees.display().nodeAt(i)->shownText() == text) {
             model::PairedTrees::Step step(trees);
             trees.removePair(trees.pairOf(trees.display().nodeAt(i)));
             return;
