@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-
 namespace quorvia::model {
 
 // The icon index of an attribute (and of a display node that has none yet).

@@ -10,7 +10,9 @@
 
 namespace quorvia::model {
 
-static_assert(sizeof(Node) <= 64, "a million nodes per tree must stay small");
+static_assert(sizeof(Node) == 44, "a million nodes per tree must stay small");
+// A link reaches 2^31 steps of four bytes either way.
+static_assert(Tree::kMaxNodes * sizeof(Node) < (std::uint64_t{1} << 33));
 
 Error treeIndexError() {
     return Error("Index incorrect");
@@ -63,7 +65,27 @@ void Tree::forgetLookups() {
 // ---- reading ----
 
 Node* Tree::firstChildOf(const Node* parent) const {
-    return parent != nullptr ? parent->m_firstChild : m_firstTop;
+    return parent != nullptr ? parent->firstChild() : m_firstTop;
+}
+
+Node* Tree::lastChildOf(const Node* parent) const {
+    return parent != nullptr ? parent->lastChild() : m_lastTop;
+}
+
+void Tree::setFirstChild(Node* parent, Node* child) {
+    if (parent != nullptr) {
+        parent->m_firstChild = child;
+    } else {
+        m_firstTop = child;
+    }
+}
+
+void Tree::setLastChild(Node* parent, Node* child) {
+    if (parent != nullptr) {
+        parent->m_lastChild = child;
+    } else {
+        m_lastTop = child;
+    }
 }
 
 int Tree::childCountOf(const Node* parent) const {
@@ -79,7 +101,7 @@ Node* Tree::childAt(const Node* parent, int row) const {
     Node* node = firstChildOf(parent);
     int at = 0;
     if (count - 1 - row < row) {
-        node = parent != nullptr ? parent->m_lastChild : m_lastTop;
+        node = lastChildOf(parent);
         at = count - 1;
     }
     if (m_rowParent == parent && m_rowNode != nullptr &&
@@ -200,7 +222,7 @@ Node* Tree::link(Node* parent, Node* node) {
 }
 
 void Tree::linkRows(Node* parent, Node* before, Node* first, Node* last, int count) {
-    Node* after = before != nullptr ? before->m_previous : lastChildSlot(parent);
+    Node* after = before != nullptr ? before->previousSibling() : lastChildOf(parent);
     int row = after != nullptr ? after->m_row + 1 : 0;
     for (Node* node = first;; node = node->m_next) {
         node->m_parent = parent;
@@ -214,8 +236,16 @@ void Tree::linkRows(Node* parent, Node* before, Node* first, Node* last, int cou
     }
     first->m_previous = after;
     last->m_next = before;
-    (after != nullptr ? after->m_next : firstChildSlot(parent)) = first;
-    (before != nullptr ? before->m_previous : lastChildSlot(parent)) = last;
+    if (after != nullptr) {
+        after->m_next = first;
+    } else {
+        setFirstChild(parent, first);
+    }
+    if (before != nullptr) {
+        before->m_previous = last;
+    } else {
+        setLastChild(parent, last);
+    }
     addToChildCount(parent, count);
     forgetLookups();
 }
@@ -232,8 +262,16 @@ void Tree::addToChildCount(Node* parent, int added) {
 void Tree::unlinkRows(Node* parent, Node* first, Node* last, int count) {
     Node* before = first->m_previous;
     Node* after = last->m_next;
-    (before != nullptr ? before->m_next : firstChildSlot(parent)) = after;
-    (after != nullptr ? after->m_previous : lastChildSlot(parent)) = before;
+    if (before != nullptr) {
+        before->m_next = after;
+    } else {
+        setFirstChild(parent, after);
+    }
+    if (after != nullptr) {
+        after->m_previous = before;
+    } else {
+        setLastChild(parent, before);
+    }
     for (Node* node = after; node != nullptr; node = node->m_next) {
         node->m_row -= count;
     }
@@ -361,13 +399,17 @@ void Tree::reorderChildren(const std::vector<Node*>& parents, const std::vector<
             Node* child = children[first + static_cast<size_t>(rows[first + at])];
             child->m_row = static_cast<std::int32_t>(at);
             child->m_previous = previous;
-            (previous != nullptr ? previous->m_next : firstChildSlot(parent)) = child;
+            if (previous != nullptr) {
+                previous->m_next = child;
+            } else {
+                setFirstChild(parent, child);
+            }
             previous = child;
         }
         if (previous != nullptr) {
             previous->m_next = nullptr;
         }
-        lastChildSlot(parent) = previous;
+        setLastChild(parent, previous);
         first += count;
     }
     forgetLookups();

@@ -14,6 +14,7 @@
 #include "model/TextStore.h"
 #include "model/TreeObserver.h"
 #include "platform/Error.h"
+#include "platform/Memory.h"
 
 namespace quorvia::model {
 
@@ -21,6 +22,34 @@ namespace quorvia::model {
 Error treeIndexError();
 
 class Tree;
+class Node;
+
+// A link from a node to another node of the same tree, kept as the distance from the link to
+// that node in steps of four bytes, so that it takes four bytes rather than eight: a tree's nodes
+// lie in one span of addresses (Tree::kMaxNodes nodes), which keeps every distance in range.
+// None is the distance 0, which no link has, as no node starts with one.
+class NodeLink final {
+public:
+    NodeLink() = default;
+    NodeLink(const NodeLink&) = delete;
+    NodeLink& operator=(const NodeLink& other) { return *this = other.get(); }
+    NodeLink& operator=(Node* node) {
+        m_steps = node == nullptr ? 0
+                                  : static_cast<std::int32_t>(
+                                        (reinterpret_cast<std::intptr_t>(node) - address()) / 4);
+        return *this;
+    }
+    Node* get() const {
+        return m_steps == 0 ? nullptr
+                            : reinterpret_cast<Node*>(address() + std::intptr_t{m_steps} * 4);
+    }
+    operator Node*() const { return get(); }
+
+private:
+    std::intptr_t address() const { return reinterpret_cast<std::intptr_t>(this); }
+
+    std::int32_t m_steps = 0;
+};
 
 // One node. Nodes belong to their tree, which alone changes them.
 class Node final {
@@ -44,10 +73,10 @@ public:
     Node* previousSibling() const { return m_previous; }
     Node* nextSibling() const { return m_next; }
     int childCount() const { return static_cast<int>(m_childCount); }
-    bool hasChildren() const { return m_firstChild != nullptr; }
+    bool hasChildren() const { return m_firstChild.get() != nullptr; }
     // Position among its siblings (top-level nodes count among the top level).
     int row() const { return m_row; }
-    bool isTopLevel() const { return m_parent == nullptr; }
+    bool isTopLevel() const { return m_parent.get() == nullptr; }
     // 0 for a top-level node; walks up to the top.
     int level() const;
     // True when `ancestor` is this node or one of its ancestors.
@@ -59,15 +88,16 @@ private:
     std::string_view storedText() const { return {m_text, m_textLength}; }
 
     // Not owned: the text lies in the tree's text storage or in a buffer it adopted, and every
-    // link below points at another node of the same tree, which owns them all.
-    const char* m_text = nullptr;
+    // link below points at another node of the same tree, which owns them all. The text's
+    // address may lie off its natural alignment, so that a node takes 44 bytes rather than 48.
+    const char* m_text __attribute__((packed)) = nullptr;
     std::uint32_t m_textLength = 0;
     std::int32_t m_iconIndex = -1;
-    Node* m_parent = nullptr;
-    Node* m_firstChild = nullptr;
-    Node* m_lastChild = nullptr;
-    Node* m_previous = nullptr;
-    Node* m_next = nullptr;  // also links released nodes
+    NodeLink m_parent;
+    NodeLink m_firstChild;
+    NodeLink m_lastChild;
+    NodeLink m_previous;
+    NodeLink m_next;  // also links released nodes
     std::int32_t m_row = 0;
     std::uint32_t m_childCount : 30;
     std::uint32_t m_expanded : 1;
@@ -105,6 +135,10 @@ private:
 
 class Tree final {
 public:
+    // The most nodes a tree holds, attached, detached and released, which keeps its span of
+    // addresses (5.9 GB, a little memory for each part in use) within a link's reach.
+    static constexpr size_t kMaxNodes = size_t{1} << 27;
+
     Tree();
     ~Tree();
     Tree(const Tree&) = delete;
@@ -118,6 +152,7 @@ public:
 
     // The children of `parent`, where nullptr stands for the top level.
     Node* firstChildOf(const Node* parent) const;
+    Node* lastChildOf(const Node* parent) const;
     int childCountOf(const Node* parent) const;
     // Child `row` of `parent`; sequential rows cost one step each.
     Node* childAt(const Node* parent, int row) const;
@@ -195,11 +230,6 @@ public:
 
 private:
     friend class DetachedRows;
-    struct FreeChunk {
-        void operator()(Node* nodes) const { std::free(nodes); }
-    };
-    using Chunk = std::unique_ptr<Node[], FreeChunk>;
-    static Chunk allocateChunk();
     Node* allocateNode();
     void releaseNode(Node* node);
     Node* appendCopy(Node* parent, const Node& source);
@@ -210,12 +240,8 @@ private:
     void unlinkRows(Node* parent, Node* first, Node* last, int count);
     // Counts `added` more children (fewer when negative) of `parent`.
     void addToChildCount(Node* parent, int added);
-    Node*& firstChildSlot(Node* parent) {
-        return parent != nullptr ? parent->m_firstChild : m_firstTop;
-    }
-    Node*& lastChildSlot(Node* parent) {
-        return parent != nullptr ? parent->m_lastChild : m_lastTop;
-    }
+    void setFirstChild(Node* parent, Node* child);
+    void setLastChild(Node* parent, Node* child);
     // The children of every parent, parent after parent.
     std::vector<Node*> childrenOf(const std::vector<Node*>& parents) const;
     // Frees the node's subtree and returns how many nodes it held.
@@ -228,11 +254,12 @@ private:
     template <typename Call>
     void tell(Call call);
 
-    static constexpr size_t kChunkSize = 32768;  // 2 MB, one huge page
-    // Owned: the raw storage of every node, attached, detached or released; nodes are built in
-    // place as they are taken. Every other Node* of the tree points into it.
-    std::vector<Chunk> m_chunks;
-    size_t m_usedInLastChunk = kChunkSize;
+    static constexpr size_t kHugePage = 2 << 20;
+    // Owned: the raw storage of every node, attached, detached or released, one span made
+    // usable a huge page at a time; nodes are built in place as they are taken. Every other
+    // Node* of the tree points into it.
+    platform::ReservedSpan m_nodeSpan{kMaxNodes * sizeof(Node), kHugePage};
+    size_t m_nodesMade = 0;
     Node* m_released = nullptr;  // nodes free for reuse, linked through m_next
     TextStore m_texts;           // owned: the texts of every node in the tree or detached
     size_t m_textBytes = 0;      // the texts' lengths, of every node in the tree or detached

@@ -1,5 +1,5 @@
-// The storage half of Tree: nodes made in 2 MB chunks and freed for reuse, texts in shared
-// blocks, and the compaction that moves the live texts out of blocks mostly dead.
+// The storage half of Tree: nodes made in one span of addresses and freed for reuse, texts in
+// shared blocks, and the compaction that moves the live texts out of blocks mostly dead.
 #include "model/Tree.h"
 
 #include <algorithm>
@@ -21,26 +21,18 @@ Node* Tree::allocateNode() {
         node = m_released;
         m_released = node->m_next;
     } else {
-        if (m_usedInLastChunk == kChunkSize) {
-            m_chunks.push_back(allocateChunk());
-            m_usedInLastChunk = 0;
+        if (m_nodesMade == kMaxNodes) {
+            throw std::bad_alloc();
         }
-        node = m_chunks.back().get() + m_usedInLastChunk++;
+        const size_t needed = (m_nodesMade + 1) * sizeof(Node);
+        if (needed > m_nodeSpan.usableBytes()) {
+            // A huge page at a time: a million nodes cost a few dozen page faults.
+            m_nodeSpan.makeUsable(needed);
+        }
+        node = reinterpret_cast<Node*>(m_nodeSpan.begin()) + m_nodesMade++;
     }
     ++m_count;
     return new (node) Node();
-}
-
-Tree::Chunk Tree::allocateChunk() {
-    // One huge page per chunk where the system offers them: a million nodes then cost a few
-    // dozen page faults instead of thirty thousand.
-    constexpr size_t bytes = kChunkSize * sizeof(Node);
-    void* memory = std::aligned_alloc(bytes, bytes);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    platform::adviseHugePages(memory, bytes);
-    return Chunk(static_cast<Node*>(memory));
 }
 
 void Tree::releaseNode(Node* node) {
@@ -89,7 +81,7 @@ int Tree::subtreeCount(const Node* top) {
         while (node != top && node->m_next == nullptr) {
             node = node->m_parent;
         }
-        node = node != top ? node->m_next : nullptr;
+        node = node != top ? node->nextSibling() : nullptr;
     }
     return count;
 }
@@ -231,11 +223,11 @@ void Tree::compactTextsIfMostlyDead() {
 }
 
 void Tree::clear() {
-    // A handle still holding detached rows would point into the freed chunks.
+    // A handle still holding detached rows would point into the freed span.
     assert(m_detached.empty());
     tell([](TreeObserver& o) { o.aboutToReset(); });
-    m_chunks.clear();
-    m_usedInLastChunk = kChunkSize;
+    m_nodeSpan.release();
+    m_nodesMade = 0;
     m_released = nullptr;
     m_texts.clear();
     m_textBytes = 0;
@@ -251,9 +243,9 @@ void Tree::clear() {
 void Tree::takeContentOf(Tree& loaded) {
     assert(m_detached.empty() && loaded.m_detached.empty() && loaded.m_observers.empty());
     tell([](TreeObserver& o) { o.aboutToReset(); });
-    // The chunks move as they are, so every link between their nodes stays valid.
-    m_chunks = std::move(loaded.m_chunks);
-    m_usedInLastChunk = std::exchange(loaded.m_usedInLastChunk, kChunkSize);
+    // The span moves as it is, so every link between its nodes stays valid.
+    m_nodeSpan = std::move(loaded.m_nodeSpan);
+    m_nodesMade = std::exchange(loaded.m_nodesMade, 0);
     m_released = std::exchange(loaded.m_released, nullptr);
     m_texts.clear();
     m_texts.swap(loaded.m_texts);
@@ -263,7 +255,6 @@ void Tree::takeContentOf(Tree& loaded) {
     m_topCount = std::exchange(loaded.m_topCount, 0);
     m_count = std::exchange(loaded.m_count, 0);
     m_selected = std::exchange(loaded.m_selected, nullptr);
-    loaded.m_chunks.clear();
     forgetLookups();
     loaded.forgetLookups();
     tell([](TreeObserver& o) { o.resetDone(); });
