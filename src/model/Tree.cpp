@@ -72,19 +72,20 @@ Node* Tree::lastChildOf(const Node* parent) const {
     return parent != nullptr ? parent->lastChild() : m_lastTop;
 }
 
-void Tree::setFirstChild(Node* parent, Node* child) {
-    if (parent != nullptr) {
-        parent->m_firstChild = child;
+void Tree::joinSiblings(Node* parent, Node* first, Node* second) {
+    if (first != nullptr) {
+        first->m_next = second;
+    } else if (parent != nullptr) {
+        parent->m_firstChild = second;
     } else {
-        m_firstTop = child;
+        m_firstTop = second;
     }
-}
-
-void Tree::setLastChild(Node* parent, Node* child) {
-    if (parent != nullptr) {
-        parent->m_lastChild = child;
+    if (second != nullptr) {
+        second->m_previous = first;
+    } else if (parent != nullptr) {
+        parent->m_lastChild = first;
     } else {
-        m_lastTop = child;
+        m_lastTop = first;
     }
 }
 
@@ -234,18 +235,8 @@ void Tree::linkRows(Node* parent, Node* before, Node* first, Node* last, int cou
     for (Node* node = before; node != nullptr; node = node->m_next) {
         node->m_row = row++;
     }
-    first->m_previous = after;
-    last->m_next = before;
-    if (after != nullptr) {
-        after->m_next = first;
-    } else {
-        setFirstChild(parent, first);
-    }
-    if (before != nullptr) {
-        before->m_previous = last;
-    } else {
-        setLastChild(parent, last);
-    }
+    joinSiblings(parent, after, first);
+    joinSiblings(parent, last, before);
     addToChildCount(parent, count);
     forgetLookups();
 }
@@ -262,16 +253,7 @@ void Tree::addToChildCount(Node* parent, int added) {
 void Tree::unlinkRows(Node* parent, Node* first, Node* last, int count) {
     Node* before = first->m_previous;
     Node* after = last->m_next;
-    if (before != nullptr) {
-        before->m_next = after;
-    } else {
-        setFirstChild(parent, after);
-    }
-    if (after != nullptr) {
-        after->m_previous = before;
-    } else {
-        setLastChild(parent, before);
-    }
+    joinSiblings(parent, before, after);
     for (Node* node = after; node != nullptr; node = node->m_next) {
         node->m_row -= count;
     }
@@ -398,18 +380,10 @@ void Tree::reorderChildren(const std::vector<Node*>& parents, const std::vector<
         for (size_t at = 0; at < count; ++at) {
             Node* child = children[first + static_cast<size_t>(rows[first + at])];
             child->m_row = static_cast<std::int32_t>(at);
-            child->m_previous = previous;
-            if (previous != nullptr) {
-                previous->m_next = child;
-            } else {
-                setFirstChild(parent, child);
-            }
+            joinSiblings(parent, previous, child);
             previous = child;
         }
-        if (previous != nullptr) {
-            previous->m_next = nullptr;
-        }
-        setLastChild(parent, previous);
+        joinSiblings(parent, previous, nullptr);
         first += count;
     }
     forgetLookups();

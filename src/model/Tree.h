@@ -240,8 +240,9 @@ private:
     void unlinkRows(Node* parent, Node* first, Node* last, int count);
     // Counts `added` more children (fewer when negative) of `parent`.
     void addToChildCount(Node* parent, int added);
-    void setFirstChild(Node* parent, Node* child);
-    void setLastChild(Node* parent, Node* child);
+    // Makes `second` follow `first` among the children of `parent`, where none stands for the
+    // start or the end of the list.
+    void joinSiblings(Node* parent, Node* first, Node* second);
     // The children of every parent, parent after parent.
     std::vector<Node*> childrenOf(const std::vector<Node*>& parents) const;
     // Frees the node's subtree and returns how many nodes it held.
