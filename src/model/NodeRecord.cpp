@@ -1,6 +1,6 @@
 #include "model/NodeRecord.h"
 
-#include <cstring>
+#include <algorithm>
 #include <limits>
 
 namespace quorvia::model {
@@ -108,13 +108,11 @@ std::string_view shownTextOf(const ShownFields& fields, std::string& buffer) {
         return fields.name;
     }
     // One sizing and three copies: Find forms the text of every attribute it passes.
-    const size_t nameSize = fields.name.size();
-    buffer.resize(nameSize + 2 + fields.third.size());
-    char* const shown = buffer.data();
-    std::memcpy(shown, fields.name.data(), nameSize);
-    shown[nameSize] = ':';
-    shown[nameSize + 1] = ' ';
-    std::memcpy(shown + nameSize + 2, fields.third.data(), fields.third.size());
+    buffer.resize(fields.name.size() + 2 + fields.third.size());
+    char* shown = std::copy(fields.name.begin(), fields.name.end(), buffer.data());
+    *shown++ = ':';
+    *shown++ = ' ';
+    std::copy(fields.third.begin(), fields.third.end(), shown);
     return buffer;
 }
 
