@@ -2,7 +2,9 @@
 
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -50,8 +52,22 @@ void ReservedSpan::makeUsable(std::size_t bytes) {
     if (m_mapping == nullptr) {
         // Addresses only: no memory is promised until a part is made usable, so a span costs
         // nothing under any overcommit setting. A step more, so that it can start on a step.
-        void* mapping = ::mmap(nullptr, m_limit + m_step, PROT_NONE,
-                               MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        // Where the addresses a process may take are limited (ulimit -v), a span takes no more
+        // than a sixteenth of them, so that threads, other spans and the heap still find room;
+        // it then holds less.
+        rlimit addresses{};
+        if (::getrlimit(RLIMIT_AS, &addresses) == 0 && addresses.rlim_cur != RLIM_INFINITY) {
+            m_limit = std::max(bytes, std::min<std::size_t>(m_limit, addresses.rlim_cur / 16));
+        }
+        void* mapping = MAP_FAILED;
+        for (;;) {
+            mapping = ::mmap(nullptr, m_limit + m_step, PROT_NONE,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            if (mapping != MAP_FAILED || m_limit / 2 < bytes) {
+                break;
+            }
+            m_limit /= 2;
+        }
         if (mapping == MAP_FAILED) {
             throw std::bad_alloc();
         }

@@ -26,8 +26,9 @@ public:
     ReservedSpan(const ReservedSpan&) = delete;
     ReservedSpan& operator=(const ReservedSpan&) = delete;
 
-    // Makes the first `bytes` usable, setting the span aside on first use; raises
-    // std::bad_alloc past the limit or when the system refuses.
+    // Makes the first `bytes` usable, setting the span aside on first use (smaller than the
+    // limit where the system grants no more addresses); raises std::bad_alloc past the span or
+    // when the system refuses.
     void makeUsable(std::size_t bytes);
     char* begin() const { return m_begin; }
     std::size_t usableBytes() const { return m_usable; }
