@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -189,6 +194,51 @@ TEST(Tree, MillionLevelsDeepNeedNoRecursion) {
         }
         // The destructor releases this chain.
     });
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // its own reservations exceed any limit of addresses
+#else
+constexpr bool kSanitized = false;
+#endif
+
+TEST(Tree, UnderALimitOfAddressesTreesLeaveRoomForThreadsAndTheHeap) {
+    if (kSanitized) {
+        GTEST_SKIP() << "the address sanitizer reserves more addresses than any limit allows";
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // 6 GB of addresses beyond what the process holds now, as `ulimit -v` would give: one
+        // tree's whole span would fit, and leave almost nothing to the rest.
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        rlim_t heldKb = 0;
+        while (std::getline(status, line)) {
+            if (line.rfind("VmSize:", 0) == 0) {
+                heldKb = std::stoull(line.substr(7));
+            }
+        }
+        const rlim_t allowed = (heldKb << 10) + (rlim_t{6} << 30);
+        const rlimit limit{allowed, allowed};
+        int failed = setrlimit(RLIMIT_AS, &limit);
+        try {
+            Tree trees[3];
+            for (Tree& tree : trees) {
+                for (int i = 0; i < 100'000; ++i) {
+                    tree.appendChild(nullptr, "O;x;1");
+                }
+            }
+            std::thread([] {}).join();
+            std::vector<char> block(size_t{256} << 20);
+        } catch (...) {
+            failed = 1;
+        }
+        _exit(failed);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 TEST(Tree, SubtreeCopiesCarryEveryFieldAndOutliveTheirSource) {
