@@ -59,15 +59,8 @@ void ReservedSpan::makeUsable(std::size_t bytes) {
         if (::getrlimit(RLIMIT_AS, &addresses) == 0 && addresses.rlim_cur != RLIM_INFINITY) {
             m_limit = std::max(bytes, std::min<std::size_t>(m_limit, addresses.rlim_cur / 16));
         }
-        void* mapping = MAP_FAILED;
-        for (;;) {
-            mapping = ::mmap(nullptr, m_limit + m_step, PROT_NONE,
-                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-            if (mapping != MAP_FAILED || m_limit / 2 < bytes) {
-                break;
-            }
-            m_limit /= 2;
-        }
+        void* mapping = ::mmap(nullptr, m_limit + m_step, PROT_NONE,
+                               MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
         if (mapping == MAP_FAILED) {
             throw std::bad_alloc();
         }

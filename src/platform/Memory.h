@@ -27,7 +27,7 @@ public:
     ReservedSpan& operator=(const ReservedSpan&) = delete;
 
     // Makes the first `bytes` usable, setting the span aside on first use (smaller than the
-    // limit where the system grants no more addresses); raises std::bad_alloc past the span or
+    // limit under a limit of the process's addresses); raises std::bad_alloc past the span or
     // when the system refuses.
     void makeUsable(std::size_t bytes);
     char* begin() const { return m_begin; }
