@@ -4,6 +4,7 @@
 
 #include "export/InstallPackage.h"
 #include "model/PhoneDatabase.h"
+#include "platform/FileErrors.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -82,6 +83,11 @@ void exportPhoneDatabase(const model::Tree& records, platform::UserPrompts& prom
         return;
     }
     const std::string& exported = *chosen;
+    // The install script names the file in one quoted line, and the phone keeps its name,
+    // where neither a line break nor a quote has a place.
+    if (platform::holdsLineBreak(exported) || exported.find('"') != std::string::npos) {
+        throw Error(platform::textFileMessage(platform::kBadFileName));
+    }
     const std::string phoneDatabase = writeExportFiles(records, exported);
 
     const std::string package = installPackagePath(exported);

@@ -18,6 +18,10 @@ std::string_view fileNamePart(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+bool holdsLineBreak(std::string_view path) {
+    return path.find_first_of("\r\n") != std::string_view::npos;
+}
+
 std::string joinPath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }

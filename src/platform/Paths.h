@@ -19,6 +19,10 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // Throws the text-file error when it cannot be read (for example when it was deleted).
 std::string currentDirectory();
 
+// Whether the path holds a line break, which no one-line record of it (a settings file, an
+// install script) can keep.
+bool holdsLineBreak(std::string_view path);
+
 // Whether the path begins at the root.
 bool isAbsolutePath(const std::string& path);
 // `path` as it stands when it is absolute, else taken from the folder `from`.

@@ -68,7 +68,7 @@ std::optional<QString> unfitDatabaseName(const std::string& path) {
     if (path.empty()) {
         return QStringLiteral("The file name is empty.");
     }
-    if (path.find_first_of("\r\n") != std::string::npos) {
+    if (platform::holdsLineBreak(path)) {
         return QStringLiteral("The file name holds a line break, which Quorvia.ini cannot keep.");
     }
     std::error_code ignored;

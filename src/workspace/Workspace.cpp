@@ -110,6 +110,13 @@ std::string defaultDatabasePath(const std::string& directory) {
     return platform::joinPath(directory, kDefaultDatabaseName);
 }
 
+// The settings file holds the database's path as its one line.
+void refuseUnkeepablePath(const std::string& path) {
+    if (platform::holdsLineBreak(path)) {
+        throw Error(platform::textFileMessage(platform::kBadFileName));
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> settingsDatabasePath(const std::string& directory) {
@@ -149,6 +156,13 @@ void Workspace::readSettings() {
 }
 
 void Workspace::writeSettings() {
+    // The settings file holds the path as its one line. A chosen path with a line break is
+    // refused, so only the default database of a start directory whose name holds one gets
+    // here: written, it would name another file to the next start, and unwritten, the next start
+    // opens that database anyway.
+    if (platform::holdsLineBreak(m_currentDatabasePath)) {
+        return;
+    }
     platform::TextFileWriter settings(settingsPath());
     settings.writeLine(m_currentDatabasePath);
     settings.commit();
@@ -373,10 +387,7 @@ bool Workspace::isKeepingRecoveryData() {
 }
 
 void Workspace::changeDatabasePath(const std::string& path) {
-    // The settings file holds the path as its one line.
-    if (path.find_first_of("\r\n") != std::string::npos) {
-        throw Error(platform::textFileMessage(platform::kBadFileName));
-    }
+    refuseUnkeepablePath(path);
     const std::string previous = m_currentDatabasePath;
     m_currentDatabasePath = path;
     try {
@@ -474,6 +485,8 @@ void Workspace::importPhoneDatabase() {
     if (!target) {
         return;
     }
+    // Refused before the conversion writes it, as its adoption would refuse it after.
+    refuseUnkeepablePath(*target);
     if (importing::convertPhoneDatabase(*source, *target) ==
         importing::PhoneConversion::Converted) {
         adoptDatabase(*target);

@@ -196,6 +196,16 @@ TEST_F(ExportTest, WriteFailuresEndTheExport) {
     EXPECT_FALSE(std::filesystem::exists(package()));
 }
 
+TEST_F(ExportTest, ANameTheScriptCannotHoldIsRefusedBeforeAnythingIsWritten) {
+    installBuilder("makesis.exe", "echo built > \"$2\"");
+    for (const char* name : {"out dir/line\nbreak.txt", "out dir/cr\r.txt", "out dir/\"q\".txt"}) {
+        prompts.saveAnswers.push_back(dir.path(name));
+        EXPECT_THROW(exportPhoneDatabase(records, prompts), Error) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path("out dir")));
+    EXPECT_FALSE(dir.exists("log/args")) << "the builder did not run";
+}
+
 TEST_F(ExportTest, CancelWritesNothing) {
     prompts.saveAnswers.push_back(std::nullopt);
     exportPhoneDatabase(records, prompts);

@@ -173,9 +173,27 @@ TEST_F(WorkspaceTest, ANameWithALineBreakIsABadFileName) {
             EXPECT_FALSE(dir.exists(name));
         }
     }
+    dir.write("phone.txt", "1;O;A;1\r\n");
+    prompts.openAnswers.push_back(dir.path("phone.txt"));
+    prompts.saveAnswers.push_back(dir.path("line\nbreak.db"));
+    EXPECT_EQ(errorOf(&Workspace::importPhoneDatabase), "Nom de fichier incorrect");
+    EXPECT_FALSE(dir.exists("line\nbreak.db")) << "refused before the conversion writes it";
     EXPECT_EQ(dir.read("Quorvia.ini"), settings);
     EXPECT_EQ(workspace.currentDatabasePath(), dir.path("Quorvia"));
     EXPECT_EQ(display(), "Quorvia [1]\n\tA [1]\n");
+}
+
+TEST_F(WorkspaceTest, AStartDirectoryWithALineBreakOpensItsOwnDatabaseAtEveryStart) {
+    const std::string folder = dir.path("start\nhere");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    testing::ScopedCurrentDirectory into(folder);
+    for (const char* root : {"Quorvia\n", "Kept\n"}) {
+        start();
+        EXPECT_EQ(records(), root);
+        renameRootRecord("Kept");
+        workspace.close();
+    }
+    EXPECT_FALSE(dir.exists("start\nhere/Quorvia.ini")) << "its one line cannot name the file";
 }
 
 TEST_F(WorkspaceTest, AFailedSaveEndsTheCommandBeforeItsDialog) {
