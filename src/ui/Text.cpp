@@ -45,6 +45,10 @@ char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // A text far longer than this is shown cut in the middle.
 constexpr size_t kLongestShown = 4096;
 
@@ -293,13 +297,36 @@ size_t TextSearch::findBytes(std::string_view bytes, size_t from) const {
     if (m_case == Qt::CaseSensitive) {
         return bytes.find(m_asciiNeedle, from);
     }
-    const auto sameLetter = [](char text, char lowerNeedle) {
-        return asciiLower(text) == lowerNeedle;
+    if (bytes.size() < m_asciiNeedle.size()) {
+        return std::string_view::npos;
+    }
+    // The first letter is looked for in either case by the library's byte search, and the rest
+    // compared only where it stands: Find and Replace go through every text of the database.
+    const char lower = m_asciiNeedle.front();
+    const char upper = asciiUpper(lower);
+    const size_t lastStart = bytes.size() - m_asciiNeedle.size();
+    const auto restMatches = [&](size_t at) {
+        return std::equal(
+            m_asciiNeedle.begin() + 1, m_asciiNeedle.end(),
+            bytes.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+            [](char lowerNeedle, char text) { return asciiLower(text) == lowerNeedle; });
     };
-    const auto found = std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(),
-                                   m_asciiNeedle.begin(), m_asciiNeedle.end(), sameLetter);
-    return found == bytes.end() ? std::string_view::npos
-                                : static_cast<size_t>(found - bytes.begin());
+    size_t nextLower = bytes.find(lower, from);
+    size_t nextUpper = upper == lower ? std::string_view::npos : bytes.find(upper, from);
+    for (;;) {
+        const size_t at = std::min(nextLower, nextUpper);
+        if (at == std::string_view::npos || at > lastStart) {
+            return std::string_view::npos;
+        }
+        if (restMatches(at)) {
+            return at;
+        }
+        if (at == nextLower) {
+            nextLower = bytes.find(lower, at + 1);
+        } else {
+            nextUpper = bytes.find(upper, at + 1);
+        }
+    }
 }
 
 bool TextSearch::cannotHold(std::string_view bytes) const {

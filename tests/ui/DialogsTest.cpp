@@ -200,6 +200,17 @@ private slots:
         // Under UTF-8 each field is decoded on its own.
         QCOMPARE(toQString("Caf\xE9:n\xC3\xA9"), QStringLiteral("Café:né"));
 
+        // The byte search finds what Qt's finds, whatever the case of a letter that starts or
+        // nearly starts a match.
+        for (const char* text : {"", "N", "nO", "xnNo nodE", "nonode", "no nod", "NO NODE!"}) {
+            for (const char* needle : {"n", "node", "no node", "e!", "!"}) {
+                QCOMPARE(TextSearch(QString::fromLatin1(needle), false).matches(text),
+                         QString::fromLatin1(text).contains(QLatin1String(needle),
+                                                            Qt::CaseInsensitive));
+            }
+        }
+        QCOMPARE(*TextSearch(QStringLiteral("node"), false).replaceIn("NnoDe node", "0", "0"),
+                 "N0 0");
         // Replace keeps the bytes around an ASCII match, Latin-1 ones included.
         QCOMPARE(*TextSearch(QStringLiteral("x"), false).replaceIn(latin + " X1x", "0", "0"),
                  latin + " 01" + "0");
