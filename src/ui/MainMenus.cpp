@@ -197,6 +197,7 @@ void buildToolBar(frmMain& window) {
     QToolBar* toolBar = new QToolBar(&window);
     window.ToolBar1 = toolBar;
     toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setAccessibleName(QStringLiteral("Toolbar"));
     toolBar->setMovable(false);
     toolBar->setFloatable(false);
     toolBar->setIconSize(QSize(16, 16));

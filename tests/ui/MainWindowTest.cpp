@@ -521,6 +521,7 @@ private slots:
     void everyControlHasANameAScreenReaderReads() {
         auto window = startWindow();
         QCOMPARE(accessibleName(window->tvMain), QStringLiteral("Database"));
+        QCOMPARE(accessibleName(window->ToolBar1), QStringLiteral("Toolbar"));
         for (QMenu* menu : window->findChildren<QMenu*>()) {
             for (int i = 0; i < menu->actions().size(); ++i) {
                 QCOMPARE(accessibleName(menu, i), menu->actions().at(i)->text());  // no "&"
